@@ -1,0 +1,31 @@
+#pragma once
+// What the commands read from the main window. The window implements it over its controls;
+// tests implement it over plain folders, so every command runs without a window.
+
+#include <string>
+
+namespace shotsweep {
+
+// A file list control (File1, File2): its folder's files that match its pattern.
+class FileListView {
+ public:
+  virtual ~FileListView() = default;
+  virtual void Refresh() = 0;
+  virtual int ListCount() = 0;
+  virtual std::string List(int index) = 0;  // bare file name
+  virtual void SetListIndex(int index) = 0;
+  virtual std::string FileName() = 0;       // the selected entry's name
+};
+
+class CommandWindow {
+ public:
+  virtual ~CommandWindow() = default;
+  virtual std::string Dir1Path() = 0;  // left folder list's path
+  virtual std::string Dir2Path() = 0;  // right folder list's path
+  virtual FileListView& File1() = 0;
+  virtual FileListView& File2() = 0;
+  virtual int BakValue() = 0;   // 0 cleared, 1 ticked, 2 grayed
+  virtual int ExifValue() = 0;  // 0 cleared, 1 ticked
+};
+
+}  // namespace shotsweep

@@ -1,0 +1,34 @@
+#pragma once
+// The modal dialogs the program shows. Nothing outside platform/ calls a toolkit dialog:
+// commands get a Dialogs and tests answer it from a script.
+
+#include <optional>
+#include <string>
+
+namespace shotsweep {
+
+enum class MessageIcon { Information, Critical };
+
+// What the open-file dialog is asked to offer; the fields are named after the properties the
+// photo-list command sets on it.
+struct OpenFileRequest {
+  std::string DialogTitle;
+  std::string DefaultExt;
+  std::string FileName;
+  std::string Filter;  // "description|pattern|" pairs
+  bool CancelError = true;
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A modal box with an OK button only.
+  virtual void MessageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+  // A modal input box; OK gives the text as it stands, Cancel gives the empty text.
+  virtual std::string InputBox(const std::string& prompt, const std::string& title,
+                               const std::string& proposed) = 0;
+  // The open-file dialog; the chosen full path, or nullopt when the user cancelled.
+  virtual std::optional<std::string> OpenFile(const OpenFileRequest& request) = 0;
+};
+
+}  // namespace shotsweep

@@ -1,0 +1,16 @@
+#include "settings/module1.h"
+
+namespace shotsweep {
+
+std::string WithTrailingSeparator(std::string_view path, char sep) {
+  std::string out(path);
+  if (out.empty() || out.back() != sep) out.push_back(sep);
+  return out;
+}
+
+std::string DecideQuote(std::string_view dir1Path, std::int16_t qmark) {
+  if (qmark == 1 || dir1Path.find(' ') != std::string_view::npos) return "\"";
+  return {};
+}
+
+}  // namespace shotsweep

@@ -1,0 +1,38 @@
+#pragma once
+// The values the whole run shares: the settings read at start-up, the start folder, and the
+// two folders the last command worked on. One instance lives in the window; commands get a
+// reference to it instead of reaching for globals.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace shotsweep {
+
+#ifdef _WIN32
+inline constexpr char kNativeSeparator = '\\';
+#else
+inline constexpr char kNativeSeparator = '/';
+#endif
+
+struct Settings {
+  std::int16_t KillBat = 1;      // exactly 1: the cleanup scripts are deleted after a run
+  std::int16_t QMark = 0;        // exactly 1: every path in a script is quoted
+  std::int32_t RAWCodePage = 0;  // written after "chcp " on every script's first line
+};
+
+struct Module1 {
+  Settings settings;
+  std::string StartFolder;  // fixed after start-up; ends in a separator only at the root
+  std::string RawFolder;    // path of Dir1 with a trailing separator, set by each command
+  std::string JpgFolder;    // path of Dir2 with a trailing separator, set by each command
+};
+
+// The path with `sep` appended unless it already ends in it.
+std::string WithTrailingSeparator(std::string_view path, char sep = kNativeSeparator);
+
+// The quote text of one command run: a double quote when the RAW-side folder's path holds a
+// blank or QMark is exactly 1, else empty. Only Dir1's path decides, also for JPG-side paths.
+std::string DecideQuote(std::string_view dir1Path, std::int16_t qmark);
+
+}  // namespace shotsweep

@@ -1,0 +1,34 @@
+#pragma once
+// A scratch folder for one test, removed with everything in it when the test ends.
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+namespace shotsweep::testing {
+
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string str() const { return path_.string(); }
+
+  // Creates (or overwrites) a file below the folder, making missing parent folders.
+  std::filesystem::path Write(const std::string& relative, const std::string& content = {}) const;
+  std::filesystem::path MakeDir(const std::string& relative) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadFile(const std::filesystem::path& file);
+
+// Every regular file below `root`, by path relative to it, with its content. Two snapshots
+// compare equal when nothing was added, removed, renamed or changed.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& root);
+
+}  // namespace shotsweep::testing
