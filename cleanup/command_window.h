@@ -29,3 +29,19 @@ class CommandWindow {
 };
 
 }  // namespace shotsweep
+
+namespace shotsweep {
+
+struct Module1;
+class Dialogs;
+class ScriptRunner;
+
+// Everything a command needs: the shared values, the window, the dialogs, the script runner.
+struct CommandContext {
+  Module1& module;
+  CommandWindow& window;
+  Dialogs& dialogs;
+  ScriptRunner& runner;
+};
+
+}  // namespace shotsweep

@@ -1,0 +1,31 @@
+#pragma once
+// Splitting a file name into base name and extension, and the table of RAW kinds.
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace shotsweep {
+
+// The text after the leftmost dot that is not the name's first character.
+// Throws std::invalid_argument when there is no such dot.
+std::string FileExtension(std::string_view name);
+
+// The text before that same dot; the empty text when there is none. Never throws.
+std::string FileBaseName(std::string_view name);
+
+struct RawKind {
+  std::string_view extension;  // ".nef"
+  std::string_view aside;      // ".nbak": the extension a RAW file carries while set aside
+};
+
+// Always all five, always in this order.
+inline constexpr std::array<RawKind, 5> kRawKinds{{
+    {".nef", ".nbak"},
+    {".cr2", ".cbak"},
+    {".crw", ".wbak"},
+    {".arw", ".abak"},
+    {".orf", ".obak"},
+}};
+
+}  // namespace shotsweep
