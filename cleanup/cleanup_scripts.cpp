@@ -1,0 +1,176 @@
+#include "cleanup/cleanup_scripts.h"
+
+#include "cleanup/file_names.h"
+
+namespace shotsweep {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// Characters that split or redirect a command line unless they stand between double quotes,
+// and "%", which starts a variable even there.
+constexpr std::string_view kSpecialCharacters = " &^|<>(),;=%";
+
+bool NeedsQuotes(std::string_view text) {
+  return text.find_first_of(kSpecialCharacters) != std::string_view::npos;
+}
+
+// The interpreter expands %NAME% inside quotes too; "%%" is its only way to write one "%".
+std::string DoublePercent(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    out.push_back(c);
+    if (c == '%') out.push_back('%');
+  }
+  return out;
+}
+
+// A restore line's target: bare, as the line has always been written, unless the name would
+// be split or expanded by the interpreter.
+std::string ScriptName(std::string_view name) {
+  if (!NeedsQuotes(name)) return std::string(name);
+  return "\"" + DoublePercent(name) + "\"";
+}
+
+// The five restore lines that give every RAW kind set aside under `base` its extension back.
+void AppendRestoreLines(const CleanupScriptContext& ctx, std::string_view base, std::string& out) {
+  for (const RawKind& kind : kRawKinds) {
+    const std::string source = ctx.rawFolder + std::string(base) + std::string(kind.aside);
+    const std::string target = std::string(base) + std::string(kind.extension);
+    out += "ren ";
+    out += ScriptPath(ctx.quote, source);
+    out += ' ';
+    out += ScriptName(target);
+    out += kLineEnd;
+  }
+}
+
+// What remains of a photo-list line once any folder part ("C:\jpg\" or "jpg/") is dropped:
+// the RAW twin lies in the RAW folder whatever folder the JPG was listed from.
+std::string_view LastPathComponent(std::string_view name) {
+  const std::size_t slash = name.find_last_of("/\\");
+  return slash == std::string_view::npos ? name : name.substr(slash + 1);
+}
+
+// The number of bytes of a valid UTF-8 sequence starting at `text[i]` and the code point it
+// encodes, or 0 when the bytes there are not valid UTF-8 (overlong forms and surrogates
+// included).
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& codePoint) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  std::size_t length;
+  char32_t minimum;
+  if (lead < 0x80) {
+    codePoint = lead;
+    return 1;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2, minimum = 0x80, codePoint = lead & 0x1F;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, minimum = 0x800, codePoint = lead & 0x0F;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, minimum = 0x10000, codePoint = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (text.size() - i < length) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (byte(i + k) & 0x3F);
+  }
+  if (codePoint < minimum || codePoint > 0x10FFFF) return 0;
+  if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
+  return length;
+}
+
+}  // namespace
+
+std::string ScriptPath(std::string_view quote, std::string_view path) {
+  if (!NeedsQuotes(path)) return std::string(quote) + std::string(path) + std::string(quote);
+  return "\"" + DoublePercent(path) + "\"";
+}
+
+std::optional<std::string> UnwritableReason(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t c = 0;
+    const std::size_t length = DecodeUtf8(text, i, c);
+    if (length == 0) return "it is not valid UTF-8 text";
+    // A line end would cut the script line in two; other control characters (C1 included)
+    // cannot be shown or typed back by the user and are refused alike.
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return "it holds a control character";
+    // A double quote would close the quotes the name is written in.
+    if (c == '"') return "it holds a double quote";
+    // The interpreter takes these as wildcards even inside quotes: one restore line would
+    // then act on other files than the one named.
+    if (c == '*' || c == '?') return "it holds a wildcard character (* or ?)";
+    i += length;
+  }
+  return std::nullopt;
+}
+
+std::string ScriptHeader(const CleanupScriptContext& ctx) {
+  std::string out = "chcp " + std::to_string(ctx.codePage);
+  out += kLineEnd;
+  out += "cd " + ScriptPath(ctx.quote, ctx.dir1Path);
+  out += kLineEnd;
+  return out;
+}
+
+std::string RenamingScript(const CleanupScriptContext& ctx) {
+  std::string out = ScriptHeader(ctx);
+  for (const RawKind& kind : kRawKinds) {
+    out += "ren ";
+    out += ScriptPath(ctx.quote, ctx.rawFolder + "*" + std::string(kind.extension));
+    out += " *";
+    out += kind.aside;
+    out += kLineEnd;
+  }
+  return out;
+}
+
+std::string RestoreLines(const CleanupScriptContext& ctx, std::string_view jpgName) {
+  const std::string_view name = LastPathComponent(jpgName);
+  const std::string base = FileBaseName(name);
+  std::string out;
+  AppendRestoreLines(ctx, base, out);
+
+  // The renaming script keeps a RAW name up to its last dot, while the base name ends at the
+  // first: trip.day1.nef becomes trip.day1.nbak and would not be found by the lines above.
+  // (When the name has a base, its first dot stands right after it.)
+  const std::size_t lastDot = name.rfind('.');
+  if (!base.empty() && lastDot > base.size()) {
+    AppendRestoreLines(ctx, name.substr(0, lastDot), out);
+  }
+  return out;
+}
+
+std::string DeleteLines(const CleanupScriptContext& ctx) {
+  // One line per aside extension instead of "*.*bak": files of the user's that merely end in
+  // "bak" were never set aside by a cleanup and are not ours to delete.
+  std::string out;
+  for (const RawKind& kind : kRawKinds) {
+    out += "del ";
+    out += ScriptPath(ctx.quote, ctx.rawFolder + "*" + std::string(kind.aside));
+    out += kLineEnd;
+  }
+  return out;
+}
+
+std::string PairingRecordLine(std::string_view jpgName, std::string_view jpgPath,
+                              std::string_view baseName) {
+  // Each value but the last is padded to the next 14-column print zone, always with at least
+  // one blank so the values stay apart when one fills its zone exactly.
+  constexpr std::size_t kZone = 14;
+  std::string out;
+  for (std::string_view value : {jpgName, jpgPath}) {
+    out += value;
+    do {
+      out.push_back(' ');
+    } while (out.size() % kZone != 0);
+  }
+  out += baseName;
+  out += kLineEnd;
+  return out;
+}
+
+}  // namespace shotsweep
