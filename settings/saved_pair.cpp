@@ -1,0 +1,105 @@
+#include "settings/saved_pair.h"
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace shotsweep {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// A name no other save can be using at the same moment, even from a second Shotsweep started
+// in the same folder, so two saves never write into one temporary file.
+std::string TemporaryNameFor(const std::string& path) {
+  std::random_device seed;
+  std::ostringstream name;
+  name << path << ".tmp-" << std::hex << seed() << seed();
+  return name.str();
+}
+
+// A file the user made read-only keeps its content: renaming over it would need only write
+// access to the folder, but the pair has always been saved by opening the file itself.
+bool ExistingFileRefusesWrites(const std::string& path) {
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(path, ec))) return false;
+  std::ofstream probe(path, std::ios::binary | std::ios::app);
+  return !probe.is_open();
+}
+
+}  // namespace
+
+std::string SavedPairPath(std::string_view startFolder, char sep) {
+  std::string path(startFolder);
+  path.push_back(sep);
+  path += kSavedPairFileName;
+  return path;
+}
+
+std::string FormatSavedPair(const SavedPair& pair) {
+  std::string text;
+  for (const std::string* record : {&pair.drive1, &pair.dir1, &pair.drive2, &pair.dir2}) {
+    text += *record;
+    text += kLineEnd;
+  }
+  return text;
+}
+
+SavedPair ParseSavedPair(std::string_view text) {
+  SavedPair pair;
+  std::string* records[] = {&pair.drive1, &pair.dir1, &pair.drive2, &pair.dir2};
+  std::size_t pos = 0;
+  for (std::string* record : records) {
+    if (pos >= text.size()) break;
+    const std::size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      *record = text.substr(pos);
+      break;
+    }
+    *record = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+  }
+  return pair;
+}
+
+std::optional<SavedPair> ReadSavedPair(const std::string& path) {
+  std::error_code ec;
+  // Opening a folder for reading succeeds on Linux; reading it does not.
+  if (fs::is_directory(path, ec)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return std::nullopt;
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return ParseSavedPair(content.str());
+}
+
+bool WriteSavedPair(const std::string& path, const SavedPair& pair) {
+  if (ExistingFileRefusesWrites(path)) return false;
+  const std::string temporary = TemporaryNameFor(path);
+  const std::string text = FormatSavedPair(pair);
+  std::error_code ec;
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) return false;
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (out.fail()) {
+      fs::remove(temporary, ec);
+      return false;
+    }
+  }
+  fs::rename(temporary, path, ec);
+  if (ec) {
+    fs::remove(temporary, ec);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace shotsweep
