@@ -1,0 +1,45 @@
+#pragma once
+// The text of "Extr.bat", the script that pulls the embedded previews out of the RAW files
+// with exiv2 and gives each resulting JPG its RAW file's EXIF data with exiftool.
+// Pure functions: every line ends in CR LF; paths come in whole, so the Windows form can be
+// checked byte for byte as well as the native one.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shotsweep {
+
+inline constexpr std::string_view kExtractionScriptName = "Extr.bat";
+inline constexpr std::string_view kExiv2Name = "exiv2";
+inline constexpr std::string_view kExiftoolName = "exiftool";
+
+struct ExtractionScriptContext {
+  std::string quote;         // Q: "\"" or empty (DecideQuote)
+  std::string rawFolder;     // RawFolder, ends in the separator
+  std::string jpgFolder;     // JpgFolder, ends in the separator
+  std::string exiv2Path;     // each tool by the full path it was found at
+  std::string exiftoolPath;
+  std::int32_t codePage = 0;
+  bool exif = false;         // the EXIF box is exactly 1: write the two dumps
+};
+
+// `folder` and `name` joined by `sep` whatever `folder` ends in: the start folder at a root
+// gives a doubled separator ("C:\\Extr.bat"), which every system accepts.
+std::string JoinUnchanged(std::string_view folder, std::string_view name, char sep);
+
+// The name exiv2 gives the previews it extracts, before "-previewN.jpg": the file name
+// without its last extension ("trip.day1.nef" gives "trip.day1"). A leading or trailing dot
+// is no extension to exiv2 (".nef" stays ".nef").
+std::string PreviewStem(std::string_view rawName);
+
+// The lines for one RAW file: 10, or 12 when ctx.exif.
+std::string ExtractionBlock(const ExtractionScriptContext& ctx, std::string_view rawName);
+
+// The whole script: the code page line, one block per RAW file in order, the line that
+// deletes exiftool's "*.jpg_original" backups from the JPG folder.
+std::string ExtractionScript(const ExtractionScriptContext& ctx,
+                             const std::vector<std::string>& rawNames);
+
+}  // namespace shotsweep
