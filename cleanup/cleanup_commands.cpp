@@ -1,0 +1,225 @@
+#include "cleanup/cleanup_commands.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+#include <vector>
+
+#include "cleanup/cleanup_scripts.h"
+#include "cleanup/file_names.h"
+#include "cleanup/photo_list.h"
+#include "cleanup/raw_folder_check.h"
+#include "platform/dialogs.h"
+#include "platform/script_runner.h"
+#include "settings/module1.h"
+
+namespace shotsweep {
+namespace {
+
+constexpr const char* kDoneTitle = "RAW files deleted/renamed";
+
+// Where a refused JPG name came from, for the error box: its place in File2 or in the list.
+using DescribeName = std::function<std::string(int index)>;
+
+void ShowError(CommandContext& ctx, const CommandError& error) {
+  ctx.dialogs.MessageBox(error.Text(), "Error", MessageIcon::Critical);
+}
+
+// A name as an error box can show it: control characters written as \xHH.
+std::string Printable(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "\"";
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      out += "\\x";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// The length of a UTF-8 text in characters rather than bytes.
+std::size_t CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
+// Creates or overwrites `path` with `content`. A file that could not be written whole is
+// removed again: a cut-off script must never be left where it could be run.
+std::optional<CommandError> WriteWholeFile(const std::string& path, std::string_view content) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return ErrnoError(errno, path);
+  std::size_t written = 0;
+  while (written < content.size()) {
+    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int err = errno;
+      ::close(fd);
+      ::unlink(path.c_str());
+      return ErrnoError(err, path);
+    }
+    written += static_cast<std::size_t>(n);
+  }
+  if (::close(fd) != 0) {
+    const int err = errno;
+    ::unlink(path.c_str());
+    return ErrnoError(err, path);
+  }
+  return std::nullopt;
+}
+
+// Deletes a file of ours; one that is already gone is not a failure.
+std::optional<CommandError> DeleteFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return ErrnoError(errno, path);
+  return std::nullopt;
+}
+
+// Why a script run did not get to the end of its script, or nullopt when it did. The
+// interpreter ends with status 0 only when it read its script to the end.
+std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script) {
+  if (outcome.error) return outcome.error;
+  if (outcome.exitStatus == 0) return std::nullopt;
+  std::string description = "The script " + script + " did not run to its end";
+  const std::string firstLine = outcome.output.substr(0, outcome.output.find_first_of("\r\n"));
+  if (!firstLine.empty()) description += ": " + firstLine;
+  return CommandError{outcome.exitStatus, description};
+}
+
+// The first reason the RAW folder path or a JPG name cannot go into a script, if any.
+std::optional<CommandError> RefuseUnwritable(const std::string& dir1Path,
+                                             const std::vector<std::string>& names,
+                                             const DescribeName& describe) {
+  if (auto reason = UnwritableReason(dir1Path)) {
+    return CommandError{EINVAL, "The RAW folder " + Printable(dir1Path) +
+                                    " cannot be written into a cleanup script: " + *reason};
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (auto reason = UnwritableReason(names[i])) {
+      return CommandError{EINVAL, describe(static_cast<int>(i)) + " " + Printable(names[i]) +
+                                      " cannot be written into a cleanup script: " + *reason};
+    }
+  }
+  return std::nullopt;
+}
+
+// Everything that follows once the JPG names are known. Every check and every file is done
+// before the renaming script runs, so a failure up to then leaves the RAW folder as it was;
+// each script is waited for, so restoring starts only after renaming has finished, and the
+// scripts are deleted only after restoring has finished.
+void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std::string& quote,
+                     const std::vector<std::string>& names, const DescribeName& describe) {
+  Module1& module = ctx.module;
+  if (auto refusal = RefuseUnwritable(dir1Path, names, describe)) return ShowError(ctx, *refusal);
+  if (auto refusal = CheckRawFolder(dir1Path)) return ShowError(ctx, *refusal);
+
+  const CleanupScriptContext script{quote, module.RawFolder, dir1Path,
+                                    module.settings.RAWCodePage, kNativeSeparator};
+  std::string restoring = ScriptHeader(script);
+  std::string pairing;
+  for (const std::string& name : names) {
+    restoring += RestoreLines(script, name);
+    pairing += PairingRecordLine(name, module.JpgFolder + name, FileBaseName(name));
+  }
+  if (ctx.window.BakValue() == 0) restoring += DeleteLines(script);
+
+  const std::string renamingPath = module.RawFolder + std::string(kRenamingScriptName);
+  const std::string pairingPath = module.RawFolder + std::string(kPairingRecordName);
+  const std::string restoringPath = module.RawFolder + std::string(kRestoringScriptName);
+  const std::pair<const std::string*, std::string> files[] = {
+      {&renamingPath, RenamingScript(script)}, {&pairingPath, pairing}, {&restoringPath, restoring}};
+  for (std::size_t i = 0; i < std::size(files); ++i) {
+    if (auto failure = WriteWholeFile(*files[i].first, files[i].second)) {
+      for (std::size_t k = 0; k < i; ++k) DeleteFile(*files[k].first);
+      return ShowError(ctx, *failure);
+    }
+  }
+
+  // Each script runs with Dir1's folder as its current folder.
+  auto failure = ScriptFailure(
+      ctx.runner.Run({renamingPath, ctx.window.Dir1Path(), WindowStyle::Hidden, kDoneTitle}),
+      renamingPath);
+  if (!failure) {
+    failure = ScriptFailure(
+        ctx.runner.Run({restoringPath, ctx.window.Dir1Path(), WindowStyle::Hidden, kDoneTitle}),
+        restoringPath);
+  }
+  if (failure) ShowError(ctx, *failure);
+  if (auto deleteFailure = DeleteFile(pairingPath)) ShowError(ctx, *deleteFailure);
+  if (!failure) {
+    ctx.dialogs.MessageBox("Operation done", kDoneTitle, MessageIcon::Information);
+    // Only the two scripts of this run: other .bat files in the RAW folder are the user's.
+    if (module.settings.KillBat == 1) {
+      for (const std::string* path : {&renamingPath, &restoringPath}) {
+        if (auto deleteFailure = DeleteFile(*path)) ShowError(ctx, *deleteFailure);
+      }
+    }
+  }
+  ctx.window.File1().Refresh();
+}
+
+struct Folders {
+  std::string dir1Path;
+  std::string quote;
+};
+
+// RawFolder, Quote and JpgFolder, set from the two folder lists before anything is written.
+Folders SetFolders(CommandContext& ctx) {
+  Folders folders;
+  folders.dir1Path = ctx.window.Dir1Path();
+  ctx.module.RawFolder = WithTrailingSeparator(folders.dir1Path);
+  folders.quote = DecideQuote(folders.dir1Path, ctx.module.settings.QMark);
+  ctx.module.JpgFolder = WithTrailingSeparator(ctx.window.Dir2Path());
+  return folders;
+}
+
+}  // namespace
+
+void DeleteUnmatchedByJpgFolder(CommandContext& ctx) {
+  FileListView& file2 = ctx.window.File2();
+  file2.Refresh();
+  const Folders folders = SetFolders(ctx);
+
+  // The selection walks down the list as the names are taken, and stays on the last one.
+  std::vector<std::string> names;
+  const int count = file2.ListCount();
+  names.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
+  for (int i = 0; i < count; ++i) {
+    file2.SetListIndex(i);
+    names.push_back(file2.FileName());
+  }
+  CarryOutCleanup(ctx, folders.dir1Path, folders.quote, names,
+                  [](int) { return std::string("The JPG name"); });
+}
+
+void DeleteUnmatchedByPhotoList(CommandContext& ctx) {
+  OpenFileRequest request;
+  request.DialogTitle = "Otevřít seznam souborů v .txt (photo_file_list.txt)";
+  request.DefaultExt = "*.txt";
+  request.FileName = "photo_file_list.txt";
+  request.Filter = "File list (*.txt)|*.txt|";
+  request.CancelError = true;
+  const std::optional<std::string> chosen = ctx.dialogs.OpenFile(request);
+  if (!chosen) return;
+  const std::string& listPath = *chosen;
+  if (CharacterCount(listPath) < 5 || listPath.front() == '*') return;
+
+  ctx.window.File2().Refresh();
+  const Folders folders = SetFolders(ctx);
+
+  // The whole list is read before anything is written: the renaming script sets every RAW
+  // file aside, and a list that failed half-way would cost the twins of the names not read.
+  PhotoListContent list = ReadPhotoList(listPath);
+  if (list.error) return ShowError(ctx, *list.error);
+  CarryOutCleanup(ctx, folders.dir1Path, folders.quote, list.lines, [](int index) {
+    return "Line " + std::to_string(index + 1) + " of the photo list";
+  });
+}
+
+}  // namespace shotsweep

@@ -1,0 +1,28 @@
+#pragma once
+// What a cleanup checks in the RAW folder before it writes or starts anything.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/errors.h"
+
+namespace shotsweep {
+
+// The name as the interpreter compares names: Unicode simple case folding, code point by
+// code point; bytes that are not valid UTF-8 are kept as they are.
+std::string FoldCase(std::string_view name);
+
+// Groups of names in one folder that the renaming script would give the same set-aside name:
+// RAW files whose names differ only in case (DSC_1.NEF, dsc_1.nef), or a RAW file beside a
+// set-aside file of its own name (DSC_1.nef, DSC_1.nbak). The interpreter refuses the second
+// rename of such a group, so which file survives the cleanup would be an accident. Each group
+// lists its names sorted; groups are sorted by their first name.
+std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names);
+
+// Reads the RAW folder and refuses a cleanup there: the folder cannot be read, or it holds
+// names that clash when set aside. Nothing is changed.
+std::optional<CommandError> CheckRawFolder(const std::string& folder);
+
+}  // namespace shotsweep
