@@ -1,0 +1,142 @@
+#include "settings/settings_reader.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+#include <optional>
+#include <string>
+#include <system_error>
+
+namespace shotsweep {
+namespace {
+
+constexpr std::string_view kEntryEnds = ",\r\n";
+
+// The value as a whole number in [min, max]: an optional sign, digits, and an optional
+// fraction after a "." that is rounded half to even. No locale takes part: the file must
+// mean the same on every machine. nullopt for anything else, out of range included.
+std::optional<std::int64_t> ToWholeNumber(std::string_view text, std::int64_t min,
+                                          std::int64_t max) {
+  std::size_t i = 0;
+  const bool negative = i < text.size() && text[i] == '-';
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
+
+  // Far beyond every field's range, yet far from overflowing while digits are added.
+  constexpr std::int64_t kCap = std::int64_t{1} << 40;
+  std::int64_t magnitude = 0;
+  bool anyDigit = false;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    anyDigit = true;
+    if (magnitude < kCap) magnitude = magnitude * 10 + (text[i] - '0');
+  }
+
+  int firstFractionDigit = 0;
+  bool moreAfterFirst = false;  // a non-zero digit after the first fraction digit
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    for (std::size_t k = 0; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++k) {
+      anyDigit = true;
+      if (k == 0) {
+        firstFractionDigit = text[i] - '0';
+      } else if (text[i] != '0') {
+        moreAfterFirst = true;
+      }
+    }
+  }
+  if (!anyDigit || i != text.size()) return std::nullopt;
+
+  const bool half = firstFractionDigit == 5 && !moreAfterFirst;
+  if (firstFractionDigit > 5 || (firstFractionDigit == 5 && moreAfterFirst) ||
+      (half && magnitude % 2 == 1)) {
+    ++magnitude;
+  }
+  const std::int64_t value = negative ? -magnitude : magnitude;
+  if (value < min || value > max) return std::nullopt;
+  return value;
+}
+
+template <typename Field>
+void Store(std::string_view value, Field& field) {
+  using Limits = std::numeric_limits<Field>;
+  if (const auto number = ToWholeNumber(value, Limits::min(), Limits::max())) {
+    field = static_cast<Field>(*number);
+  }
+}
+
+std::string_view TrimSpaces(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+void ApplyEntry(std::string_view entry, Settings& s) {
+  const std::size_t equals = entry.find('=');
+  if (equals == std::string_view::npos || equals == 0) return;
+  // The key is compared as written: "KillBat =1" names no setting.
+  const std::string_view key = entry.substr(0, equals);
+  const std::string_view value = TrimSpaces(entry.substr(equals + 1));
+  if (key == "KillBat") {
+    Store(value, s.KillBat);
+  } else if (key == "QMark") {
+    Store(value, s.QMark);
+  } else if (key == "RAWCodePage") {
+    Store(value, s.RAWCodePage);
+  }
+  // "Timer" is still accepted from older files and means nothing; other keys are ignored.
+}
+
+}  // namespace
+
+void ParseSettings(std::string_view bytes, Settings& s) {
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    while (pos < bytes.size() && (bytes[pos] == ' ' || bytes[pos] == '\t')) ++pos;
+    if (pos == bytes.size()) break;
+
+    std::string_view entry;
+    if (bytes[pos] == '"') {
+      // A quoted entry may hold commas and line ends; it runs to the next quote (or to the
+      // end of the file when there is none), and what follows that quote up to the entry's
+      // end is dropped.
+      const std::size_t close = bytes.find('"', pos + 1);
+      entry = bytes.substr(pos + 1, close == std::string_view::npos ? close : close - pos - 1);
+      pos = close == std::string_view::npos ? bytes.size() : bytes.find_first_of(kEntryEnds, close + 1);
+    } else {
+      const std::size_t end = bytes.find_first_of(kEntryEnds, pos);
+      entry = bytes.substr(pos, end == std::string_view::npos ? end : end - pos);
+      pos = end;
+    }
+    ApplyEntry(entry, s);
+    if (pos == std::string_view::npos) break;
+    ++pos;  // past the comma or line-end character; an empty entry in between is no entry
+  }
+}
+
+void ReadSettingsFile(const std::filesystem::path& file, Settings& s) {
+  try {
+    // Only a regular file is read: a FIFO or device under this name would block the start-up
+    // or never end.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return;
+    std::FILE* in = std::fopen(file.string().c_str(), "rb");
+    if (in == nullptr) return;
+    std::string bytes;
+    char buffer[1 << 16];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) bytes.append(buffer, got);
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) {
+      // What was read before the failure counts, but not an entry it may have cut short.
+      const std::size_t lastEnd = bytes.find_last_of(kEntryEnds);
+      bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+    }
+    ParseSettings(bytes, s);
+  } catch (...) {
+    // Out of memory for an absurd file: the start-up goes on with what was applied.
+  }
+}
+
+void ReadSettings(Settings& s) { ReadSettingsFile(std::filesystem::path(kSettingsFileName), s); }
+
+}  // namespace shotsweep

@@ -1,0 +1,25 @@
+#pragma once
+// Reading "Shotsweep.ini": entries of key "=" value, separated by commas or line ends, for
+// the three values of Settings. Nothing in the file can fail the start-up: what cannot be
+// read or converted is skipped and the field keeps its value.
+
+#include <filesystem>
+#include <string_view>
+
+#include "settings/module1.h"
+
+namespace shotsweep {
+
+inline constexpr std::string_view kSettingsFileName = "Shotsweep.ini";
+
+// Applies every entry of the file's bytes, in order, to `s`. Never throws.
+void ParseSettings(std::string_view bytes, Settings& s);
+
+// Reads `file` and applies it to `s`. A file that is missing, is no regular file or cannot be
+// read leaves `s` as it was. Never throws.
+void ReadSettingsFile(const std::filesystem::path& file, Settings& s);
+
+// Reads "Shotsweep.ini" from the current folder.
+void ReadSettings(Settings& s);
+
+}  // namespace shotsweep

@@ -1,0 +1,184 @@
+#include "settings/settings_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "tests/support/temp_folder.h"
+
+namespace shotsweep {
+namespace {
+
+using shotsweep::testing::TempFolder;
+
+struct Values {
+  int killBat, qmark, codePage;
+  bool operator==(const Values&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Values& v) {
+  return out << "{KillBat " << v.killBat << ", QMark " << v.qmark << ", RAWCodePage "
+             << v.codePage << "}";
+}
+
+Values Parsed(std::string_view bytes) {
+  Settings s;
+  ParseSettings(bytes, s);
+  return {s.KillBat, s.QMark, s.RAWCodePage};
+}
+
+const Values kDefaults{1, 0, 0};
+
+TEST(SettingsReader, ThreeLinesSetAllThreeValues) {
+  EXPECT_EQ(Parsed("KillBat=0\r\nQMark=1\r\nRAWCodePage=852\r\n"), (Values{0, 1, 852}));
+  EXPECT_EQ(Parsed("RAWCodePage=852"), (Values{1, 0, 852}));  // no final line end
+  EXPECT_EQ(Parsed("QMark=1\nKillBat=0\rRAWCodePage=1250"), (Values{0, 1, 1250}));
+  EXPECT_EQ(Parsed(""), kDefaults);
+  EXPECT_EQ(Parsed("\r\n\r\n  \r\n"), kDefaults);
+}
+
+TEST(SettingsReader, KeysAreExactButBlanksAroundTheValueDoNoHarm) {
+  EXPECT_EQ(Parsed("killbat=0\r\nqmark=1\r\nKILLBAT=0"), kDefaults);
+  EXPECT_EQ(Parsed("KillBat =0\r\nQMark\t=1"), kDefaults);
+  EXPECT_EQ(Parsed("   KillBat=   0   \r\n\t QMark=1\r\n  RAWCodePage  =852"), (Values{0, 1, 0}));
+  EXPECT_EQ(Parsed("=5\r\nKillBat\r\nQMark 1\r\nKillBat=0"), (Values{0, 0, 0}));
+  // A tab belongs to the value, which then is no number.
+  EXPECT_EQ(Parsed("KillBat=0\t"), kDefaults);
+}
+
+TEST(SettingsReader, CommasSeparateEntriesAndQuotesEncloseOne) {
+  EXPECT_EQ(Parsed("KillBat=0,QMark=1"), (Values{0, 1, 0}));
+  EXPECT_EQ(Parsed("KillBat=0, QMark=1,,RAWCodePage=437,"), (Values{0, 1, 437}));
+  EXPECT_EQ(Parsed("\"KillBat=0\"\r\n\"QMark=1\",\"RAWCodePage=852\""), (Values{0, 1, 852}));
+  // Inside quotes a comma is part of the entry, so this value is no number...
+  EXPECT_EQ(Parsed("\"RAWCodePage=852,QMark=1\""), kDefaults);
+  // ...and a quoted entry may even run over a line end.
+  EXPECT_EQ(Parsed("\"QMark=1\r\nKillBat=0\"\r\nRAWCodePage=5"), (Values{1, 0, 5}));
+  // Whatever follows the closing quote up to the entry's end is dropped.
+  EXPECT_EQ(Parsed("\"QMark=1\"KillBat=0,RAWCodePage=7"), (Values{1, 1, 7}));
+  // A blank inside the quotes is kept, so the key does not match.
+  EXPECT_EQ(Parsed("\" KillBat=0\""), kDefaults);
+  // An unclosed quote runs to the end of the file.
+  EXPECT_EQ(Parsed("QMark=1\r\n\"KillBat=0"), (Values{0, 1, 0}));
+  EXPECT_EQ(Parsed("QMark=1\r\n\"KillBat=0\r\nRAWCodePage=9"), (Values{1, 1, 0}));
+  EXPECT_EQ(Parsed("\""), kDefaults);
+}
+
+TEST(SettingsReader, ValuesThatDoNotConvertLeaveTheFieldAsItWas) {
+  for (const char* value : {"", "yes", "1x", "x1", "0x10", "1e3", "1 2", "--1", "+-1", "+", "-",
+                            ".", "1.5.0", "32768", "-32769", "99999999999999999999999",
+                            "852=", "1/2", "\xC2\xB9"}) {
+    Settings s;
+    s.QMark = 7;
+    s.KillBat = 7;
+    ParseSettings(std::string("QMark=") + value + "\r\nKillBat=" + value, s);
+    EXPECT_EQ(s.QMark, 7) << value;
+    EXPECT_EQ(s.KillBat, 7) << value;
+  }
+  EXPECT_EQ(Parsed("RAWCodePage=852=\r\n"), kDefaults);
+  EXPECT_EQ(Parsed("RAWCodePage=2147483648"), kDefaults);
+  EXPECT_EQ(Parsed("RAWCodePage=-2147483649"), kDefaults);
+  // An entry that does not convert does not stop the reading either.
+  EXPECT_EQ(Parsed("QMark=word\r\nno equals sign here\r\n\r\nQMark=1"), (Values{1, 1, 0}));
+}
+
+TEST(SettingsReader, NumbersConvertWithSignAndRoundHalfToEven) {
+  struct Case {
+    const char* value;
+    int expected;
+  };
+  for (const Case& c : {Case{"5", 5}, Case{"+5", 5}, Case{"-5", -5}, Case{"-0", 0},
+                        Case{"007", 7}, Case{"000000000000000000000000000012", 12},
+                        Case{"32767", 32767}, Case{"-32768", -32768}, Case{"2.4", 2},
+                        Case{"2.6", 3}, Case{"2.5", 2}, Case{"3.5", 4}, Case{"-2.5", -2},
+                        Case{"-3.5", -4}, Case{"2.50000000000000000001", 3}, Case{"0.5", 0},
+                        Case{"1.5", 2}, Case{".5", 0}, Case{".6", 1}, Case{"5.", 5},
+                        Case{"32767.4", 32767}, Case{"-32768.5", -32768}, Case{"1.49999", 1}}) {
+    Settings s;
+    ParseSettings(std::string("KillBat=") + c.value, s);
+    EXPECT_EQ(s.KillBat, c.expected) << c.value;
+  }
+  // Rounding that leaves the range makes the value out of range.
+  EXPECT_EQ(Parsed("QMark=32767.5"), kDefaults);
+  EXPECT_EQ(Parsed("QMark=-32768.51"), kDefaults);
+  EXPECT_EQ(Parsed("RAWCodePage=2147483647,KillBat=-32768"), (Values{-32768, 0, 2147483647}));
+  EXPECT_EQ(Parsed("RAWCodePage=-2147483648"), (Values{1, 0, -2147483647 - 1}));
+  EXPECT_EQ(Parsed("RAWCodePage=65001.5"), (Values{1, 0, 65002}));
+}
+
+TEST(SettingsReader, LastEntryThatConvertsWinsAndOtherKeysChangeNothing) {
+  EXPECT_EQ(Parsed("KillBat=0\r\nKillBat=2"), (Values{2, 0, 0}));
+  EXPECT_EQ(Parsed("KillBat=0\r\nKillBat=oops"), (Values{0, 0, 0}));
+  EXPECT_EQ(Parsed("Timer=5\r\nTimer=x\r\nFoo=1\r\nKillBatX=0\r\nXQMark=1"), kDefaults);
+}
+
+TEST(SettingsReader, BadBytesNeverCrashHangOrThrow) {
+  std::mt19937 random(20240607);
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes(random() % 512, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    Settings s;
+    EXPECT_NO_THROW(ParseSettings(bytes, s));
+  }
+  // The same with bytes drawn from the few that drive the entry rules.
+  const std::string alphabet = "\"=,\r\n \t0123456789.-+KillBatQMarkRAWCodePage";
+  for (int round = 0; round < 500; ++round) {
+    std::string bytes(random() % 64, '\0');
+    for (char& c : bytes) c = alphabet[random() % alphabet.size()];
+    Settings s;
+    EXPECT_NO_THROW(ParseSettings(bytes, s));
+  }
+  // NUL bytes are ordinary characters: they spoil the entry they stand in, nothing else.
+  using namespace std::string_literals;
+  EXPECT_EQ(Parsed("Kill\0Bat=0\r\nQMark=1\0\r\n\0\0\0\r\nRAWCodePage=852"s), (Values{1, 0, 852}));
+  // One line of 10 MB: read in linear time, the entries at its ends still apply.
+  std::string longLine = "QMark=1," + std::string(10 * 1024 * 1024, 'x') + ",KillBat=0\r\n";
+  EXPECT_EQ(Parsed(longLine), (Values{0, 1, 0}));
+  longLine = "RAWCodePage=" + std::string(10 * 1024 * 1024, '9');
+  EXPECT_EQ(Parsed(longLine), kDefaults);
+}
+
+class SettingsFile : public ::testing::Test {
+ protected:
+  Values Read() {
+    Settings s;
+    ReadSettingsFile(folder.path() / "Shotsweep.ini", s);
+    return {s.KillBat, s.QMark, s.RAWCodePage};
+  }
+  TempFolder folder;
+};
+
+TEST_F(SettingsFile, ReadsTheFileAsBytes) {
+  folder.Write("Shotsweep.ini", "KillBat=0\r\nQMark=1\r\nRAWCodePage=852\r\n");
+  EXPECT_EQ(Read(), (Values{0, 1, 852}));
+}
+
+TEST_F(SettingsFile, MissingOrUnreadableFileLeavesTheDefaults) {
+  EXPECT_EQ(Read(), kDefaults);
+  // A folder of that name cannot be read as a file (as root, no permission bit would stop
+  // the read).
+  folder.MakeDir("Shotsweep.ini");
+  EXPECT_EQ(Read(), kDefaults);
+}
+
+TEST_F(SettingsFile, FifoIsNotWaitedFor) {
+  const auto fifo = folder.path() / "Shotsweep.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(Read(), kDefaults);
+}
+
+TEST_F(SettingsFile, ReadSettingsLooksInTheCurrentFolder) {
+  folder.Write("Shotsweep.ini", "QMark=1");
+  const auto previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path());
+  Settings s;
+  ReadSettings(s);
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(s.QMark, 1);
+}
+
+}  // namespace
+}  // namespace shotsweep
