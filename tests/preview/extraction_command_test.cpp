@@ -1,0 +1,224 @@
+#include "preview/extraction_command.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#include "platform/script_runner.h"
+#include "preview/tool_lookup.h"
+#include "settings/module1.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/temp_folder.h"
+
+namespace shotsweep {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeWindow;
+using testing::ReadFile;
+using testing::ScriptedDialogs;
+using testing::Snapshot;
+using testing::TempFolder;
+
+// Records each request with the script's text at the moment it was started.
+class RecordingRunner : public ScriptRunner {
+ public:
+  ScriptOutcome Run(const ScriptRequest& request) override {
+    requests.push_back(request);
+    std::error_code ec;
+    scripts.push_back(fs::exists(request.scriptPath, ec) ? ReadFile(request.scriptPath) : "");
+    if (during) during();
+    return outcome;
+  }
+  std::vector<ScriptRequest> requests;
+  std::vector<std::string> scripts;
+  ScriptOutcome outcome;
+  std::function<void()> during;
+};
+
+// PATH for the length of one test.
+class ScopedPath {
+ public:
+  explicit ScopedPath(const std::string& value) {
+    if (const char* old = std::getenv("PATH")) old_ = old;
+    ::setenv("PATH", value.c_str(), 1);
+  }
+  ~ScopedPath() { old_ ? ::setenv("PATH", old_->c_str(), 1) : ::unsetenv("PATH"); }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+fs::path MakeProgram(const TempFolder& folder, const std::string& relative) {
+  fs::path path = folder.Write(relative, "#!/bin/sh\n");
+  fs::permissions(path, fs::perms::owner_all);
+  return path;
+}
+
+// A start folder holding both tools, a RAW folder and a JPG folder.
+struct Shoot {
+  TempFolder root;
+  std::string start = root.MakeDir("tools").string();
+  std::string raw = root.MakeDir("RAW").string();
+  std::string jpg = root.MakeDir("JPG").string();
+  Module1 module;
+  ScriptedDialogs dialogs;
+  RecordingRunner runner;
+  std::optional<FakeWindow> window;
+  ScopedPath path{""};
+
+  Shoot() {
+    MakeProgram(root, "tools/exiv2");
+    MakeProgram(root, "tools/exiftool");
+    module.StartFolder = start;
+  }
+  void Run() {
+    if (!window) window.emplace(raw, jpg);
+    CommandContext ctx{module, *window, dialogs, runner};
+    ExtractPreviews(ctx);
+  }
+};
+
+TEST(FindTool, StartFolderFirstThenAbsolutePathEntries) {
+  TempFolder t;
+  const std::string start = t.MakeDir("start").string();
+  const std::string bin1 = t.MakeDir("bin1").string();
+  const std::string bin2 = t.MakeDir("bin2").string();
+  MakeProgram(t, "bin2/exiv2");
+  t.Write("bin1/exiv2", "not executable");
+  const std::string path = "relative:" + bin1 + ":" + bin2 + "/";
+  EXPECT_EQ(FindTool(start, "exiv2", path), bin2 + "/exiv2");
+  EXPECT_EQ(FindTool(start, "exiftool", path), std::nullopt);
+
+  MakeProgram(t, "start/exiv2.exe");
+  EXPECT_EQ(FindTool(start, "exiv2", path), start + "/exiv2.exe");
+  MakeProgram(t, "start/exiv2");
+  EXPECT_EQ(FindTool(start, "exiv2", path), start + "/exiv2");
+
+  // A folder in the current folder is never taken from an empty or relative entry.
+  t.MakeDir("start/bin");
+  MakeProgram(t, "start/bin/exiftool");
+  std::error_code ec;
+  const fs::path before = fs::current_path();
+  fs::current_path(start);
+  EXPECT_EQ(FindTool(bin1, "exiftool", "bin::"), std::nullopt);
+  fs::current_path(before, ec);
+}
+
+TEST(ExtractPreviews, WritesTheScriptThenRunsItInTheWindowAndReports) {
+  Shoot s;
+  s.root.Write("RAW/DSC_0001.NEF");
+  s.root.Write("RAW/notes.txt");
+  s.module.settings.RAWCodePage = 1250;
+  s.window.emplace(s.raw, s.jpg);
+  s.window->exif = 1;
+  s.Run();
+
+  ASSERT_EQ(s.runner.requests.size(), 1u);
+  const ScriptRequest& request = s.runner.requests[0];
+  EXPECT_EQ(request.scriptPath, s.start + "/Extr.bat");
+  EXPECT_EQ(request.workingDir, s.start);
+  EXPECT_EQ(request.style, WindowStyle::NormalWithFocus);
+
+  const std::string& text = s.runner.scripts[0];
+  EXPECT_EQ(text.rfind("chcp 1250\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find(s.start + "/exiv2 -pv " + s.raw + "/DSC_0001.NEF >" + s.jpg + "/DSC_0001.txt\r\n"),
+            std::string::npos) << text;
+  EXPECT_NE(text.find("if exist " + s.raw + "/DSC_0001-preview*.jpg " + s.start + "/exiftool -all= "),
+            std::string::npos) << text;
+  EXPECT_EQ(text.find("notes"), std::string::npos);
+
+  ASSERT_EQ(s.dialogs.messages.size(), 1u);
+  EXPECT_EQ(s.dialogs.messages[0].text, "Operation done");
+  EXPECT_EQ(s.dialogs.messages[0].title, "RAW Preview Images generated");
+  EXPECT_EQ(s.dialogs.messages[0].icon, MessageIcon::Information);
+  EXPECT_EQ(s.window->rawList.refreshes, 1);
+  EXPECT_EQ(s.window->jpgList.refreshes, 2);
+  EXPECT_EQ(s.window->rawList.ListIndex(), 0);
+  EXPECT_EQ(s.module.RawFolder, s.raw + "/");
+  EXPECT_EQ(s.module.JpgFolder, s.jpg + "/");
+}
+
+TEST(ExtractPreviews, EmptyRawFolderStillRunsTheClosingLine) {
+  Shoot s;
+  s.Run();
+  ASSERT_EQ(s.runner.scripts.size(), 1u);
+  EXPECT_EQ(s.runner.scripts[0], "chcp 0\r\ndel " + s.jpg + "/*.jpg_original\r\n");
+  EXPECT_EQ(s.dialogs.messages.at(0).text, "Operation done");
+}
+
+TEST(ExtractPreviews, MissingToolChangesNothing) {
+  for (const char* tool : {"exiv2", "exiftool"}) {
+    Shoot s;
+    fs::remove(s.start + "/" + tool);
+    s.root.Write("RAW/DSC_0001.NEF");
+    const auto before = Snapshot(s.root.path());
+    s.Run();
+    EXPECT_TRUE(s.runner.requests.empty());
+    EXPECT_EQ(Snapshot(s.root.path()), before) << tool;
+    ASSERT_EQ(s.dialogs.messages.size(), 1u);
+    EXPECT_EQ(s.dialogs.messages[0].title, "Error");
+    EXPECT_EQ(s.dialogs.messages[0].icon, MessageIcon::Critical);
+    EXPECT_NE(s.dialogs.messages[0].text.find(tool), std::string::npos);
+    EXPECT_TRUE(s.module.RawFolder.empty());
+  }
+}
+
+TEST(ExtractPreviews, NothingIsStartedUnlessTheScriptWasWrittenWhole) {
+  Shoot s;
+  // A folder where the script belongs: it cannot be created, even by root.
+  s.root.MakeDir("tools/Extr.bat");
+  s.Run();
+  EXPECT_TRUE(s.runner.requests.empty());
+  ASSERT_EQ(s.dialogs.messages.size(), 1u);
+  EXPECT_EQ(s.dialogs.messages[0].title, "Error");
+  EXPECT_NE(s.dialogs.messages[0].text.find("Extr.bat"), std::string::npos);
+
+  // A name that would break its script line stops the command before anything is written;
+  // an earlier script is left as it was and not started.
+  Shoot t;
+  t.root.Write("tools/Extr.bat", "old");
+  t.root.Write("RAW/bad\nname.nef");
+  t.Run();
+  EXPECT_TRUE(t.runner.requests.empty());
+  EXPECT_EQ(ReadFile(t.start + "/Extr.bat"), "old");
+  ASSERT_EQ(t.dialogs.messages.size(), 1u);
+  EXPECT_EQ(t.dialogs.messages[0].text.rfind("22 The RAW file", 0), 0u) << t.dialogs.messages[0].text;
+}
+
+TEST(ExtractPreviews, AScriptThatDidNotRunIsNoSuccess) {
+  Shoot s;
+  s.runner.outcome.error = CommandError{2, "No such file or directory: shotsweep-batch"};
+  s.Run();
+  ASSERT_EQ(s.dialogs.messages.size(), 1u);
+  EXPECT_EQ(s.dialogs.messages[0].text, "2 No such file or directory: shotsweep-batch");
+  EXPECT_EQ(s.dialogs.messages[0].title, "Error");
+
+  Shoot t;
+  t.runner.outcome.exitStatus = 1;
+  t.Run();
+  ASSERT_EQ(t.dialogs.messages.size(), 1u);
+  EXPECT_EQ(t.dialogs.messages[0].title, "Error");
+}
+
+TEST(ExtractPreviews, NoSecondRunWhileOneWaitsForItsScript) {
+  Shoot s;
+  std::optional<CommandContext> ctx;
+  s.window.emplace(s.raw, s.jpg);
+  ctx.emplace(CommandContext{s.module, *s.window, s.dialogs, s.runner});
+  s.runner.during = [&] { ExtractPreviews(*ctx); };
+  ExtractPreviews(*ctx);
+  EXPECT_EQ(s.runner.requests.size(), 1u);
+  EXPECT_EQ(s.dialogs.messages.size(), 1u);
+
+  // Once that run has ended, the next one starts as usual.
+  s.runner.during = nullptr;
+  ExtractPreviews(*ctx);
+  EXPECT_EQ(s.runner.requests.size(), 2u);
+}
+
+}  // namespace
+}  // namespace shotsweep
