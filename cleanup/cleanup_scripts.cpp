@@ -1,5 +1,10 @@
 #include "cleanup/cleanup_scripts.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <cstdint>
+
 #include "cleanup/file_names.h"
 
 namespace shotsweep {
@@ -53,36 +58,6 @@ std::string_view LastPathComponent(std::string_view name) {
   return slash == std::string_view::npos ? name : name.substr(slash + 1);
 }
 
-// The number of bytes of a valid UTF-8 sequence starting at `text[i]` and the code point it
-// encodes, or 0 when the bytes there are not valid UTF-8 (overlong forms and surrogates
-// included).
-std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& codePoint) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length;
-  char32_t minimum;
-  if (lead < 0x80) {
-    codePoint = lead;
-    return 1;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2, minimum = 0x80, codePoint = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, minimum = 0x800, codePoint = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, minimum = 0x10000, codePoint = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (text.size() - i < length) return 0;
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    codePoint = (codePoint << 6) | (byte(i + k) & 0x3F);
-  }
-  if (codePoint < minimum || codePoint > 0x10FFFF) return 0;
-  if (codePoint >= 0xD800 && codePoint <= 0xDFFF) return 0;
-  return length;
-}
-
 }  // namespace
 
 std::string ScriptPath(std::string_view quote, std::string_view path) {
@@ -91,19 +66,21 @@ std::string ScriptPath(std::string_view quote, std::string_view path) {
 }
 
 std::optional<std::string> UnwritableReason(std::string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
-    char32_t c = 0;
-    const std::size_t length = DecodeUtf8(text, i, c);
-    if (length == 0) return "it is not valid UTF-8 text";
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+  const auto length = static_cast<std::int32_t>(text.size());
+  if (static_cast<std::size_t>(length) != text.size()) return "it is too long";
+  for (std::int32_t i = 0; i < length;) {
+    UChar32 c;
+    U8_NEXT(bytes, i, length, c);  // negative for any ill-formed sequence
+    if (c < 0) return "it is not valid UTF-8 text";
     // A line end would cut the script line in two; other control characters (C1 included)
     // cannot be shown or typed back by the user and are refused alike.
-    if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return "it holds a control character";
+    if (u_charType(c) == U_CONTROL_CHAR) return "it holds a control character";
     // A double quote would close the quotes the name is written in.
     if (c == '"') return "it holds a double quote";
     // The interpreter takes these as wildcards even inside quotes: one restore line would
     // then act on other files than the one named.
     if (c == '*' || c == '?') return "it holds a wildcard character (* or ?)";
-    i += length;
   }
   return std::nullopt;
 }
