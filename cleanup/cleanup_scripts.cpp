@@ -31,13 +31,6 @@ std::string DoublePercent(std::string_view text) {
   return out;
 }
 
-// A restore line's target: bare, as the line has always been written, unless the name would
-// be split or expanded by the interpreter.
-std::string ScriptName(std::string_view name) {
-  if (!NeedsQuotes(name)) return std::string(name);
-  return "\"" + DoublePercent(name) + "\"";
-}
-
 // The five restore lines that give every RAW kind set aside under `base` its extension back.
 void AppendRestoreLines(const CleanupScriptContext& ctx, std::string_view base, std::string& out) {
   for (const RawKind& kind : kRawKinds) {
@@ -46,7 +39,9 @@ void AppendRestoreLines(const CleanupScriptContext& ctx, std::string_view base, 
     out += "ren ";
     out += ScriptPath(ctx.quote, source);
     out += ' ';
-    out += ScriptName(target);
+    // Bare, as the target has always been written, unless the interpreter would split or
+    // expand it; the Quote setting is for paths only.
+    out += ScriptPath("", target);
     out += kLineEnd;
   }
 }
