@@ -1,0 +1,16 @@
+#pragma once
+// Where the command interpreter lives: shotsweep-batch is installed next to the executable
+// that runs it (shotsweep, or a test program in the same build folder).
+
+#include <string>
+
+namespace shotsweep {
+
+inline constexpr const char* kInterpreterName = "shotsweep-batch";
+
+// The full path of shotsweep-batch beside the running executable, or the empty text when the
+// executable's own path cannot be read. Never a bare name: that would be looked up in the
+// RAW folder the script runs in.
+std::string InterpreterPath();
+
+}  // namespace shotsweep

@@ -1,0 +1,86 @@
+#pragma once
+// Running shotsweep-batch without a window: posix_spawn, output and progress read from pipes,
+// the process waited for.
+
+#include <sys/types.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/script_runner.h"
+
+namespace shotsweep {
+
+// One started interpreter process. It reads the process's output (stdout and stderr in one
+// pipe) and its progress reports without ever blocking on them, so a window can drive it from
+// its event loop as well as a plain loop can.
+class ScriptProcess {
+ public:
+  // Starts `interpreter request.scriptPath` with request.workingDir as its current folder;
+  // startError() tells whether that failed.
+  ScriptProcess(const std::string& interpreter, const ScriptRequest& request);
+  // A process still running is killed and reaped: no run outlives its owner unseen.
+  ~ScriptProcess();
+  ScriptProcess(const ScriptProcess&) = delete;
+  ScriptProcess& operator=(const ScriptProcess&) = delete;
+
+  const std::optional<CommandError>& startError() const { return startError_; }
+  pid_t pid() const { return pid_; }
+  // Pipe ends to watch for reading; -1 once the pipe has reached its end.
+  int outputFd() const { return outputFd_; }
+  int progressFd() const { return progressFd_; }
+
+  // Reads what the pipes hold, waiting up to timeoutMs for something to happen, and notes
+  // whether the process has ended. True once it has ended and its output has been read.
+  bool Pump(int timeoutMs);
+  bool finished() const { return finished_; }
+  // Output that arrived since the last call.
+  std::string TakeNewOutput();
+  // The last progress report: script lines done and in all (0 0 before the first).
+  int done() const { return done_; }
+  int total() const { return total_; }
+  void Kill();
+
+  // The result once finished(): an error when the process did not end by itself.
+  ScriptOutcome Outcome() const;
+
+ private:
+  void ReadOutput();
+  void ReadProgress();
+  void Reap(bool block);
+
+  std::string interpreter_;
+  std::string scriptPath_;
+  std::optional<CommandError> startError_;
+  pid_t pid_ = -1;
+  int outputFd_ = -1;
+  int progressFd_ = -1;
+  bool exited_ = false;
+  bool finished_ = false;
+  int status_ = 0;
+  std::string output_;
+  std::size_t taken_ = 0;
+  std::string progressBuffer_;
+  int done_ = 0;
+  int total_ = 0;
+};
+
+class PosixScriptRunner : public ScriptRunner {
+ public:
+  // Runs the shotsweep-batch next to the running executable.
+  PosixScriptRunner();
+  explicit PosixScriptRunner(std::string interpreter);
+
+  ScriptOutcome Run(const ScriptRequest& request) override;
+
+  // Called with each started process before it is waited for; lets a test interrupt a run.
+  std::function<void(ScriptProcess&)> onStarted;
+  // Called after every progress report.
+  std::function<void(ScriptProcess&)> onProgress;
+
+ private:
+  std::string interpreter_;
+};
+
+}  // namespace shotsweep
