@@ -28,7 +28,7 @@ struct CleanupScriptContext {
 std::string ScriptPath(std::string_view quote, std::string_view path);
 
 // Why `text` (a name or path) cannot be written safely into a script, or nullopt when it can:
-// control characters, a double quote, text that is not valid UTF-8.
+// control characters, a double quote, the wildcards "*" and "?", text that is not valid UTF-8.
 std::optional<std::string> UnwritableReason(std::string_view text);
 
 // "chcp CP" and "cd QPQ".
@@ -36,8 +36,8 @@ std::string ScriptHeader(const CleanupScriptContext& ctx);
 // The whole renaming script: header and one set-aside line per RAW kind.
 std::string RenamingScript(const CleanupScriptContext& ctx);
 // The restore lines for one JPG name N: five lines for FileBaseName(N); names that need it get
-// quoted targets, and extra lines that keep RAW files matching on the last dot or on the last
-// path component.
+// quoted targets, a name with several dots gets five more for the text before its last dot,
+// and a folder part ("/" or "\") in N is dropped first.
 std::string RestoreLines(const CleanupScriptContext& ctx, std::string_view jpgName);
 // The lines that delete what is still set aside: one per RAW kind, never "*.*bak".
 std::string DeleteLines(const CleanupScriptContext& ctx);
