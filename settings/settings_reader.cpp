@@ -82,7 +82,7 @@ void ApplyEntry(std::string_view entry, Settings& s) {
   } else if (key == "RAWCodePage") {
     Store(value, s.RAWCodePage);
   }
-  // "Timer" is still accepted from older files and means nothing; other keys are ignored.
+  // "Timer" is a known key that sets nothing; every other key is ignored alike.
 }
 
 }  // namespace
