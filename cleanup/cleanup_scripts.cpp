@@ -53,6 +53,20 @@ std::string_view LastPathComponent(std::string_view name) {
   return slash == std::string_view::npos ? name : name.substr(slash + 1);
 }
 
+// The lines for one name without folder part: its base name, and the text before its last dot.
+void AppendLinesForName(const CleanupScriptContext& ctx, std::string_view name, std::string& out) {
+  const std::string base = FileBaseName(name);
+  AppendRestoreLines(ctx, base, out);
+
+  // The renaming script keeps a RAW name up to its last dot, while the base name ends at the
+  // first: trip.day1.nef becomes trip.day1.nbak and would not be found by the lines above.
+  // (When the name has a base, its first dot stands right after it.)
+  const std::size_t lastDot = name.rfind('.');
+  if (!base.empty() && lastDot > base.size()) {
+    AppendRestoreLines(ctx, name.substr(0, lastDot), out);
+  }
+}
+
 }  // namespace
 
 std::string ScriptPath(std::string_view quote, std::string_view path) {
@@ -102,19 +116,19 @@ std::string RenamingScript(const CleanupScriptContext& ctx) {
 
 std::string RestoreLines(const CleanupScriptContext& ctx, std::string_view jpgName) {
   const std::string_view name = LastPathComponent(jpgName);
-  const std::string base = FileBaseName(name);
   std::string out;
-  AppendRestoreLines(ctx, base, out);
+  AppendLinesForName(ctx, name, out);
 
-  // The renaming script keeps a RAW name up to its last dot, while the base name ends at the
-  // first: trip.day1.nef becomes trip.day1.nbak and would not be found by the lines above.
-  // (When the name has a base, its first dot stands right after it.)
-  const std::size_t lastDot = name.rfind('.');
-  if (!base.empty() && lastDot > base.size()) {
-    AppendRestoreLines(ctx, name.substr(0, lastDot), out);
+  // Where "\" is no separator, a name such as a\b.jpg may be a real file name whose RAW twin
+  // is a\b.nef; keep that twin too. A listed folder that does not exist only adds lines that
+  // find nothing.
+  const bool onlyBackslashes = jpgName.find('/') == std::string_view::npos;
+  if (name.size() != jpgName.size() && ctx.sep != '\\' && onlyBackslashes) {
+    AppendLinesForName(ctx, jpgName, out);
   }
   return out;
 }
+
 
 std::string DeleteLines(const CleanupScriptContext& ctx) {
   // One line per aside extension instead of "*.*bak": files of the user's that merely end in

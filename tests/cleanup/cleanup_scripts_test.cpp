@@ -202,6 +202,18 @@ TEST(CleanupScripts, ListedNameWithFolderPartIsPairedByItsLastComponent) {
   EXPECT_EQ(RestoreLines(ctx, "D:\\my.folder\\"), RestoreLines(ctx, ""));
 }
 
+TEST(CleanupScripts, BackslashInALinuxFileNameKeepsBothReadings) {
+  // On Linux "a\\b.jpg" may be a real JPG whose twin is "a\\b.nef": the lines for the last
+  // component come first, then those for the whole name.
+  const CleanupScriptContext ctx = Posix("/r");
+  const std::string lines = RestoreLines(ctx, "a\\b.jpg");
+  EXPECT_EQ(LineCount(lines), 10u);
+  EXPECT_EQ(Line(lines, 0), "ren /r/b.nbak b.nef");
+  EXPECT_EQ(Line(lines, 5), "ren /r/a\\b.nbak a\\b.nef");
+  // A forward slash is a folder part on Linux: only the last component counts.
+  EXPECT_EQ(RestoreLines(ctx, "jpg/b.jpg"), RestoreLines(ctx, "b.jpg"));
+}
+
 TEST(CleanupScripts, UnwritableNamesAreReported) {
   for (const char* fine : {"DSC_0001.JPG", "My photo & (1), 100%.jpg", "Žluťoučký kůň.jpg",
                            "C:\\My Photos\\x.jpg", "\xF0\x9F\x93\xB7.jpg", ""}) {
