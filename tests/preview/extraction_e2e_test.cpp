@@ -1,0 +1,175 @@
+// The extraction run for real: the command writes Extr.bat, shotsweep-batch runs it, and
+// Debian's exiv2 and exiftool do the work on RAW-like files made here.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "platform/posix_script_runner.h"
+#include "preview/extraction_command.h"
+#include "settings/module1.h"
+#include "tests/preview/raw_like_file.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/temp_folder.h"
+
+namespace shotsweep {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::DecodedSize;
+using testing::FakeWindow;
+using testing::RawLikeFile;
+using testing::ReadFile;
+using testing::ScriptedDialogs;
+using testing::Snapshot;
+using testing::TempFolder;
+
+std::string ShellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+// What a tool prints on standard output.
+std::string Capture(const std::string& commandLine) {
+  std::string out;
+  if (std::FILE* pipe = ::popen((commandLine + " 2>/dev/null").c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    ::pclose(pipe);
+  }
+  return out;
+}
+
+// File name -> "Make|Model" of every JPG in `folder`, as exiftool reads them back.
+std::map<std::string, std::string> MakeAndModel(const std::string& folder) {
+  std::map<std::string, std::string> out;
+  const std::string table =
+      Capture("exiftool -T -ext jpg -FileName -Make -Model " + ShellQuoted(folder));
+  std::size_t at = 0;
+  while (at < table.size()) {
+    const std::size_t end = table.find('\n', at);
+    const std::string line = table.substr(at, end - at);
+    at = end == std::string::npos ? table.size() : end + 1;
+    const std::size_t tab1 = line.find('\t');
+    const std::size_t tab2 = line.find('\t', tab1 + 1);
+    if (tab2 == std::string::npos) continue;
+    out[line.substr(0, tab1)] = line.substr(tab1 + 1, tab2 - tab1 - 1) + "|" + line.substr(tab2 + 1);
+  }
+  return out;
+}
+
+bool AnyFileMatching(const std::string& folder, const std::string& needle) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().filename().string().find(needle) != std::string::npos) return true;
+  }
+  return false;
+}
+
+struct Extraction {
+  Module1 module;
+  ScriptedDialogs dialogs;
+  PosixScriptRunner runner;
+
+  void Extract(FakeWindow& window) {
+    CommandContext ctx{module, window, dialogs, runner};
+    ExtractPreviews(ctx);
+  }
+};
+
+TEST(ExtractionWithTheRealTools, EveryRawKindGetsItsLargestPreviewWithItsExif) {
+  TempFolder t;
+  const std::string raw = t.MakeDir("RAW").string();
+  const std::string jpg = t.MakeDir("JPG").string();
+  struct Shot {
+    std::string name;
+    RawLikeFile spec;
+    std::string jpgName;
+  };
+  const std::vector<Shot> shots = {
+      {"A.nef", {"NIKON CORPORATION", "NIKON D90", 200, {{160, 120}, {640, 480}, {1024, 768}}}, "A.jpg"},
+      {"B.NEF", {"NIKON", "D7000", 400, {{96, 64}, {320, 240}, {800, 600}, {1200, 800}}}, "B.jpg"},
+      {"C.cr2", {"Canon", "Canon EOS 5D", 800, {{160, 120}, {480, 320}}}, "C.jpg"},
+      {"D.arw", {"SONY", "ILCE-7M3", 100, {{640, 480}, {160, 120}, {1616, 1080}}}, "D.jpg"},
+      {"E.orf", {"OLYMPUS", "E-M1", 1600, {{160, 120}, {720, 540}, {400, 300}}}, "E.jpg"},
+      // exiv2 names this one's previews trip.day1-preview*.jpg; the JPG takes the base name.
+      {"trip.day1.nef", {"FUJIFILM", "X-T4", 320, {{160, 120}, {300, 200}}}, "trip.jpg"},
+  };
+  for (const Shot& shot : shots) testing::WriteRawLikeFile(raw + "/" + shot.name, shot.spec);
+  const auto rawBefore = Snapshot(raw);
+
+  Extraction run;
+  run.module.StartFolder = t.MakeDir("start").string();
+  FakeWindow window(raw, jpg);
+  window.exif = 1;
+  run.Extract(window);
+  ASSERT_EQ(run.dialogs.messages.size(), 1u) << run.dialogs.messages[0].text;
+  EXPECT_EQ(run.dialogs.messages[0].text, "Operation done");
+
+  const auto tags = MakeAndModel(jpg);
+  for (const Shot& shot : shots) {
+    SCOPED_TRACE(shot.name);
+    testing::PreviewSize largest{0, 0};
+    for (auto p : shot.spec.previews) {
+      if (p.width * p.height > largest.width * largest.height) largest = p;
+    }
+    const testing::PreviewSize got = DecodedSize(jpg + "/" + shot.jpgName);
+    EXPECT_EQ(got.width, largest.width);
+    EXPECT_EQ(got.height, largest.height);
+    EXPECT_EQ(tags.count(shot.jpgName) ? tags.at(shot.jpgName) : "(none)",
+              shot.spec.make + "|" + shot.spec.model);
+    // The dumps are exiv2's own output for the RAW file.
+    const std::string base = shot.jpgName.substr(0, shot.jpgName.size() - 4);
+    const std::string rawPath = ShellQuoted(raw + "/" + shot.name);
+    const std::string values = ReadFile(jpg + "/" + base + ".txt");
+    EXPECT_NE(values.find(shot.spec.model), std::string::npos);
+    EXPECT_EQ(values, Capture("exiv2 -pv " + rawPath));
+    EXPECT_EQ(ReadFile(jpg + "/" + base + ".asc"), Capture("exiv2 -pt " + rawPath));
+  }
+  EXPECT_EQ(Snapshot(raw), rawBefore);  // no previews left, RAW files untouched
+  EXPECT_FALSE(AnyFileMatching(jpg, "_original"));
+}
+
+TEST(ExtractionWithTheRealTools, QuotedPathsToolsInTheStartFolderAndFilesWithoutPreviews) {
+  TempFolder t;
+  const std::string raw = t.MakeDir("My Shoot/RAW 1").string();
+  const std::string jpg = t.MakeDir("My Shoot/JPG").string();
+  const std::string start = t.MakeDir("Start Folder").string();
+  fs::create_symlink("/usr/bin/exiv2", start + "/exiv2");
+  fs::create_symlink("/usr/bin/exiftool", start + "/exiftool");
+
+  testing::WriteRawLikeFile(raw + "/sp ace 100%.nef", {"Make A", "Model A", 100, {{160, 120}, {500, 375}}});
+  // One preview only (the thumbnail), which -ep2,3,4 never takes, and none at all: an
+  // earlier JPG of that name must survive both, EXIF and all.
+  testing::WriteRawLikeFile(raw + "/thumbonly.cr2", {"Make B", "Model B", 200, {{160, 120}}});
+  testing::WriteRawLikeFile(raw + "/bare.arw", {"Make C", "Model C", 200, {}});
+  const std::string keep = testing::JpegImage({50, 40}, 7);
+  t.Write("My Shoot/JPG/thumbonly.jpg", keep);
+  t.Write("My Shoot/JPG/bare.jpg", keep);
+  t.Write("My Shoot/JPG/other.jpg_original", "the user's");
+
+  Extraction run;
+  run.module.StartFolder = start;
+  FakeWindow window(raw, jpg);
+  run.Extract(window);
+  ASSERT_EQ(run.dialogs.messages.size(), 1u);
+  EXPECT_EQ(run.dialogs.messages[0].text, "Operation done");
+
+  const std::string script = ReadFile(start + "/Extr.bat");
+  EXPECT_NE(script.find("\"" + start + "/exiv2\" -f -ep2,3,4 \"" + raw + "/sp ace 100%%.nef\""),
+            std::string::npos) << script;
+
+  EXPECT_EQ(DecodedSize(jpg + "/sp ace 100%.jpg").width, 500);
+  EXPECT_EQ(MakeAndModel(jpg)["sp ace 100%.jpg"], "Make A|Model A");
+  EXPECT_EQ(ReadFile(jpg + "/thumbonly.jpg"), keep);
+  EXPECT_EQ(ReadFile(jpg + "/bare.jpg"), keep);
+  EXPECT_FALSE(fs::exists(jpg + "/sp ace 100%.txt"));  // EXIF not ticked: no dumps
+  EXPECT_FALSE(AnyFileMatching(raw, "-preview"));
+  // The closing line deletes exiftool's backups, whoever made them.
+  EXPECT_FALSE(AnyFileMatching(jpg, "_original"));
+}
+
+}  // namespace
+}  // namespace shotsweep
