@@ -1,0 +1,37 @@
+#pragma once
+// A pane's file list: the files of its folder whose names match one of its ";"-separated
+// patterns without regard to case, sorted without regard to case. Subfolders are not listed.
+// What the commands read of it is FileListView.
+
+#include <QListWidget>
+#include <string>
+#include <string_view>
+
+#include "cleanup/command_window.h"
+
+namespace shotsweep {
+
+class FileList : public QListWidget, public FileListView {
+  Q_OBJECT
+
+ public:
+  explicit FileList(QWidget* parent = nullptr);
+
+  std::string Path() const;
+  void SetPath(std::string_view path);  // reads the folder
+  std::string Pattern() const;
+  void SetPattern(std::string_view pattern);  // reads the folder again
+
+  void Refresh() override;
+  int ListCount() override { return count(); }
+  std::string List(int index) override;  // throws std::out_of_range outside 0..ListCount-1
+  int ListIndex() const { return currentRow(); }
+  void SetListIndex(int index) override;
+  std::string FileName() override;  // the selected entry, empty when none is selected
+
+ private:
+  QString path_;
+  QString pattern_;
+};
+
+}  // namespace shotsweep

@@ -1,0 +1,67 @@
+#include "platform/qt_dialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "platform/local_path.h"
+
+namespace shotsweep {
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+QStringList NameFiltersFrom(const std::string& filter) {
+  const QStringList parts = Q(filter).split('|');
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) {
+      pattern = pattern.trimmed();
+      if (pattern == "*.*") pattern = "*";
+    }
+    const QString description = parts[i].trimmed();
+    const QString wanted = QString("(%1)").arg(patterns.join(' '));
+    if (description.endsWith(wanted) || description.endsWith(QString("(%1)").arg(parts[i + 1])))
+      filters << description;
+    else
+      filters << (description.isEmpty() ? wanted : description + ' ' + wanted);
+  }
+  return filters;
+}
+
+void QtDialogs::MessageBox(const std::string& text, const std::string& title, MessageIcon icon) {
+  QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
+                  Q(title), Q(text), QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+std::string QtDialogs::InputBox(const std::string& prompt, const std::string& title,
+                                const std::string& proposed) {
+  QInputDialog dialog(parent_);
+  dialog.setWindowTitle(Q(title));
+  dialog.setLabelText(Q(prompt));
+  dialog.setTextValue(Q(proposed));
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.textValue().toStdString();
+}
+
+std::optional<std::string> QtDialogs::OpenFile(const OpenFileRequest& request) {
+  QFileDialog dialog(parent_, Q(request.DialogTitle));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  // Photo lists come from Windows machines as often as not: "*.txt" must find "LIST.TXT".
+  dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+  QString suffix = Q(request.DefaultExt);
+  if (suffix.startsWith('.')) suffix.remove(0, 1);
+  dialog.setDefaultSuffix(suffix);
+  const QStringList filters = NameFiltersFrom(request.Filter);
+  if (!filters.isEmpty()) dialog.setNameFilters(filters);
+  if (!request.FileName.empty()) dialog.selectFile(Q(request.FileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return ToLocalPath(dialog.selectedFiles().constFirst());
+}
+
+}  // namespace shotsweep
