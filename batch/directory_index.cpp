@@ -1,0 +1,172 @@
+#include "batch/directory_index.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "batch/case_folding.h"
+
+namespace shotsweep::batch {
+
+namespace {
+
+bool IsDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+DirectoryIndex::DirectoryIndex(const std::string& realPath) {
+  DIR* dir = ::opendir(realPath.c_str());
+  if (!dir) return;
+  ok_ = true;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (name == "." || name == "..") continue;
+    bool isDir = e->d_type == DT_DIR;
+    // Links count as what they point to; a dangling link counts as a file.
+    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) isDir = IsDirectory(JoinPath(realPath, name));
+    Add(name, isDir);
+  }
+  ::closedir(dir);
+}
+
+const std::vector<DirEntry>* DirectoryIndex::Variants(std::string_view name) const {
+  auto it = byFolded_.find(FoldCase(name));
+  return it == byFolded_.end() ? nullptr : &it->second;
+}
+
+const DirEntry* DirectoryIndex::Find(std::string_view name) const {
+  const auto* variants = Variants(name);
+  if (!variants) return nullptr;
+  const DirEntry* first = nullptr;
+  for (const DirEntry& e : *variants) {
+    if (e.name == name) return &e;
+    if (!first || e.name < first->name) first = &e;
+  }
+  return first;
+}
+
+const DirEntry* DirectoryIndex::FindDir(std::string_view name) const {
+  const auto* variants = Variants(name);
+  if (!variants) return nullptr;
+  const DirEntry* first = nullptr;
+  for (const DirEntry& e : *variants) {
+    if (!e.isDir) continue;
+    if (e.name == name) return &e;
+    if (!first || e.name < first->name) first = &e;
+  }
+  return first;
+}
+
+bool DirectoryIndex::HasOtherThan(std::string_view name, std::string_view except) const {
+  const auto* variants = Variants(name);
+  if (!variants) return false;
+  return std::any_of(variants->begin(), variants->end(), [&](const DirEntry& e) { return e.name != except; });
+}
+
+std::vector<DirEntry> DirectoryIndex::Match(const NamePattern& pattern) const {
+  std::vector<DirEntry> found;
+  for (const auto& [folded, variants] : byFolded_) {
+    if (pattern.Matches(folded)) found.insert(found.end(), variants.begin(), variants.end());
+  }
+  std::sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+  return found;
+}
+
+void DirectoryIndex::Add(std::string_view name, bool isDir) {
+  auto& variants = byFolded_[FoldCase(name)];
+  for (DirEntry& e : variants) {
+    if (e.name == name) {
+      e.isDir = isDir;
+      return;
+    }
+  }
+  variants.push_back({std::string(name), isDir});
+}
+
+void DirectoryIndex::Remove(std::string_view name) {
+  auto it = byFolded_.find(FoldCase(name));
+  if (it == byFolded_.end()) return;
+  auto& variants = it->second;
+  std::erase_if(variants, [&](const DirEntry& e) { return e.name == name; });
+  if (variants.empty()) byFolded_.erase(it);
+}
+
+DirectoryIndex* DirectoryCache::Get(const std::string& realDir) {
+  auto it = indexes_.find(realDir);
+  if (it == indexes_.end()) it = indexes_.emplace(realDir, std::make_unique<DirectoryIndex>(realDir)).first;
+  return it->second->ok() ? it->second.get() : nullptr;
+}
+
+std::optional<std::string> DirectoryCache::ResolveDirectory(const std::string& path) {
+  if (auto it = resolved_.find(path); it != resolved_.end()) return it->second;
+  std::string real;
+  if (IsDirectory(path)) {
+    real = path;
+  } else {
+    // Some component differs in case from what is on disk: walk down from the root.
+    real.assign(1, '/');
+    size_t start = 1;
+    while (start < path.size()) {
+      size_t end = path.find('/', start);
+      if (end == std::string::npos) end = path.size();
+      const std::string_view component(path.data() + start, end - start);
+      DirectoryIndex* index = Get(real);
+      const DirEntry* entry = index ? index->FindDir(component) : nullptr;
+      if (!entry) return std::nullopt;
+      real = JoinPath(real, entry->name);
+      start = end + 1;
+    }
+  }
+  resolved_[path] = real;
+  return real;
+}
+
+void DirectoryCache::Forget() {
+  indexes_.clear();
+  resolved_.clear();
+}
+
+std::string NormalizePath(std::string_view cwd, std::string_view path) {
+  std::vector<std::string_view> parts;
+  auto addComponents = [&parts](std::string_view text) {
+    size_t start = 0;
+    while (start <= text.size()) {
+      size_t end = text.find('/', start);
+      if (end == std::string_view::npos) end = text.size();
+      const std::string_view part = text.substr(start, end - start);
+      if (part == "..") {
+        if (!parts.empty()) parts.pop_back();
+      } else if (!part.empty() && part != ".") {
+        parts.push_back(part);
+      }
+      start = end + 1;
+    }
+  };
+  if (path.empty() || path.front() != '/') addComponents(cwd);
+  addComponents(path);
+  std::string out;
+  for (std::string_view part : parts) {
+    out += '/';
+    out += part;
+  }
+  return out.empty() ? "/" : out;
+}
+
+std::pair<std::string, std::string> SplitLast(const std::string& normalized) {
+  const size_t slash = normalized.rfind('/');
+  std::string dir = slash == 0 ? "/" : normalized.substr(0, slash);
+  return {dir, normalized.substr(slash + 1)};
+}
+
+std::string JoinPath(std::string_view dir, std::string_view name) {
+  std::string out(dir);
+  if (out.empty() || out.back() != '/') out += '/';
+  out += name;
+  return out;
+}
+
+}  // namespace shotsweep::batch

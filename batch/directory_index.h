@@ -1,0 +1,74 @@
+#pragma once
+// What the interpreter knows of the folders it works in. Each folder is read once into an index
+// of its entries by folded name; the interpreter's own renames, deletions and copies keep the
+// index current, so a line that names one file costs one hash lookup, not a folder scan. After
+// anything else may have changed the folders (an external program ran), Forget() drops it all.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "batch/wildcard.h"
+
+namespace shotsweep::batch {
+
+struct DirEntry {
+  std::string name;
+  bool isDir = false;
+};
+
+class DirectoryIndex {
+ public:
+  // Reads the folder; ok() is false when it cannot be read.
+  explicit DirectoryIndex(const std::string& realPath);
+  bool ok() const { return ok_; }
+
+  // The entry named `name` without regard to case: the one spelled exactly so if there is
+  // one, otherwise the first case variant in byte order (so the choice never depends on the
+  // order the folder happened to be read in).
+  const DirEntry* Find(std::string_view name) const;
+  // Like Find, but only folders count.
+  const DirEntry* FindDir(std::string_view name) const;
+  // An entry other than `except` whose name equals `name` without regard to case.
+  bool HasOtherThan(std::string_view name, std::string_view except) const;
+  // Every entry matching the pattern, sorted by name.
+  std::vector<DirEntry> Match(const NamePattern& pattern) const;
+
+  void Add(std::string_view name, bool isDir);
+  void Remove(std::string_view name);
+
+ private:
+  const std::vector<DirEntry>* Variants(std::string_view name) const;
+
+  bool ok_ = false;
+  std::unordered_map<std::string, std::vector<DirEntry>> byFolded_;
+};
+
+// The indexes of every folder the interpreter has looked at, and the way from a path as a
+// script writes it to the real folder.
+class DirectoryCache {
+ public:
+  // `realDir` must be an absolute path of an existing folder; nullptr when it cannot be read.
+  DirectoryIndex* Get(const std::string& realDir);
+  // The real folder that an absolute, normalized path names, each component matched without
+  // regard to case; nullopt when some component does not exist.
+  std::optional<std::string> ResolveDirectory(const std::string& path);
+  // Drops everything: after an external program ran, or when folders were renamed.
+  void Forget();
+
+ private:
+  std::unordered_map<std::string, std::unique_ptr<DirectoryIndex>> indexes_;
+  std::unordered_map<std::string, std::string> resolved_;
+};
+
+// `path` made absolute against `cwd`, with "." and ".." taken away and separators collapsed.
+// "/" is the root; no other result ends in "/".
+std::string NormalizePath(std::string_view cwd, std::string_view path);
+// The folder part and the last component of a normalized path.
+std::pair<std::string, std::string> SplitLast(const std::string& normalized);
+std::string JoinPath(std::string_view dir, std::string_view name);
+
+}  // namespace shotsweep::batch

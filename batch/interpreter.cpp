@@ -1,0 +1,755 @@
+#include "batch/interpreter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include <unicode/ucnv.h>
+
+#include "batch/case_folding.h"
+#include "batch/file_operations.h"
+#include "batch/wildcard.h"
+
+extern char** environ;
+
+namespace shotsweep::batch {
+
+namespace {
+
+constexpr std::string_view kFileNotFound = "The system cannot find the file specified.";
+constexpr std::string_view kPathNotFound = "The system cannot find the path specified.";
+constexpr std::string_view kDuplicate = "A duplicate file name exists, or the file cannot be found.";
+constexpr std::string_view kSyntax = "The syntax of the command is incorrect.";
+constexpr std::string_view kBadName = "The filename, directory name, or volume label syntax is incorrect.";
+constexpr std::string_view kAccessDenied = "Access is denied.";
+constexpr std::string_view kInvalidCodePage = "Invalid code page";
+constexpr std::string_view kNotADirectory = "The directory name is invalid.";
+constexpr std::string_view kOntoItself = "The file cannot be copied onto itself.";
+
+// Commands of the original interpreter that scripts for Shotsweep never need. Naming them as
+// unsupported is clearer than "not recognized", and keeps a look-alike program on disk from
+// being run in their place.
+constexpr std::array<std::string_view, 32> kUnsupportedCommands{
+    "assoc", "break", "call",  "cls",   "color",  "date",     "dir",    "else",
+    "endlocal", "for", "ftype", "goto", "md",     "mkdir",    "mklink", "move",
+    "path",  "pause", "popd",  "prompt", "pushd", "rd",       "rmdir",  "set",
+    "setlocal", "shift", "start", "time", "title", "type",    "ver",    "verify"};
+
+std::string ErrnoMessage(int error) {
+  switch (error) {
+    case ENOENT: return std::string(kFileNotFound);
+    case ENOTDIR: return std::string(kPathNotFound);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: return std::string(kAccessDenied);
+    case EEXIST:
+    case ENOTEMPTY: return std::string(kDuplicate);
+    case EBUSY:
+    case ETXTBSY: return "The process cannot access the file because it is being used by another process.";
+    case ENOSPC: return "There is not enough space on the disk.";
+    default: return std::strerror(error);
+  }
+}
+
+bool IsValidCodePage(long n) {
+  if (n <= 0 || n > 65535) return false;
+  if (n == 65001 || n == 65000) return true;
+  const std::string number = std::to_string(n);
+  for (const char* prefix : {"windows-", "ibm-", "cp"}) {
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open((prefix + number).c_str(), &status);
+    if (converter) ucnv_close(converter);
+    if (U_SUCCESS(status) && status != U_AMBIGUOUS_ALIAS_WARNING) return true;
+  }
+  return false;
+}
+
+std::optional<std::string> ProcessEnvironment(std::string_view name) {
+  if (name.empty()) return std::nullopt;
+  const std::string key(name);
+  if (const char* value = std::getenv(key.c_str())) return std::string(value);
+  // Variable names are case-insensitive where the scripts come from.
+  const std::string folded = FoldCase(name);
+  for (char** e = environ; e && *e; ++e) {
+    const std::string_view entry = *e;
+    const size_t eq = entry.find('=');
+    if (eq != std::string_view::npos && FoldCase(entry.substr(0, eq)) == folded) return std::string(entry.substr(eq + 1));
+  }
+  return std::nullopt;
+}
+
+std::string Trimmed(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+bool IsRem(std::string_view text) {
+  if (text.size() < 3 || FoldCase(text.substr(0, 3)) != "rem") return false;
+  return text.size() == 3 || std::string_view(" \t,;=").find(text[3]) != std::string_view::npos;
+}
+
+bool IsSwitch(std::string_view token) { return token.size() >= 2 && token[0] == '/' && token.find('/', 1) == std::string_view::npos && token.size() <= 3; }
+
+std::string WithoutTrailingDotsAndBlanks(std::string name) {
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  return name;
+}
+
+}  // namespace
+
+Interpreter::Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner)
+    : options_(std::move(options)), output_(output), runner_(runner) {
+  if (!options_.environment) options_.environment = ProcessEnvironment;
+  if (options_.workingDir.empty()) {
+    char buffer[4096];
+    options_.workingDir = ::getcwd(buffer, sizeof buffer) ? buffer : "/";
+  }
+  cwd_ = NormalizePath("/", options_.workingDir);
+}
+
+int Interpreter::Run(std::string_view scriptText) {
+  const std::vector<ScriptLine> lines = SplitLines(scriptText);
+  linesTotal_ = lines.size();
+  linesDone_ = 0;
+  lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
+  if (options_.progressFd >= 0) ReportProgress(false);
+  for (size_t i = 0; i < lines.size() && !exitStatus_; ++i) {
+    lineNumber_ = i + 1;
+    if (lines[i].refused) {
+      Unsupported(*lines[i].refused);
+    } else {
+      RunLine(lines[i].text);
+    }
+    linesDone_ = i + 1;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastFlush_ >= std::chrono::milliseconds(50)) {
+      // Whoever shows the output live should not wait for a full buffer.
+      output_.Flush();
+      lastFlush_ = now;
+    }
+    if (options_.progressFd >= 0 && now - lastReport_ >= std::chrono::milliseconds(50)) ReportProgress(false);
+  }
+  if (options_.progressFd >= 0) ReportProgress(true);
+  output_.Flush();
+  return exitStatus_.value_or(0);
+}
+
+void Interpreter::ReportProgress(bool) {
+  const std::string line = std::to_string(linesDone_) + " " + std::to_string(linesTotal_) + "\n";
+  ssize_t n;
+  do {
+    n = ::write(options_.progressFd, line.data(), line.size());
+  } while (n < 0 && errno == EINTR);
+  // A reader that went away does not stop the script; it only stops the reports.
+  if (n < 0 && errno != EAGAIN) options_.progressFd = -1;
+  lastReport_ = std::chrono::steady_clock::now();
+}
+
+void Interpreter::RunLine(std::string_view raw) {
+  size_t i = 0;
+  bool quiet = false;
+  while (i < raw.size() && (raw[i] == ' ' || raw[i] == '\t' || raw[i] == '@')) quiet |= raw[i++] == '@';
+  const std::string_view line = raw.substr(i);
+  if (line.empty() || line.front() == ':') return;  // empty line, label or "::" comment
+
+  Expansion expansion = ExpandPercents(line, options_.args, options_.environment);
+  if (echo_ && !quiet) output_.Write(1, "\n" + cwd_ + ">" + expansion.text + "\n");
+  if (expansion.unsupported) return Unsupported(*expansion.unsupported);
+  if (IsRem(expansion.text)) return;
+
+  LexedLine lexed = Lex(expansion.text);
+  if (lexed.unsupported) return Unsupported(*lexed.unsupported);
+  if (lexed.syntaxError) return Fail(Streams{}, kSyntax);
+  Execute(Cursor(lexed.chars), lexed.redirections);
+}
+
+void Interpreter::Execute(Cursor cursor, const std::vector<Redirection>& redirections) {
+  cursor.SkipDelimiters();
+  Streams streams;
+  std::vector<int> opened;
+  auto closeOpened = [&opened] {
+    for (int fd : opened) ::close(fd);
+  };
+  if (cursor.AtEnd()) {
+    // A line of redirections alone still creates its files.
+    OpenRedirections(redirections, &streams, &opened);
+    return closeOpened();
+  }
+  if (cursor.Peek().Is('(') || cursor.Peek().Is(')')) return Unsupported("blocks in parentheses");
+
+  const std::string word = cursor.PeekWord();
+  std::string command = FoldCase(word);
+  static constexpr std::array<std::string_view, 12> kInternal{"echo", "chcp", "cd",   "chdir", "ren",  "rename",
+                                                             "del",  "erase", "copy", "if",    "exit", "rem"};
+  if (std::find(kInternal.begin(), kInternal.end(), command) != kInternal.end() ||
+      std::find(kUnsupportedCommands.begin(), kUnsupportedCommands.end(), command) != kUnsupportedCommands.end()) {
+    cursor.Advance(word.size());
+  } else {
+    // "echo." or "cd..": these commands end where their argument begins.
+    bool found = false;
+    for (std::string_view prefix : {"echo", "chdir", "cd"}) {
+      if (command.size() > prefix.size() && command.starts_with(prefix) &&
+          std::string_view(".:/\\[]+").find(command[prefix.size()]) != std::string_view::npos) {
+        command = prefix;
+        cursor.Advance(prefix.size());
+        found = true;
+        break;
+      }
+    }
+    if (!found) command.clear();
+  }
+
+  if (command == "rem") return;
+  if (command == "if") {
+    bool runRest = false;
+    if (If(&cursor, Streams{}, &runRest) && runRest) Execute(cursor, redirections);
+    return;
+  }
+  if (std::find(kUnsupportedCommands.begin(), kUnsupportedCommands.end(), command) != kUnsupportedCommands.end()) {
+    return Unsupported("the \"" + command + "\" command");
+  }
+  if (command == "exit") {
+    std::string token = cursor.Token();
+    if (FoldCase(token) == "/b") token = cursor.Token();
+    long code = 0;
+    std::from_chars(token.data(), token.data() + token.size(), code);
+    exitStatus_ = static_cast<int>(code);
+    return;
+  }
+
+  if (!OpenRedirections(redirections, &streams, &opened)) return closeOpened();
+  if (command == "echo") {
+    Echo(cursor, streams);
+  } else if (command == "chcp") {
+    Chcp(cursor, streams);
+  } else if (command == "cd" || command == "chdir") {
+    Cd(cursor, streams);
+  } else if (command == "ren" || command == "rename") {
+    Ren(cursor, streams);
+  } else if (command == "del" || command == "erase") {
+    Del(cursor, streams);
+  } else if (command == "copy") {
+    Copy(cursor, streams);
+  } else {
+    const std::string program = cursor.Token();
+    External(program, cursor, streams);
+  }
+  closeOpened();
+}
+
+bool Interpreter::OpenRedirections(const std::vector<Redirection>& redirections, Streams* streams,
+                                   std::vector<int>* opened) {
+  for (const Redirection& r : redirections) {
+    Channel& channel = r.handle == 2 ? streams->err : streams->out;
+    if (r.duplicateOf != 0) {
+      channel = r.duplicateOf == 2 ? streams->err : streams->out;
+      continue;
+    }
+    int fd = -1;
+    if (FoldCase(r.target) == "nul") {
+      fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    } else {
+      if (HasWildcards(r.target)) {
+        Fail(Streams{}, kBadName);
+        return false;
+      }
+      const auto [dir, name] = SplitLast(NormalizePath(cwd_, r.target));
+      const auto realDir = cache_.ResolveDirectory(dir);
+      if (!realDir) {
+        Fail(Streams{}, kPathNotFound);
+        return false;
+      }
+      DirectoryIndex* index = cache_.Get(*realDir);
+      const DirEntry* entry = index ? index->Find(name) : nullptr;
+      if (name.empty() || (entry && entry->isDir)) {
+        Fail(Streams{}, kAccessDenied);
+        return false;
+      }
+      const std::string realName = entry ? entry->name : name;
+      fd = ::open(JoinPath(*realDir, realName).c_str(),
+                  O_WRONLY | O_CREAT | O_CLOEXEC | (r.append ? O_APPEND : O_TRUNC), 0666);
+      if (fd >= 0 && !entry && index) index->Add(realName, false);
+    }
+    if (fd < 0) {
+      Fail(Streams{}, ErrnoMessage(errno));
+      return false;
+    }
+    opened->push_back(fd);
+    channel = Channel{r.handle, fd};
+  }
+  return true;
+}
+
+void Interpreter::Print(const Channel& channel, std::string_view text) {
+  if (channel.fd >= 0) {
+    WriteAll(channel.fd, text);
+  } else {
+    output_.Write(channel.handle, text);
+  }
+}
+
+void Interpreter::Fail(const Streams& s, std::string_view message) {
+  std::string line(message);
+  line += '\n';
+  Print(s.err, line);
+}
+
+void Interpreter::Unsupported(std::string_view what) {
+  output_.Write(2, "Not supported by shotsweep-batch, line " + std::to_string(lineNumber_) + " skipped: " +
+                       std::string(what) + "\n");
+}
+
+void Interpreter::Echo(Cursor cursor, const Streams& s) {
+  if (cursor.AtEnd()) return Print(s.out, echo_ ? "ECHO is on.\n" : "ECHO is off.\n");
+  const Ch separator = cursor.Peek();
+  cursor.Advance(1);
+  const std::string text = cursor.Rest();
+  const std::string trimmed = Trimmed(text);
+  if (IsDelimiter(separator)) {
+    const std::string folded = FoldCase(trimmed);
+    if (trimmed.empty()) return Print(s.out, echo_ ? "ECHO is on.\n" : "ECHO is off.\n");
+    if (folded == "on" || folded == "off") {
+      echo_ = folded == "on";
+      return;
+    }
+  }
+  Print(s.out, text + "\n");
+}
+
+void Interpreter::Chcp(Cursor cursor, const Streams& s) {
+  const std::string number = cursor.Token();
+  if (number.empty()) return Print(s.out, "Active code page: " + std::to_string(codePage_) + "\n");
+  long value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  cursor.SkipDelimiters();
+  // File names keep their bytes whatever the code page; the number is only checked and shown.
+  if (error != std::errc() || end != number.data() + number.size() || !cursor.AtEnd() || !IsValidCodePage(value)) {
+    return Fail(s, kInvalidCodePage);
+  }
+  codePage_ = static_cast<int>(value);
+  Print(s.out, "Active code page: " + std::to_string(codePage_) + "\n");
+}
+
+void Interpreter::Cd(Cursor cursor, const Streams& s) {
+  std::string path = cursor.RestUnquoted();
+  if (path.size() >= 2 && path[0] == '/' && (path[1] == 'd' || path[1] == 'D') && (path.size() == 2 || path[2] == ' ' || path[2] == '\t')) {
+    path = Trimmed(path.substr(2));
+  }
+  if (path.empty()) return Print(s.out, cwd_ + "\n");
+  const std::string normalized = NormalizePath(cwd_, path);
+  if (const auto real = cache_.ResolveDirectory(normalized)) {
+    cwd_ = *real;
+    return;
+  }
+  const auto [dir, name] = SplitLast(normalized);
+  const auto realDir = cache_.ResolveDirectory(dir);
+  DirectoryIndex* index = realDir ? cache_.Get(*realDir) : nullptr;
+  Fail(s, index && index->Find(name) ? kNotADirectory : kPathNotFound);
+}
+
+void Interpreter::Ren(Cursor cursor, const Streams& s) {
+  const std::string source = cursor.Token();
+  const std::string target = cursor.Token();
+  if (source.empty() || target.empty() || !cursor.Token().empty() || target.find('/') != std::string::npos) {
+    return Fail(s, kSyntax);
+  }
+  const auto [dir, pattern] = SplitLast(NormalizePath(cwd_, source));
+  if (HasWildcards(dir)) return Fail(s, kBadName);
+  const auto realDir = cache_.ResolveDirectory(dir);
+  if (!realDir) return Fail(s, kPathNotFound);
+  DirectoryIndex* index = cache_.Get(*realDir);
+  if (!index) return Fail(s, kAccessDenied);
+
+  std::vector<DirEntry> sources;
+  if (HasWildcards(pattern)) {
+    for (DirEntry& e : index->Match(NamePattern(FoldCase(pattern)))) {
+      if (!e.isDir) sources.push_back(std::move(e));
+    }
+  } else if (const DirEntry* e = index->Find(pattern)) {
+    sources.push_back(*e);
+  }
+  if (sources.empty()) return Fail(s, kFileNotFound);
+
+  const bool mask = HasWildcards(target);
+  for (const DirEntry& e : sources) {
+    const std::string newName = mask ? ApplyTargetMask(e.name, target) : WithoutTrailingDotsAndBlanks(target);
+    if (newName.empty()) {
+      Fail(s, kSyntax);
+      continue;
+    }
+    if (newName == e.name) continue;
+    // The file itself may take another spelling of its own name; any other file blocks it.
+    if (index->HasOtherThan(newName, e.name)) {
+      Fail(s, kDuplicate);
+      continue;
+    }
+    if (const int error = RenameNoReplace(JoinPath(*realDir, e.name), JoinPath(*realDir, newName))) {
+      Fail(s, error == EEXIST ? kDuplicate : ErrnoMessage(error));
+      if (error == ENOENT) index->Remove(e.name);
+      continue;
+    }
+    index->Remove(e.name);
+    index->Add(newName, e.isDir);
+    if (e.isDir) {
+      // Paths below the renamed folder now lead elsewhere.
+      cache_.Forget();
+      index = cache_.Get(*realDir);
+      if (!index) return;
+    }
+  }
+}
+
+void Interpreter::Del(Cursor cursor, const Streams& s) {
+  std::vector<std::string> patterns;
+  bool quiet = false;
+  while (true) {
+    std::string token = cursor.Token();
+    if (token.empty()) break;
+    if (IsSwitch(token)) {
+      const std::string sw = FoldCase(token);
+      if (sw == "/q") {
+        quiet = true;
+      } else if (sw == "/f") {
+      } else if (sw == "/s" || sw == "/p" || sw[1] == 'a') {
+        return Unsupported("the \"" + token + "\" switch of \"del\"");
+      } else {
+        return Fail(s, "Invalid switch - " + token);
+      }
+      continue;
+    }
+    patterns.push_back(std::move(token));
+  }
+  if (patterns.empty()) return Fail(s, kSyntax);
+
+  for (const std::string& written : patterns) {
+    const std::string normalized = NormalizePath(cwd_, written);
+    auto [dir, name] = SplitLast(normalized);
+    if (written.back() == '/') {
+      dir = normalized;
+      name = "*";
+    }
+    if (HasWildcards(dir)) {
+      Fail(s, kBadName);
+      continue;
+    }
+    auto realDir = cache_.ResolveDirectory(dir);
+    if (!realDir) {
+      Fail(s, kPathNotFound);
+      continue;
+    }
+    DirectoryIndex* index = cache_.Get(*realDir);
+    if (!index) {
+      Fail(s, kAccessDenied);
+      continue;
+    }
+    std::string shown = normalized;
+    if (!HasWildcards(name) && name != "*") {
+      const DirEntry* entry = index->Find(name);
+      if (!entry) {
+        Fail(s, "Could Not Find " + shown);
+        continue;
+      }
+      if (!entry->isDir) {
+        if (const int error = Unlink(JoinPath(*realDir, entry->name))) {
+          Fail(s, JoinPath(*realDir, entry->name) + "\n" + ErrnoMessage(error));
+        } else {
+          index->Remove(entry->name);
+        }
+        continue;
+      }
+      // A folder named alone means every file in it, as the original interpreter has it.
+      realDir = JoinPath(*realDir, entry->name);
+      shown = JoinPath(shown, "*");
+      name = "*";
+      index = cache_.Get(*realDir);
+      if (!index) {
+        Fail(s, kAccessDenied);
+        continue;
+      }
+    }
+    const NamePattern pattern(FoldCase(name));
+    if (pattern.MatchesEverything() && !quiet && !Confirm(s, shown + ", Are you sure (Y/N)? ")) continue;
+    bool any = false;
+    for (const DirEntry& e : index->Match(pattern)) {
+      if (e.isDir) continue;
+      any = true;
+      if (const int error = Unlink(JoinPath(*realDir, e.name))) {
+        Fail(s, JoinPath(*realDir, e.name) + "\n" + ErrnoMessage(error));
+      } else {
+        index->Remove(e.name);
+      }
+    }
+    if (!any) Fail(s, "Could Not Find " + shown);
+  }
+}
+
+void Interpreter::Copy(Cursor cursor, const Streams& s) {
+  std::vector<std::string> paths;
+  bool ask = false;
+  while (true) {
+    std::string token = cursor.Token();
+    if (token.empty()) break;
+    if (IsSwitch(token)) {
+      const std::string sw = FoldCase(token);
+      if (sw == "/y") {
+        ask = false;
+      } else if (sw == "/-y") {
+        ask = true;
+      } else if (sw == "/b" || sw == "/v" || sw == "/z") {
+      } else {
+        return Unsupported("the \"" + token + "\" switch of \"copy\"");
+      }
+      continue;
+    }
+    paths.push_back(std::move(token));
+  }
+  if (paths.empty() || paths.size() > 2) return Fail(s, kSyntax);
+  for (const std::string& p : paths) {
+    if (p.find('+') != std::string::npos) return Unsupported("joining files with \"copy\" (\"+\")");
+  }
+  auto copied = [&](int count) { Print(s.out, std::string(8, ' ') + std::to_string(count) + " file(s) copied.\n"); };
+  auto fail = [&](std::string_view message) {
+    Fail(s, message);
+    copied(0);
+  };
+
+  const auto [sourceDir, sourceName] = SplitLast(NormalizePath(cwd_, paths[0]));
+  if (HasWildcards(sourceDir)) return fail(kBadName);
+  const auto realSourceDir = cache_.ResolveDirectory(sourceDir);
+  if (!realSourceDir) return fail(kPathNotFound);
+  DirectoryIndex* sourceIndex = cache_.Get(*realSourceDir);
+  if (!sourceIndex) return fail(kAccessDenied);
+  std::vector<DirEntry> sources;
+  if (HasWildcards(sourceName)) {
+    for (DirEntry& e : sourceIndex->Match(NamePattern(FoldCase(sourceName)))) {
+      if (!e.isDir) sources.push_back(std::move(e));
+    }
+  } else if (const DirEntry* e = sourceIndex->Find(sourceName); e && !e->isDir) {
+    sources.push_back(*e);
+  }
+  if (sources.empty()) return fail(kFileNotFound);
+
+  // The target: a folder to copy into, or a name (a mask when it holds wildcards).
+  const std::string targetPath = NormalizePath(cwd_, paths.size() == 2 ? paths[1] : ".");
+  std::optional<std::string> targetDir = cache_.ResolveDirectory(targetPath);
+  std::string targetName;
+  if (!targetDir) {
+    const auto [dir, name] = SplitLast(targetPath);
+    if (HasWildcards(dir)) return fail(kBadName);
+    targetDir = cache_.ResolveDirectory(dir);
+    if (!targetDir) return fail(kPathNotFound);
+    targetName = name;
+    if (sources.size() > 1 && !HasWildcards(name)) return Unsupported("copying several files into one");
+  }
+  DirectoryIndex* targetIndex = cache_.Get(*targetDir);
+  if (!targetIndex) return fail(kAccessDenied);
+
+  int count = 0;
+  bool all = false;
+  for (const DirEntry& e : sources) {
+    std::string name = targetName.empty() ? e.name
+                       : HasWildcards(targetName) ? ApplyTargetMask(e.name, targetName)
+                                                   : WithoutTrailingDotsAndBlanks(targetName);
+    const DirEntry* existing = targetIndex->Find(name);
+    if (existing && existing->isDir) {
+      Fail(s, kAccessDenied);
+      continue;
+    }
+    if (existing) name = existing->name;  // an existing file keeps its spelling
+    const std::string from = JoinPath(*realSourceDir, e.name);
+    const std::string to = JoinPath(*targetDir, name);
+    if (existing && SameFile(from, to)) {
+      Fail(s, kOntoItself);
+      continue;
+    }
+    if (existing && ask && !all) {
+      const std::string answer = Ask(s, "Overwrite " + to + "? (Yes/No/All): ");
+      if (answer == "a") all = true;
+      if (answer != "y" && answer != "a") continue;
+    }
+    if (const int error = CopyFile(from, to)) {
+      Fail(s, ErrnoMessage(error));
+      continue;
+    }
+    if (!existing) targetIndex->Add(name, false);
+    ++count;
+  }
+  copied(count);
+}
+
+bool Interpreter::If(Cursor* cursor, const Streams& s, bool* runRest) {
+  std::string word = FoldCase(cursor->Token());
+  bool negate = false;
+  if (word == "not") {
+    negate = true;
+    word = FoldCase(cursor->Token());
+  }
+  if (word != "exist") {
+    Unsupported("conditions of \"if\" other than \"exist\"");
+    return false;
+  }
+  const std::string path = cursor->Token();
+  cursor->SkipDelimiters();
+  if (path.empty() || cursor->AtEnd()) {
+    Fail(s, kSyntax);
+    return false;
+  }
+  *runRest = Exists(path) != negate;
+  return true;
+}
+
+bool Interpreter::Exists(const std::string& path) {
+  const std::string normalized = NormalizePath(cwd_, path);
+  if (path.back() == '/') return cache_.ResolveDirectory(normalized).has_value();
+  const auto [dir, name] = SplitLast(normalized);
+  if (HasWildcards(dir)) return false;
+  const auto realDir = cache_.ResolveDirectory(dir);
+  DirectoryIndex* index = realDir ? cache_.Get(*realDir) : nullptr;
+  if (!index) return false;
+  if (name.empty()) return true;
+  if (HasWildcards(name)) return !index->Match(NamePattern(FoldCase(name))).empty();
+  return index->Find(name) != nullptr;
+}
+
+std::optional<std::string> Interpreter::FindProgram(const std::string& written, bool* folderMissing) {
+  auto findIn = [&](const std::string& realDir, const std::string& name) -> std::optional<std::string> {
+    DirectoryIndex* index = cache_.Get(realDir);
+    if (!index) return std::nullopt;
+    std::vector<std::string> candidates{name};
+    // Scripts name the tools as the other system has them: "exiv2.exe" is "exiv2" here.
+    if (name.size() > 4 && FoldCase(name.substr(name.size() - 4)) == ".exe") candidates.push_back(name.substr(0, name.size() - 4));
+    for (const std::string& candidate : candidates) {
+      const DirEntry* e = index->Find(candidate);
+      if (e && !e->isDir) return JoinPath(realDir, e->name);
+    }
+    return std::nullopt;
+  };
+  if (written.find('/') != std::string::npos) {
+    const auto [dir, name] = SplitLast(NormalizePath(cwd_, written));
+    const auto realDir = cache_.ResolveDirectory(dir);
+    if (!realDir) {
+      *folderMissing = true;
+      return std::nullopt;
+    }
+    return findIn(*realDir, name);
+  }
+  // A bare name: the current folder first, then PATH, as the original interpreter searches.
+  if (auto found = findIn(cwd_, written)) return found;
+  const auto path = options_.environment("PATH");
+  if (!path) return std::nullopt;
+  size_t start = 0;
+  while (start <= path->size()) {
+    size_t end = path->find(':', start);
+    if (end == std::string::npos) end = path->size();
+    const std::string dir = path->substr(start, end - start);
+    if (!dir.empty() && dir.front() == '/') {
+      if (auto found = findIn(NormalizePath("/", dir), written)) return found;
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+void Interpreter::External(const std::string& written, Cursor cursor, const Streams& s) {
+  const std::string folded = FoldCase(written);
+  if (folded.ends_with(".bat") || folded.ends_with(".cmd")) return Unsupported("running another script");
+  const std::string notRecognized =
+      "'" + written + "' is not recognized as an internal or external command, operable program or batch file.";
+  if (written.empty()) return Fail(s, notRecognized);
+  bool folderMissing = false;
+  const auto program = FindProgram(written, &folderMissing);
+  if (!program) return Fail(s, folderMissing ? kPathNotFound : std::string_view(notRecognized));
+
+  ProgramCall call;
+  call.program = *program;
+  call.argv.push_back(written);
+  for (std::string& arg : SplitCommandLine(cursor.Rest())) call.argv.push_back(std::move(arg));
+  call.workingDir = cwd_;
+  call.stdoutFd = s.out.fd >= 0 ? s.out.fd : output_.fd(s.out.handle);
+  call.stderrFd = s.err.fd >= 0 ? s.err.fd : output_.fd(s.err.handle);
+  output_.Flush();
+  const ProgramResult result = runner_.Run(call);
+  // The program may have changed any folder.
+  cache_.Forget();
+  if (result.startError == ENOENT || result.startError == ENOEXEC) {
+    Fail(s, notRecognized);
+  } else if (result.startError != 0) {
+    Fail(s, ErrnoMessage(result.startError));
+  }
+}
+
+std::string Interpreter::Ask(const Streams& s, const std::string& question) {
+  Print(s.out, question);
+  output_.Flush();
+  std::string answer;
+  if (options_.inputFd >= 0) {
+    char c;
+    while (true) {
+      const ssize_t n = ::read(options_.inputFd, &c, 1);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0 || c == '\n') break;
+      answer += c;
+    }
+  }
+  Print(s.out, "\n");
+  const std::string trimmed = FoldCase(Trimmed(answer));
+  return trimmed.empty() ? std::string() : trimmed.substr(0, 1);
+}
+
+bool Interpreter::Confirm(const Streams& s, const std::string& question) { return Ask(s, question) == "y"; }
+
+int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
+                  ExternalProgramRunner& runner, int progressFd) {
+  std::string text;
+  int error = 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = errno;
+  } else {
+    char buffer[65536];
+    while (true) {
+      const ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) error = errno;
+      if (n <= 0) break;
+      text.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+  }
+  if (error != 0) {
+    output.Write(2, "shotsweep-batch: cannot read the script \"" + path + "\": " + std::strerror(error) + "\n");
+    output.Flush();
+    return 1;
+  }
+  InterpreterOptions options;
+  args.insert(args.begin(), path);
+  options.args = std::move(args);
+  options.progressFd = progressFd;
+  Interpreter interpreter(std::move(options), output, runner);
+  return interpreter.Run(text);
+}
+
+int ProgressFdFromEnvironment() {
+  const char* value = std::getenv("SHOTSWEEP_PROGRESS_FD");
+  if (!value || !*value) return -1;
+  int fd = -1;
+  const std::string_view text = value;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), fd);
+  if (error != std::errc() || end != text.data() + text.size() || fd < 0) return -1;
+  const int flags = ::fcntl(fd, F_GETFD);
+  if (flags < 0) return -1;
+  // The programs a script runs have no business with it.
+  ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+  return fd;
+}
+
+}  // namespace shotsweep::batch

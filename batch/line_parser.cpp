@@ -1,0 +1,269 @@
+#include "batch/line_parser.h"
+
+namespace shotsweep::batch {
+
+std::vector<ScriptLine> SplitLines(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  std::vector<ScriptLine> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    const size_t next = end == std::string_view::npos ? text.size() : end + 1;
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    ScriptLine entry{line, std::nullopt};
+    if (line.find('\r') != std::string_view::npos) {
+      entry.refused = "a carriage return inside the line";
+    } else if (line.find('\0') != std::string_view::npos) {
+      entry.refused = "a NUL character inside the line";
+    }
+    lines.push_back(entry);
+    start = next;
+  }
+  return lines;
+}
+
+Expansion ExpandPercents(std::string_view line, const std::vector<std::string>& args,
+                         const EnvironmentLookup& environment) {
+  Expansion result;
+  std::string& out = result.text;
+  out.reserve(line.size());
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c != '%') {
+      out += c;
+      continue;
+    }
+    if (i + 1 >= line.size()) break;  // a lone "%" at the end is dropped
+    const char next = line[i + 1];
+    if (next == '%') {
+      out += '%';
+      ++i;
+    } else if (next >= '0' && next <= '9') {
+      const size_t n = static_cast<size_t>(next - '0');
+      if (n < args.size()) out += args[n];
+      ++i;
+    } else if (next == '*') {
+      for (size_t n = 1; n < args.size(); ++n) {
+        if (n > 1) out += ' ';
+        out += args[n];
+      }
+      ++i;
+    } else if (next == '~') {
+      result.unsupported = "argument modifiers (%~)";
+      return result;
+    } else {
+      const size_t close = line.find('%', i + 1);
+      if (close == std::string_view::npos) continue;  // a lone "%" is dropped
+      const std::string_view name = line.substr(i + 1, close - i - 1);
+      if (const size_t colon = name.find(':'); colon != std::string_view::npos &&
+                                               environment(name.substr(0, colon))) {
+        result.unsupported = "variable substitution (%NAME:...%)";
+        return result;
+      }
+      if (auto value = environment(name)) out += *value;
+      i = close;
+    }
+  }
+  return result;
+}
+
+bool IsDelimiter(const Ch& ch) {
+  return ch.kind == Ch::Plain && (ch.c == ' ' || ch.c == '\t' || ch.c == ',' || ch.c == ';' || ch.c == '=');
+}
+
+namespace {
+
+bool IsBlank(const Ch& ch) { return ch.kind == Ch::Plain && (ch.c == ' ' || ch.c == '\t'); }
+
+// Reads the target of a redirection starting at `pos`; returns the position after it.
+size_t ReadRedirectionTarget(const std::vector<Ch>& chars, size_t pos, std::string* target) {
+  while (pos < chars.size() && IsBlank(chars[pos])) ++pos;
+  for (; pos < chars.size(); ++pos) {
+    const Ch& ch = chars[pos];
+    if (IsBlank(ch) || ch.Is('>') || ch.Is('<') || ch.Is('&') || ch.Is('|')) break;
+    if (ch.kind != Ch::Quote) *target += ch.c;
+  }
+  return pos;
+}
+
+}  // namespace
+
+LexedLine Lex(std::string_view line) {
+  LexedLine out;
+  std::vector<Ch> chars;
+  chars.reserve(line.size());
+  bool inQuotes = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '"') {
+      chars.push_back({c, Ch::Quote});
+      inQuotes = !inQuotes;
+    } else if (inQuotes) {
+      chars.push_back({c, Ch::Literal});
+    } else if (c == '^') {
+      if (i + 1 == line.size()) {
+        out.unsupported = "a caret at the end of a line (continued lines)";
+        return out;
+      }
+      chars.push_back({line[++i], Ch::Literal});
+    } else {
+      chars.push_back({c, Ch::Plain});
+    }
+  }
+
+  for (size_t i = 0; i < chars.size(); ++i) {
+    const Ch& ch = chars[i];
+    if (ch.Is('|')) {
+      out.unsupported = chars.size() > i + 1 && chars[i + 1].Is('|') ? "\"||\"" : "pipes (\"|\")";
+      return out;
+    }
+    if (ch.Is('&')) {
+      out.unsupported = chars.size() > i + 1 && chars[i + 1].Is('&') ? "\"&&\"" : "\"&\"";
+      return out;
+    }
+    if (ch.Is('<')) {
+      out.unsupported = "input redirection (\"<\")";
+      return out;
+    }
+  }
+
+  for (size_t i = 0; i < chars.size();) {
+    if (!chars[i].Is('>')) {
+      out.chars.push_back(chars[i]);
+      ++i;
+      continue;
+    }
+    Redirection r;
+    // A handle number right before the sign, standing on its own: "2>nul".
+    if (!out.chars.empty() && out.chars.back().kind == Ch::Plain && out.chars.back().c >= '0' &&
+        out.chars.back().c <= '9' && (out.chars.size() == 1 || IsBlank(out.chars[out.chars.size() - 2]))) {
+      const char digit = out.chars.back().c;
+      if (digit != '1' && digit != '2') {
+        out.unsupported = std::string("redirection of handle ") + digit;
+        return out;
+      }
+      r.handle = digit - '0';
+      out.chars.pop_back();
+    }
+    ++i;
+    if (i < chars.size() && chars[i].Is('>')) {
+      r.append = true;
+      ++i;
+    }
+    if (i < chars.size() && chars[i].Is('&')) {
+      ++i;
+      if (i < chars.size() && (chars[i].Is('1') || chars[i].Is('2'))) {
+        r.duplicateOf = chars[i].c - '0';
+        ++i;
+      } else {
+        out.syntaxError = "a redirection to a handle that is not 1 or 2";
+        return out;
+      }
+    } else {
+      i = ReadRedirectionTarget(chars, i, &r.target);
+      if (r.target.empty()) {
+        out.syntaxError = "a redirection without a file";
+        return out;
+      }
+    }
+    out.redirections.push_back(std::move(r));
+  }
+  return out;
+}
+
+void Cursor::SkipDelimiters() {
+  while (!AtEnd() && IsDelimiter(Peek())) ++pos_;
+}
+
+std::string Cursor::Token(bool* quoted) {
+  SkipDelimiters();
+  std::string token;
+  bool anyQuote = false;
+  for (; !AtEnd() && !IsDelimiter(Peek()); ++pos_) {
+    if (Peek().kind == Ch::Quote) {
+      anyQuote = true;
+    } else {
+      token += Peek().c;
+    }
+  }
+  if (quoted) *quoted = anyQuote;
+  return token;
+}
+
+std::string Cursor::PeekWord() const {
+  std::string word;
+  for (size_t i = pos_; i < chars_->size(); ++i) {
+    const Ch& ch = (*chars_)[i];
+    if (IsDelimiter(ch) || ch.kind == Ch::Quote || ch.Is('(')) break;
+    word += ch.c;
+  }
+  return word;
+}
+
+std::string Cursor::Rest() const {
+  std::string text;
+  for (size_t i = pos_; i < chars_->size(); ++i) text += (*chars_)[i].c;
+  return text;
+}
+
+std::string Cursor::RestUnquoted() const {
+  std::string text;
+  for (size_t i = pos_; i < chars_->size(); ++i) {
+    if ((*chars_)[i].kind != Ch::Quote) text += (*chars_)[i].c;
+  }
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
+  const size_t last = text.find_last_not_of(" \t");
+  return text.substr(first, last - first + 1);
+}
+
+std::vector<std::string> SplitCommandLine(std::string_view s) {
+  std::vector<std::string> args;
+  size_t i = 0;
+  const size_t n = s.size();
+  while (true) {
+    while (i < n && (s[i] == ' ' || s[i] == '\t')) ++i;
+    if (i >= n) break;
+    std::string arg;
+    bool inQuotes = false;
+    while (i < n) {
+      const char c = s[i];
+      if ((c == ' ' || c == '\t') && !inQuotes) break;
+      if (c == '\\') {
+        size_t count = 0;
+        while (i < n && s[i] == '\\') {
+          ++count;
+          ++i;
+        }
+        if (i < n && s[i] == '"') {
+          arg.append(count / 2, '\\');
+          if (count % 2 == 1) {
+            arg += '"';
+            ++i;
+          }
+        } else {
+          arg.append(count, '\\');
+        }
+        continue;
+      }
+      if (c == '"') {
+        if (inQuotes && i + 1 < n && s[i + 1] == '"') {
+          arg += '"';
+          i += 2;
+        } else {
+          inQuotes = !inQuotes;
+          ++i;
+        }
+        continue;
+      }
+      arg += c;
+      ++i;
+    }
+    args.push_back(std::move(arg));
+  }
+  return args;
+}
+
+}  // namespace shotsweep::batch

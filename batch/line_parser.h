@@ -1,0 +1,93 @@
+#pragma once
+// From script text to what one line asks for: lines, percent expansion, quotes and carets,
+// redirections, and the syntax this interpreter refuses rather than half-runs.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shotsweep::batch {
+
+struct ScriptLine {
+  std::string_view text;
+  // Why the line must not run as written (a carriage return inside it, a NUL byte).
+  std::optional<std::string> refused;
+};
+
+// Lines end at LF or CR LF; carriage returns before the line end are dropped. A carriage return
+// anywhere else would make the line name something other than what it shows, so such a line is
+// refused. A UTF-8 byte-order mark at the very start is dropped.
+std::vector<ScriptLine> SplitLines(std::string_view text);
+
+using EnvironmentLookup = std::function<std::optional<std::string>(std::string_view name)>;
+
+struct Expansion {
+  std::string text;
+  std::optional<std::string> unsupported;
+};
+
+// "%%" gives "%", "%0".."%9" the script's arguments, "%*" all of them from the first,
+// "%NAME%" the variable (nothing when unset); a lone "%" is dropped.
+Expansion ExpandPercents(std::string_view line, const std::vector<std::string>& args,
+                         const EnvironmentLookup& environment);
+
+// One character of a line after quotes and carets have been read: `plain` is false for
+// characters inside quotes or escaped by a caret, which can then never act as an operator or
+// a delimiter. A double quote that opens or closes a quoted part is kept with kind Quote.
+struct Ch {
+  enum Kind : unsigned char { Plain, Literal, Quote };
+  char c;
+  Kind kind;
+  bool Is(char x) const { return kind == Plain && c == x; }
+};
+
+struct Redirection {
+  int handle = 1;       // 1 standard output, 2 standard error
+  bool append = false;  // ">>"
+  int duplicateOf = 0;  // ">&1" / ">&2": the other handle instead of a file
+  std::string target;   // the file as written, quotes removed
+};
+
+struct LexedLine {
+  std::vector<Ch> chars;  // the command, redirections cut out
+  std::vector<Redirection> redirections;
+  std::optional<std::string> unsupported;  // what is refused, for the message
+  std::optional<std::string> syntaxError;  // e.g. a redirection without a target
+};
+
+LexedLine Lex(std::string_view line);
+
+// Reading a lexed command: tokens separated by blanks, tabs, commas, semicolons or equal signs
+// outside quotes, with the quotes removed.
+class Cursor {
+ public:
+  Cursor(const std::vector<Ch>& chars, size_t pos = 0) : chars_(&chars), pos_(pos) {}
+  bool AtEnd() const { return pos_ >= chars_->size(); }
+  size_t pos() const { return pos_; }
+  const Ch& Peek() const { return (*chars_)[pos_]; }
+  void Advance(size_t n) { pos_ += n; }
+  // The command word at the cursor, not consumed: up to a delimiter, a quote or a "(".
+  std::string PeekWord() const;
+  void SkipDelimiters();
+  // The next token with its quotes removed; `quoted` tells whether it held any.
+  std::string Token(bool* quoted = nullptr);
+  // The rest of the line as text, quotes kept (what an external program or echo receives).
+  std::string Rest() const;
+  // The rest with quotes removed and blanks trimmed at both ends (a path given to "cd").
+  std::string RestUnquoted() const;
+
+ private:
+  const std::vector<Ch>* chars_;
+  size_t pos_;
+};
+
+bool IsDelimiter(const Ch& ch);
+
+// Arguments from a command line by the rules Windows programs use for their argv: blanks
+// separate, double quotes group, backslashes escape only a double quote, and "" inside quotes
+// is one double quote.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+
+}  // namespace shotsweep::batch

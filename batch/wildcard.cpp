@@ -1,0 +1,101 @@
+#include "batch/wildcard.h"
+
+namespace shotsweep::batch {
+
+bool HasWildcards(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
+
+NamePattern::NamePattern(std::string_view p) {
+  everything_ = p == "*" || p == "*.*";
+  for (size_t i = 0; i < p.size(); ++i) {
+    const char c = p[i];
+    const char next = i + 1 < p.size() ? p[i + 1] : '\0';
+    if (c == '?') {
+      tokens_.push_back({Kind::DosQuestion, c});
+    } else if (c == '*') {
+      tokens_.push_back({next == '.' ? Kind::DosStar : Kind::Star, c});
+    } else if (c == '.' && (next == '?' || next == '*' || i + 1 == p.size())) {
+      tokens_.push_back({Kind::DosDot, c});
+    } else {
+      tokens_.push_back({Kind::Literal, c});
+    }
+  }
+}
+
+bool NamePattern::Matches(std::string_view name) const {
+  const size_t n = name.size();
+  const size_t lastDot = name.rfind('.');
+  // matchFrom[j]: the tokens from the current one on match name[j..]. Filled from the last
+  // token backwards, one row at a time.
+  std::vector<char> next(n + 1, 0), row(n + 1, 0);
+  next[n] = 1;
+  for (size_t t = tokens_.size(); t-- > 0;) {
+    const Token& tok = tokens_[t];
+    for (size_t j = n + 1; j-- > 0;) {
+      bool m = false;
+      switch (tok.kind) {
+        case Kind::Literal:
+          m = j < n && name[j] == tok.c && next[j + 1];
+          break;
+        case Kind::Star:
+          m = next[j] || (j < n && row[j + 1]);
+          break;
+        case Kind::DosStar:
+          // Any run of characters that does not pass the name's last dot.
+          m = next[j] || (j < n && j != lastDot && row[j + 1]);
+          break;
+        case Kind::DosQuestion:
+          // One character other than a dot; nothing at a dot or at the end of the name.
+          m = (j < n && name[j] != '.') ? next[j + 1] : next[j];
+          break;
+        case Kind::DosDot:
+          m = j < n ? (name[j] == '.' && next[j + 1]) : next[j];
+          break;
+      }
+      row[j] = m;
+    }
+    next.swap(row);
+  }
+  return next[0];
+}
+
+std::string ApplyTargetMask(std::string_view source, std::string_view mask) {
+  std::string target;
+  size_t pos = 0;  // position in the source name
+  const size_t n = source.size();
+  for (size_t i = 0; i < mask.size(); ++i) {
+    const char c = mask[i];
+    if (c == '?') {
+      if (pos < n && source[pos] != '.') target += source[pos++];
+    } else if (c == '*') {
+      const char next = i + 1 < mask.size() ? mask[i + 1] : '\0';
+      if (next == '\0' || next == '?' || next == '*') {
+        target.append(source.substr(pos));
+        pos = n;
+      } else {
+        // "*c" copies through the last c of the rest of the source (case matters here, as it
+        // does on the original system); without a c, the rest and then c.
+        const size_t last = source.rfind(next);
+        if (last != std::string_view::npos && last >= pos) {
+          target.append(source.substr(pos, last + 1 - pos));
+          pos = last + 1;
+        } else {
+          target.append(source.substr(pos));
+          target += next;
+          pos = n;
+        }
+        ++i;
+      }
+    } else if (c == '.') {
+      const size_t dot = source.find('.', pos);
+      pos = dot == std::string_view::npos ? n : dot + 1;
+      target += '.';
+    } else {
+      if (pos < n && source[pos] != '.') ++pos;
+      target += c;
+    }
+  }
+  while (!target.empty() && (target.back() == '.' || target.back() == ' ')) target.pop_back();
+  return target;
+}
+
+}  // namespace shotsweep::batch
