@@ -62,12 +62,17 @@ std::string ErrnoMessage(int error) {
 bool IsValidCodePage(long n) {
   if (n <= 0 || n > 65535) return false;
   if (n == 65001 || n == 65000) return true;
+  // UTF-16 and UTF-32 exist as code pages but a console cannot be switched to them.
+  if (n == 1200 || n == 1201 || n == 12000 || n == 12001) return false;
+  std::vector<std::string> names;
   const std::string number = std::to_string(n);
-  for (const char* prefix : {"windows-", "ibm-", "cp"}) {
+  for (const char* prefix : {"windows-", "ibm-", "cp"}) names.push_back(prefix + number);
+  if (n > 28590 && n < 28606) names.push_back("iso-8859-" + std::to_string(n - 28590));
+  for (const std::string& name : names) {
     UErrorCode status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open((prefix + number).c_str(), &status);
+    UConverter* converter = ucnv_open(name.c_str(), &status);
     if (converter) ucnv_close(converter);
-    if (U_SUCCESS(status) && status != U_AMBIGUOUS_ALIAS_WARNING) return true;
+    if (U_SUCCESS(status)) return true;
   }
   return false;
 }
