@@ -6,9 +6,7 @@
 #include <map>
 #include <system_error>
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
-
+#include "batch/case_folding.h"
 #include "cleanup/file_names.h"
 
 namespace shotsweep {
@@ -22,7 +20,7 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 // place in the table; nullopt for any other file. The renaming script matches "*.nef" and
 // the like without regard to case, and keeps the name up to its last dot.
 std::optional<std::string> SetAsideKey(std::string_view name) {
-  const std::string folded = FoldCase(name);
+  const std::string folded = batch::FoldCase(name);
   for (const RawKind& kind : kRawKinds) {
     for (std::string_view extension : {kind.extension, kind.aside}) {
       if (EndsWith(folded, extension)) {
@@ -51,28 +49,6 @@ std::string DescribeClashes(const std::vector<std::vector<std::string>>& clashes
 }
 
 }  // namespace
-
-std::string FoldCase(std::string_view name) {
-  std::string out;
-  out.reserve(name.size());
-  const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
-  const auto length = static_cast<int32_t>(name.size());
-  for (int32_t i = 0; i < length;) {
-    const int32_t start = i;
-    UChar32 c;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0) {
-      out.append(name.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
-      continue;
-    }
-    const UChar32 folded = u_foldCase(c, U_FOLD_CASE_DEFAULT);
-    uint8_t buffer[U8_MAX_LENGTH];
-    int32_t n = 0;
-    U8_APPEND_UNSAFE(buffer, n, folded);
-    out.append(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(n));
-  }
-  return out;
-}
 
 std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names) {
   std::map<std::string, std::vector<std::string>> byKey;

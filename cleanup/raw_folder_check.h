@@ -10,13 +10,10 @@
 
 namespace shotsweep {
 
-// The name as the interpreter compares names: Unicode simple case folding, code point by
-// code point; bytes that are not valid UTF-8 are kept as they are.
-std::string FoldCase(std::string_view name);
-
 // Groups of names in one folder that the renaming script would give the same set-aside name:
 // RAW files whose names differ only in case (DSC_1.NEF, dsc_1.nef), or a RAW file beside a
-// set-aside file of its own name (DSC_1.nef, DSC_1.nbak). The interpreter refuses the second
+// set-aside file of its own name (DSC_1.nef, DSC_1.nbak), compared as the interpreter
+// compares names. The interpreter refuses the second
 // rename of such a group, so which file survives the cleanup would be an accident. Each group
 // lists its names sorted; groups are sorted by their first name.
 std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names);
