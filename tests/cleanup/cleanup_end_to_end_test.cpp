@@ -1,0 +1,237 @@
+// Both cleanup commands on real folders through the real shotsweep-batch.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cleanup/cleanup_commands.h"
+#include "platform/posix_script_runner.h"
+#include "settings/module1.h"
+#include "settings/settings_reader.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/temp_folder.h"
+
+namespace shotsweep {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using Files = std::map<std::string, std::string>;
+using testing::ReadFile;
+using testing::Snapshot;
+
+// Two folders, the window over them, and the real interpreter. Every file gets its own name
+// as content, so a file can be followed through renames.
+struct Scene {
+  explicit Scene(const std::string& rawName = "raw", const std::string& jpgName = "jpg")
+      : raw(temp.MakeDir(rawName).string()),
+        jpg(temp.MakeDir(jpgName).string()),
+        window(raw, jpg) {
+    module.settings.KillBat = 1;
+  }
+  void Raw(std::initializer_list<std::string> names) {
+    for (const auto& name : names) temp.Write(fs::relative(raw, temp.path()) / name, name);
+  }
+  void Jpg(std::initializer_list<std::string> names) {
+    for (const auto& name : names) temp.Write(fs::relative(jpg, temp.path()) / name, name);
+  }
+  void ByFolder() {
+    CommandContext ctx{module, window, dialogs, runner};
+    DeleteUnmatchedByJpgFolder(ctx);
+  }
+  void ByList(const std::string& listBytes) {
+    const fs::path list = temp.Write("photo_file_list.txt", listBytes);
+    dialogs.openAnswers.push_back(list.string());
+    CommandContext ctx{module, window, dialogs, runner};
+    DeleteUnmatchedByPhotoList(ctx);
+  }
+  Files RawFiles() const { return Snapshot(raw); }
+  // Files named after their original name, as the end state of a run expects them.
+  static Files Expect(std::initializer_list<std::pair<std::string, std::string>> renamed) {
+    return Files(renamed.begin(), renamed.end());
+  }
+  void ExpectDone() const {
+    ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.messages[0].text;
+    EXPECT_EQ(dialogs.messages[0].text, "Operation done");
+    EXPECT_EQ(dialogs.messages[0].title, "RAW files deleted/renamed");
+  }
+
+  testing::TempFolder temp;
+  std::string raw;
+  std::string jpg;
+  testing::FakeWindow window;
+  Module1 module;
+  testing::ScriptedDialogs dialogs;
+  PosixScriptRunner runner;
+};
+
+TEST(CleanupEndToEnd, LifeOfAFileWithBakClearTickedAndGrayed) {
+  for (int bak : {0, 1, 2}) {
+    SCOPED_TRACE(bak);
+    Scene scene;
+    scene.Raw({"X.nef", "Y.cr2", "Z.NEF", "W.obak", "V.abak", "notes.bak", "T.cr3"});
+    scene.Jpg({"X.jpg", "z.jpg", "W.jpg"});
+    scene.window.bak = bak;
+    scene.ByFolder();
+    scene.ExpectDone();
+    Files expected = Scene::Expect({{"X.nef", "X.nef"}, {"z.nef", "Z.NEF"}, {"W.orf", "W.obak"},
+                                    {"notes.bak", "notes.bak"}, {"T.cr3", "T.cr3"}});
+    if (bak != 0) {
+      expected["Y.cbak"] = "Y.cr2";
+      expected["V.abak"] = "V.abak";
+    }
+    // The scripts (KillBat 1) and the pairing record are gone; notes.bak was never set aside.
+    EXPECT_EQ(scene.RawFiles(), expected);
+    EXPECT_EQ(scene.window.rawList.ListCount(), 4);  // File1 shows the kept RAW files and T.cr3
+  }
+}
+
+TEST(CleanupEndToEnd, NoJpgNamesLeaveNoRawFile) {
+  Scene byFolder;
+  byFolder.Raw({"a.nef", "b.ORF", "c.cr3"});
+  byFolder.window.bak = 0;
+  byFolder.ByFolder();
+  byFolder.ExpectDone();
+  EXPECT_EQ(byFolder.RawFiles(), Scene::Expect({{"c.cr3", "c.cr3"}}));
+
+  Scene byList;
+  byList.Raw({"a.nef", "b.ORF"});
+  byList.Jpg({"a.jpg"});  // the JPG folder plays no part in a cleanup by list
+  byList.ByList("");
+  byList.ExpectDone();
+  EXPECT_EQ(byList.RawFiles(), Scene::Expect({{"a.nbak", "a.nef"}, {"b.obak", "b.ORF"}}));
+}
+
+TEST(CleanupEndToEnd, RawAndJpgInTheSameFolder) {
+  Scene scene("shoot", "shoot");
+  scene.Raw({"a.nef", "a.jpg", "b.nef"});
+  scene.window.bak = 0;
+  scene.ByFolder();
+  scene.ExpectDone();
+  EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"a.nef", "a.nef"}, {"a.jpg", "a.jpg"}}));
+}
+
+TEST(CleanupEndToEnd, QuotesFollowTheBlankInTheRawFolderAndQMarkExactlyOne) {
+  struct Case {
+    std::string folder;
+    std::int16_t qmark;
+    bool quoted;
+  };
+  for (const Case& c : {Case{"my raw", 0, true}, Case{"raw", 1, true}, Case{"raw", 2, false},
+                        Case{"raw", -1, false}, Case{"raw", 0, false}}) {
+    SCOPED_TRACE(c.folder + " " + std::to_string(c.qmark));
+    Scene scene(c.folder, "my jpg");
+    scene.Raw({"a.nef", "b.nef"});
+    scene.Jpg({"a.jpg"});
+    scene.module.settings.QMark = c.qmark;
+    scene.module.settings.KillBat = 0;
+    scene.window.bak = 0;
+    scene.ByFolder();
+    scene.ExpectDone();
+    const std::string renaming = ReadFile(scene.raw + "/rRAW.bat");
+    const std::string q = c.quoted ? "\"" : "";
+    EXPECT_THAT(renaming, HasSubstr("\r\nren " + q + scene.raw + "/*.nef" + q + " *.nbak\r\n"));
+    Files expected = Scene::Expect({{"a.nef", "a.nef"}});
+    expected["rRAW.bat"] = renaming;
+    expected["RAWreverse.bat"] = ReadFile(scene.raw + "/RAWreverse.bat");
+    EXPECT_EQ(scene.RawFiles(), expected);
+  }
+}
+
+TEST(CleanupEndToEnd, CodePageAndKillBatComeFromTheSettingsFile) {
+  Scene scene;
+  scene.Raw({"a.nef", "other.bat"});
+  scene.Jpg({"a.jpg"});
+  ReadSettingsFile(scene.temp.Write("Shotsweep.ini", "RAWCodePage=852\r\nKillBat=0\r\n"), scene.module.settings);
+  scene.ByFolder();
+  scene.ExpectDone();
+  EXPECT_THAT(ReadFile(scene.raw + "/RAWreverse.bat"), StartsWith("chcp 852\r\ncd " + scene.raw + "\r\n"));
+
+  ReadSettingsFile(scene.temp.Write("Shotsweep.ini", "KillBat=1\r\n"), scene.module.settings);
+  scene.dialogs.messages.clear();
+  scene.ByFolder();
+  scene.ExpectDone();
+  // Only the cleanup's own scripts go; the user's other.bat stays.
+  EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"a.nef", "a.nef"}, {"other.bat", "other.bat"}}));
+}
+
+TEST(CleanupEndToEnd, NamesOfEveryShape) {
+  Scene scene;
+  scene.Raw({"A.NEF", "b.Cr2", "C.ARW", "d.nef", "trip.day1.nef", "trip.day2.nef", "x.nef", "x.y.nef",
+             "100% sure.nef", "rock&roll.orf", "a;b.nef", "x=y.crw", "  lead.nef", "Žluťoučký kůň.nef",
+             "50% off.nef", "(1).nef", "^caret.nef"});
+  scene.Jpg({"a.jpg", "B.JPG", "c.jpg", "d.jpg", "D.JPG", "trip.day1.jpg", "x.y.jpg", "100% sure.jpg",
+             "rock&roll.JPG", "a;b.jpg", "x=y.jpg", "  lead.jpg", "žluťoučký kůň.jpg", "(1).jpg",
+             "^caret.jpg"});
+  scene.window.bak = 0;
+  scene.ByFolder();
+  scene.ExpectDone();
+  Files kept = scene.RawFiles();
+  // d.nef is kept under one of its two listed spellings.
+  ASSERT_EQ(kept.count("d.nef") + kept.count("D.nef"), 1u);
+  kept.erase("d.nef");
+  kept.erase("D.nef");
+  EXPECT_EQ(kept, Scene::Expect({{"a.nef", "A.NEF"}, {"B.cr2", "b.Cr2"}, {"c.arw", "C.ARW"},
+                                 {"trip.day1.nef", "trip.day1.nef"}, {"x.nef", "x.nef"},
+                                 {"x.y.nef", "x.y.nef"}, {"100% sure.nef", "100% sure.nef"},
+                                 {"rock&roll.orf", "rock&roll.orf"}, {"a;b.nef", "a;b.nef"},
+                                 {"x=y.crw", "x=y.crw"}, {"  lead.nef", "  lead.nef"},
+                                 {"žluťoučký kůň.nef", "Žluťoučký kůň.nef"}, {"(1).nef", "(1).nef"},
+                                 {"^caret.nef", "^caret.nef"}}));
+}
+
+TEST(CleanupEndToEnd, PhotoListInEveryLineEndStyle) {
+  Scene scene;
+  scene.Raw({"a.nef", "b.nef", "c.nef", "d.nef", "e.nef", "f.nef", "g.nef", "h.nef", ".nef"});
+  scene.window.bak = 0;
+  // A BOM; LF, CR and CR LF ends; trailing blanks; an empty line; folder parts in both
+  // spellings; a repeated name; no final line end.
+  scene.ByList("\xEF\xBB\xBF" "a.jpg\nb.JPG\rc.jpg  \r\n\r\n/photos/d.jpg\r\nC:\\jpg\\e.JPG\nE.jpg\nf.jpg");
+  scene.ExpectDone();
+  // The empty line's empty base name keeps ".nef", as its restore lines name exactly that.
+  EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"a.nef", "a.nef"}, {"b.nef", "b.nef"}, {"c.nef", "c.nef"},
+                                             {"d.nef", "d.nef"}, {"e.nef", "e.nef"}, {"f.nef", "f.nef"},
+                                             {".nef", ".nef"}}));
+}
+
+TEST(CleanupEndToEnd, FailuresTouchNoRawFileAndAreNeverReportedAsDone) {
+  {  // A list that cannot be read.
+    Scene scene;
+    scene.Raw({"a.nef"});
+    scene.temp.MakeDir("list.txt");
+    const Files before = Snapshot(scene.temp.path());
+    scene.dialogs.openAnswers.push_back(scene.temp.str() + "/list.txt");
+    CommandContext ctx{scene.module, scene.window, scene.dialogs, scene.runner};
+    DeleteUnmatchedByPhotoList(ctx);
+    ASSERT_EQ(scene.dialogs.messages.size(), 1u);
+    EXPECT_THAT(scene.dialogs.messages[0].text, StartsWith("21 Is a directory"));
+    EXPECT_EQ(Snapshot(scene.temp.path()), before);
+  }
+  {  // A RAW folder nothing can be written to: its place is below a regular file.
+    Scene scene;
+    scene.temp.Write("card", "not a folder");
+    scene.window.dir1 = scene.temp.str() + "/card/DCIM";
+    const Files before = Snapshot(scene.temp.path());
+    scene.ByFolder();
+    ASSERT_EQ(scene.dialogs.messages.size(), 1u);
+    EXPECT_EQ(scene.dialogs.messages[0].title, "Error");
+    EXPECT_EQ(Snapshot(scene.temp.path()), before);
+  }
+  {  // No interpreter: the renaming script never ran, so nothing may be called done.
+    Scene scene;
+    scene.Raw({"a.nef", "b.nef"});
+    PosixScriptRunner missing(scene.temp.str() + "/no/shotsweep-batch");
+    scene.window.bak = 0;
+    CommandContext ctx{scene.module, scene.window, scene.dialogs, missing};
+    DeleteUnmatchedByJpgFolder(ctx);
+    ASSERT_EQ(scene.dialogs.messages.size(), 1u);
+    EXPECT_THAT(scene.dialogs.messages[0].text, StartsWith("2 No such file or directory"));
+    Files left = scene.RawFiles();
+    EXPECT_EQ(left.count("a.nef") + left.count("b.nef"), 2u);
+  }
+}
+
+}  // namespace
+}  // namespace shotsweep
