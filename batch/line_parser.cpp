@@ -119,7 +119,7 @@ LexedLine Lex(std::string_view line) {
       out.unsupported = chars.size() > i + 1 && chars[i + 1].Is('|') ? "\"||\"" : "pipes (\"|\")";
       return out;
     }
-    if (ch.Is('&')) {
+    if (ch.Is('&') && !(i > 0 && chars[i - 1].Is('>'))) {  // ">&2" is a redirection
       out.unsupported = chars.size() > i + 1 && chars[i + 1].Is('&') ? "\"&&\"" : "\"&\"";
       return out;
     }

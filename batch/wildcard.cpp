@@ -24,8 +24,8 @@ NamePattern::NamePattern(std::string_view p) {
 bool NamePattern::Matches(std::string_view name) const {
   const size_t n = name.size();
   const size_t lastDot = name.rfind('.');
-  // matchFrom[j]: the tokens from the current one on match name[j..]. Filled from the last
-  // token backwards, one row at a time.
+  // row[j]: the tokens from the current one on match name[j..]; next[j] the same for the tokens
+  // after it. Filled from the last token backwards.
   std::vector<char> next(n + 1, 0), row(n + 1, 0);
   next[n] = 1;
   for (size_t t = tokens_.size(); t-- > 0;) {
@@ -40,8 +40,8 @@ bool NamePattern::Matches(std::string_view name) const {
           m = next[j] || (j < n && row[j + 1]);
           break;
         case Kind::DosStar:
-          // Any run of characters that does not pass the name's last dot.
-          m = next[j] || (j < n && j != lastDot && row[j + 1]);
+          // Everything up to the name's last dot (all of the rest when no dot is left).
+          m = next[lastDot != std::string_view::npos && lastDot >= j ? lastDot : n];
           break;
         case Kind::DosQuestion:
           // One character other than a dot; nothing at a dot or at the end of the name.
