@@ -1,9 +1,11 @@
 #include <QApplication>
-#include <QLabel>
+
+#include "app/main_window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QLabel placeholder("Shotsweep");
-  placeholder.show();
-  return app.exec();
+  QApplication::setApplicationName("Shotsweep");
+  shotsweep::MainFrm window;
+  window.show();
+  return QApplication::exec();
 }

@@ -28,6 +28,8 @@ class FolderList : public QTreeWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Every folder on the way is always open: no expand or collapse marks.
+  void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 
  private:
   void Open(QTreeWidgetItem* item);

@@ -55,7 +55,8 @@ std::optional<std::string> QtDialogs::OpenFile(const OpenFileRequest& request) {
   // Photo lists come from Windows machines as often as not: "*.txt" must find "LIST.TXT".
   dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
   QString suffix = Q(request.DefaultExt);
-  if (suffix.startsWith('.')) suffix.remove(0, 1);
+  // Given as "txt", ".txt" or "*.txt"; Qt wants the bare suffix.
+  while (suffix.startsWith('*') || suffix.startsWith('.')) suffix.remove(0, 1);
   dialog.setDefaultSuffix(suffix);
   const QStringList filters = NameFiltersFrom(request.Filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);

@@ -1,0 +1,399 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
+#include <algorithm>
+#include <exception>
+
+#include "app/picture_button.h"
+#include "app/pictures.h"
+#include "cleanup/cleanup_commands.h"
+#include "panes/drive_list.h"
+#include "panes/file_list.h"
+#include "panes/folder_list.h"
+#include "panes/pane_handlers.h"
+#include "platform/drives.h"
+#include "platform/errors.h"
+#include "platform/local_path.h"
+#include "platform/qt_dialogs.h"
+#include "platform/qt_script_runner.h"
+#include "preview/extraction_command.h"
+#include "settings/saved_pair.h"
+#include "settings/settings_reader.h"
+
+namespace shotsweep {
+namespace {
+
+constexpr const char* kCaption = "Delete RAW files according to missing JPG files";
+constexpr const char* kAboutText =
+    "This utility helps when DSLR shoots into RAW and JPG and photographer wants to delete those "
+    "RAW files which he deleted before from JPG files to make both sides synchronised.";
+constexpr const char* kCredit = "Shotsweep, made for photographers who shoot RAW + JPG.";
+constexpr const char* kRawPatternAtCreation = "*.nef;*.cr*";
+constexpr const char* kRawPattern = "*.nef;*.cr*;*.arw;*.orf";
+constexpr const char* kJpgPattern = "*.jpg";
+
+// The layout was drawn in twips; 15 of them make one device-independent pixel, so the window
+// keeps its proportions on high-density screens without any arithmetic of ours.
+QRect Twips(int left, int top, int width, int height) {
+  return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// A frame whose caption has a colour of its own; the controls inside keep the default.
+class CaptionFrame : public QGroupBox {
+ public:
+  CaptionFrame(const QString& caption, QColor colour, QWidget* parent)
+      : QGroupBox(caption, parent), colour_(colour) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    // Some styles take the caption's colour from the option, others from the palette.
+    option.textColor = colour_;
+    option.palette.setColor(QPalette::WindowText, colour_);
+    painter.drawComplexControl(QStyle::CC_GroupBox, option);
+  }
+
+ private:
+  QColor colour_;
+};
+
+template <typename W>
+W* Named(W* widget, const char* name, QRect geometry) {
+  widget->setObjectName(name);
+  widget->setGeometry(geometry);
+  return widget;
+}
+
+QPushButton* PictureOnly(const QIcon& picture, const char* tooltip, QWidget* parent) {
+  auto* button = new QPushButton(picture, QString(), parent);
+  button->setIconSize(QSize(24, 24));
+  button->setToolTip(tooltip);
+  return button;
+}
+
+}  // namespace
+
+MainFrm::MainFrm(QWidget* parent) : MainFrm(nullptr, nullptr, nullptr, parent) {}
+
+MainFrm::MainFrm(Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent)
+    : MainFrm(&dialogs, &runner, &drives, parent) {}
+
+MainFrm::MainFrm(Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs), runner_(runner) {
+  if (!dialogs_) {
+    ownDialogs_ = std::make_unique<QtDialogs>(this);
+    dialogs_ = ownDialogs_.get();
+  }
+  if (!runner_) {
+    ownRunner_ = std::make_unique<QtScriptRunner>(this);
+    runner_ = ownRunner_.get();
+  }
+  if (!drives) {
+    ownDrives_ = std::make_unique<SystemDrives>();
+    drives = ownDrives_.get();
+  }
+  drives_ = std::make_unique<DriveTable>(*drives);
+
+  CreateControls();
+  SetTabOrder();
+  PlaceOnCurrentFolder();
+  ConnectHandlers();
+  Form_Load();
+}
+
+MainFrm::~MainFrm() = default;
+
+void MainFrm::CreateControls() {
+  setObjectName("MainFrm");
+  setWindowTitle(kCaption);
+  setWindowIcon(WindowPicture());
+  // One fixed size, no minimise or maximise box.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
+
+  ui_.ExportMnu = menuBar()->addMenu("Export");
+  ui_.ExportMnu->setObjectName("ExportMnu");
+  ui_.Extract4_Mnu = ui_.ExportMnu->addAction("Extract Preview Image(.jpg) from RAW to JPG folder");
+  ui_.Extract4_Mnu->setObjectName("Extract4_Mnu");
+
+  // The client area lies below the menu bar.
+  auto* client = new QWidget(this);
+  client->setObjectName("client");
+  client->setFixedSize(Twips(0, 0, 16050, 7845).size());
+  setCentralWidget(client);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  ui_.Frame1 = Named(new CaptionFrame("RAW files to delete", QColor(192, 0, 0), client), "Frame1",
+                     Twips(120, 90, 7845, 6255));
+  ui_.Frame2 = Named(new CaptionFrame("JPG files", QColor(0, 0, 192), client), "Frame2",
+                     Twips(8070, 90, 7845, 6255));
+
+  QWidget* left = ui_.Frame1;
+  ui_.Drive1 = Named(new DriveList(*drives_, left), "Drive1", Twips(240, 390, 4215, 315));
+  ui_.EXIF = Named(new QCheckBox("Export EXIF data", left), "EXIF", Twips(4560, 480, 1515, 195));
+  ui_.Cpypath1 = Named(new QPushButton("path ->", left), "Cpypath1", Twips(6240, 360, 1365, 315));
+  ui_.Cpypath1->setToolTip("Copy Path to right side");
+  ui_.Dir1 = Named(new FolderList(left), "Dir1", Twips(210, 750, 4245, 5265));
+  ui_.File1 = Named(new FileList(left), "File1", Twips(4500, 750, 3135, 5355));
+  // Created after the file list, so drawn above its lower right corner.
+  ui_.RefreshBtn = Named(PictureOnly(RefreshPicture(), "Refresh Filelist", left), "RefreshBtn",
+                         Twips(7260, 5730, 555, 495));
+
+  QWidget* right = ui_.Frame2;
+  ui_.Drive2 = Named(new DriveList(*drives_, right), "Drive2", Twips(240, 390, 3585, 315));
+  ui_.CrDirBtn = Named(PictureOnly(NewFolderPicture(), "Create Folder", right), "CrDirBtn",
+                       Twips(3840, 240, 615, 495));
+  ui_.CpyPath2 = Named(new QPushButton("<- path", right), "CpyPath2", Twips(6240, 360, 1365, 315));
+  ui_.CpyPath2->setToolTip("Copy Path to left side");
+  ui_.Dir2 = Named(new FolderList(right), "Dir2", Twips(210, 750, 4245, 5265));
+  ui_.File2 = Named(new FileList(right), "File2", Twips(4500, 750, 3135, 5355));
+  ui_.RefreshBtn2 = Named(PictureOnly(RefreshPicture(), "Refresh Filelist", right), "RefreshBtn2",
+                          Twips(7260, 5730, 555, 495));
+
+  ui_.Label1 = Named(new QLabel(QString("%1\n%2").arg(kAboutText, kCredit), client), "Label1",
+                     Twips(150, 6480, 6465, 705));
+  ui_.Label1->setWordWrap(true);
+  ui_.Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  const QIcon cleanup = CleanupPicture();
+  ui_.DelRAWBtn = Named(new PictureButton(cleanup, QSize(25, 25), "Delete unmatched RAW files by JPG Folder", client),
+                        "DelRAWBtn", Twips(6900, 6420, 2625, 885));
+  ui_.Bak = Named(new QCheckBox("Just rename extension to .bak", client), "Bak", Twips(6900, 7410, 2625, 225));
+  ui_.Bak->setChecked(true);
+  ui_.DelRAWbyTXTBtn =
+      Named(new PictureButton(cleanup, QSize(25, 25),
+                              "Delete unmatched RAW files based on File list form .TXT file", client),
+            "DelRAWbyTXTBtn", Twips(9570, 6420, 2625, 885));
+  ui_.DelRAWbyTXTBtn->setToolTip(".txt file is just simple list of jpgs, produced by ShotRoster.bat");
+  ui_.Exitbtn = Named(new PictureButton(ExitPicture(), QSize(38, 38), "Exit", client), "Exitbtn",
+                      Twips(14160, 6420, 1785, 975));
+
+  FitCaptionFont();
+
+  // Centred on the screen the window opens on.
+  adjustSize();
+  if (QScreen* onScreen = screen()) {
+    move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
+                             onScreen->availableGeometry())
+             .topLeft());
+  }
+}
+
+// The controls keep the sizes the layout was drawn with, for a font about 8 points high;
+// desktops default to larger or wider ones. The window takes the largest size of the
+// desktop's font family, narrowed if need be, at which every caption fits its control.
+void MainFrm::FitCaptionFont() {
+  const QFont desktop = QApplication::font();
+  const double largest = std::min(desktop.pointSizeF() > 0 ? desktop.pointSizeF() : 9.0, 9.0);
+  for (double size = largest; size >= 7.0; size -= 0.5) {
+    for (int stretch : {int(QFont::Unstretched), int(QFont::SemiCondensed), int(QFont::Condensed)}) {
+      QFont candidate = desktop;
+      candidate.setPointSizeF(size);
+      candidate.setStretch(stretch);
+      setFont(candidate);
+      if (CaptionsFit()) return;
+    }
+  }
+}
+
+bool MainFrm::CaptionsFit() const {
+  for (const QCheckBox* box : {ui_.EXIF, ui_.Bak}) {
+    if (box->sizeHint().width() > box->width()) return false;
+  }
+  for (const QPushButton* button : {ui_.Cpypath1, ui_.CpyPath2}) {
+    if (button->fontMetrics().horizontalAdvance(button->text()) + 8 > button->width()) return false;
+  }
+  for (const PictureButton* button : {ui_.DelRAWBtn, ui_.DelRAWbyTXTBtn, ui_.Exitbtn}) {
+    if (!button->CaptionFits()) return false;
+  }
+  return ui_.Label1->heightForWidth(ui_.Label1->width()) <= ui_.Label1->height();
+}
+
+void MainFrm::SetTabOrder() {
+  const QWidget* order[] = {ui_.File1,  ui_.Drive1,    ui_.Dir1,     ui_.Dir2,       ui_.Drive2,
+                            ui_.File2,  ui_.CpyPath2,  ui_.Cpypath1, ui_.Exitbtn,    ui_.DelRAWBtn,
+                            ui_.Bak,    ui_.CrDirBtn,  ui_.EXIF,     ui_.RefreshBtn, ui_.RefreshBtn2,
+                            ui_.DelRAWbyTXTBtn};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+    setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+  ui_.File1->setFocus();
+}
+
+// Before start-up both panes stand where the process was started.
+void MainFrm::PlaceOnCurrentFolder() {
+  const std::string here = ToLocalPath(QDir::currentPath());
+  drives_->Remember(here);
+  const std::string drive = drives_->DriveOf(here).text;
+  for (auto [driveList, dir, file, pattern] :
+       {std::tuple{ui_.Drive1, ui_.Dir1, ui_.File1, kRawPatternAtCreation},
+        std::tuple{ui_.Drive2, ui_.Dir2, ui_.File2, kJpgPattern}}) {
+    driveList->SetDrive(drive);
+    dir->SetPath(here);
+    file->SetPattern(pattern);
+    file->SetPath(here);
+  }
+}
+
+void MainFrm::ConnectHandlers() {
+  // Direct connections: a change set by code is handled before that code goes on.
+  connect(ui_.Drive1, &DriveList::Change, this, &MainFrm::Drive1_Change, Qt::DirectConnection);
+  connect(ui_.Drive2, &DriveList::Change, this, &MainFrm::Drive2_Change, Qt::DirectConnection);
+  connect(ui_.Dir1, &FolderList::Change, this, &MainFrm::Dir1_Change, Qt::DirectConnection);
+  connect(ui_.Dir2, &FolderList::Change, this, &MainFrm::Dir2_Change, Qt::DirectConnection);
+  connect(ui_.Cpypath1, &QPushButton::clicked, this, &MainFrm::Cpypath1_Click);
+  connect(ui_.CpyPath2, &QPushButton::clicked, this, &MainFrm::CpyPath2_Click);
+  connect(ui_.RefreshBtn, &QPushButton::clicked, this, &MainFrm::RefreshBtn_Click);
+  connect(ui_.RefreshBtn2, &QPushButton::clicked, this, &MainFrm::RefreshBtn2_Click);
+  connect(ui_.CrDirBtn, &QPushButton::clicked, this, &MainFrm::CrDirBtn_Click);
+  connect(ui_.DelRAWBtn, &QPushButton::clicked, this, &MainFrm::DelRAWBtn_Click);
+  connect(ui_.DelRAWbyTXTBtn, &QPushButton::clicked, this, &MainFrm::DelRAWbyTXTBtn_Click);
+  connect(ui_.Extract4_Mnu, &QAction::triggered, this, &MainFrm::Extract4_Mnu_Click);
+  connect(ui_.Exitbtn, &QPushButton::clicked, this, &MainFrm::Exitbtn_Click);
+}
+
+void MainFrm::Form_Load() {
+  module_.StartFolder = ToLocalPath(QDir::currentPath());
+  ui_.File1->SetPattern(kRawPattern);
+  module_.settings.KillBat = 1;
+  // Read as numbers, so a minor version written "08" still shows as 8.
+  setWindowTitle(windowTitle() + QString("  ver: %1.%2")
+                                     .arg(QString(SHOTSWEEP_VERSION_MAJOR).toInt())
+                                     .arg(QString(SHOTSWEEP_VERSION_MINOR).toInt()));
+  ReadSettings(module_.settings);
+  NactiCesty();
+}
+
+void MainFrm::UlozCesty() {
+  if (module_.StartFolder.empty()) return;  // not started up yet: there is no place to save to
+  WriteSavedPair(SavedPairPath(module_.StartFolder),
+                 {ui_.Drive1->Drive(), ui_.Dir1->Path(), ui_.Drive2->Drive(), ui_.Dir2->Path()});
+}
+
+void MainFrm::NactiCesty() {
+  const std::optional<SavedPair> pair = ReadSavedPair(SavedPairPath(module_.StartFolder));
+  if (!pair) return;
+  // Each record stands alone: one naming a drive or folder that is gone changes nothing, and
+  // the pane's own value is what the next save writes in its place.
+  if (IsDriveRecord(pair->drive1)) ui_.Drive1->SetDrive(pair->drive1);
+  if (IsFolderRecord(pair->dir1)) ui_.Dir1->SetPath(pair->dir1);
+  if (IsDriveRecord(pair->drive2)) ui_.Drive2->SetDrive(pair->drive2);
+  if (IsFolderRecord(pair->dir2)) ui_.Dir2->SetPath(pair->dir2);
+}
+
+Pane MainFrm::LeftPane() { return Pane{*ui_.Drive1, *ui_.Dir1, *ui_.File1}; }
+Pane MainFrm::RightPane() { return Pane{*ui_.Drive2, *ui_.Dir2, *ui_.File2}; }
+
+void MainFrm::Drive1_Change() {
+  Pane pane = LeftPane();
+  DriveChange(pane, *drives_, [this] { UlozCesty(); });
+}
+
+void MainFrm::Drive2_Change() {
+  Pane pane = RightPane();
+  DriveChange(pane, *drives_, [this] { UlozCesty(); });
+}
+
+void MainFrm::Dir1_Change() {
+  Pane pane = LeftPane();
+  FolderChange(pane, *drives_, [this] { UlozCesty(); });
+}
+
+void MainFrm::Dir2_Change() {
+  Pane pane = RightPane();
+  FolderChange(pane, *drives_, [this] { UlozCesty(); });
+}
+
+void MainFrm::Cpypath1_Click() {
+  Pane from = LeftPane();
+  Pane to = RightPane();
+  CopyPanePath(from, to, [this] { UlozCesty(); });
+}
+
+void MainFrm::CpyPath2_Click() {
+  Pane from = RightPane();
+  Pane to = LeftPane();
+  CopyPanePath(from, to, [this] { UlozCesty(); });
+}
+
+void MainFrm::RefreshBtn_Click() { ui_.File1->Refresh(); }
+
+void MainFrm::RefreshBtn2_Click() { ui_.File2->Refresh(); }
+
+void MainFrm::CrDirBtn_Click() { CreateFolder(*dialogs_, *ui_.Dir2); }
+
+void MainFrm::RunCommand(void (*command)(CommandContext&)) {
+  // The runner keeps the window painted while a script runs; a second command started from
+  // there would work on the same folders as the first.
+  if (commandRunning_) return;
+  commandRunning_ = true;
+  CommandContext context{module_, *this, *dialogs_, *runner_};
+  try {
+    command(context);
+  } catch (const std::exception& failure) {
+    // The commands report their own failures; one that escapes is still a failure.
+    dialogs_->MessageBox(CommandError{0, failure.what()}.Text(), "Error", MessageIcon::Critical);
+  }
+  commandRunning_ = false;
+  if (closeRequested_) close();
+}
+
+void MainFrm::DelRAWBtn_Click() {
+  RunCommand(&DeleteUnmatchedByJpgFolder);
+  drives_->Remember(ui_.Dir1->Path());  // the cleanup worked in the RAW folder
+}
+
+void MainFrm::DelRAWbyTXTBtn_Click() {
+  RunCommand(&DeleteUnmatchedByPhotoList);
+  drives_->Remember(ui_.Dir1->Path());
+}
+
+void MainFrm::Extract4_Mnu_Click() {
+  RunCommand(&ExtractPreviews);
+  drives_->Remember(module_.StartFolder);  // the extraction ran its script from there
+}
+
+void MainFrm::Exitbtn_Click() { close(); }
+
+void MainFrm::closeEvent(QCloseEvent* event) {
+  if (commandRunning_) {
+    // A cleanup waits for its scripts; ending now could leave the RAW folder set aside half
+    // way. The window goes at once and the program ends as soon as the command has.
+    closeRequested_ = true;
+    hide();
+    event->ignore();
+    return;
+  }
+  event->accept();
+  QCoreApplication::quit();
+}
+
+std::string MainFrm::Dir1Path() { return ui_.Dir1->Path(); }
+std::string MainFrm::Dir2Path() { return ui_.Dir2->Path(); }
+FileListView& MainFrm::File1() { return *ui_.File1; }
+FileListView& MainFrm::File2() { return *ui_.File2; }
+
+int MainFrm::BakValue() {
+  switch (ui_.Bak->checkState()) {
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
+  }
+}
+
+int MainFrm::ExifValue() { return ui_.EXIF->isChecked() ? 1 : 0; }
+
+}  // namespace shotsweep

@@ -1,0 +1,124 @@
+#pragma once
+// The program's one window: two panes (RAW files left, JPG files right), the two cleanup
+// buttons, the Export menu. Its handlers carry the commands; the commands read the window
+// through CommandWindow.
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "cleanup/command_window.h"
+#include "settings/module1.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace shotsweep {
+
+class Dialogs;
+class DriveList;
+class DriveSource;
+class DriveTable;
+class FileList;
+class FolderList;
+class PictureButton;
+class ScriptRunner;
+struct Pane;
+
+class MainFrm : public QMainWindow, public CommandWindow {
+  Q_OBJECT
+
+ public:
+  // The window as the program runs it: Qt dialogs, the interpreter next to the executable,
+  // this machine's drives. Start-up has run when the constructor returns.
+  explicit MainFrm(QWidget* parent = nullptr);
+  // The same window over other dialogs, script runner and drives, for tests.
+  MainFrm(Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent = nullptr);
+  ~MainFrm() override;
+
+  // Saves the folder pair: the drive and folder of each pane. Never reports a failure.
+  void UlozCesty();
+  // Loads the folder pair and points the panes at it. Never reports a failure.
+  void NactiCesty();
+
+  const Module1& module() const { return module_; }
+
+  std::string Dir1Path() override;
+  std::string Dir2Path() override;
+  FileListView& File1() override;
+  FileListView& File2() override;
+  int BakValue() override;
+  int ExifValue() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  MainFrm(Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent);
+
+  void CreateControls();
+  void FitCaptionFont();
+  bool CaptionsFit() const;
+  void SetTabOrder();
+  void PlaceOnCurrentFolder();
+  void ConnectHandlers();
+  void Form_Load();
+  Pane LeftPane();
+  Pane RightPane();
+  // Runs one of the three commands; clicks that arrive while one runs are dropped.
+  void RunCommand(void (*command)(CommandContext&));
+
+  void Drive1_Change();
+  void Drive2_Change();
+  void Dir1_Change();
+  void Dir2_Change();
+  void Cpypath1_Click();
+  void CpyPath2_Click();
+  void RefreshBtn_Click();
+  void RefreshBtn2_Click();
+  void CrDirBtn_Click();
+  void DelRAWBtn_Click();
+  void DelRAWbyTXTBtn_Click();
+  void Extract4_Mnu_Click();
+  void Exitbtn_Click();
+
+  Module1 module_;
+  std::unique_ptr<Dialogs> ownDialogs_;
+  std::unique_ptr<ScriptRunner> ownRunner_;
+  std::unique_ptr<DriveSource> ownDrives_;
+  Dialogs* dialogs_;
+  ScriptRunner* runner_;
+  std::unique_ptr<DriveTable> drives_;
+  bool commandRunning_ = false;
+  bool closeRequested_ = false;
+
+  // The controls, named as the window's handlers and the commands name them.
+  struct Controls {
+    QGroupBox* Frame1 = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    DriveList* Drive1 = nullptr;
+    DriveList* Drive2 = nullptr;
+    FolderList* Dir1 = nullptr;
+    FolderList* Dir2 = nullptr;
+    FileList* File1 = nullptr;
+    FileList* File2 = nullptr;
+    QCheckBox* EXIF = nullptr;
+    QCheckBox* Bak = nullptr;
+    QPushButton* Cpypath1 = nullptr;
+    QPushButton* CpyPath2 = nullptr;
+    QPushButton* RefreshBtn = nullptr;
+    QPushButton* RefreshBtn2 = nullptr;
+    QPushButton* CrDirBtn = nullptr;
+    PictureButton* DelRAWBtn = nullptr;
+    PictureButton* DelRAWbyTXTBtn = nullptr;
+    PictureButton* Exitbtn = nullptr;
+    QLabel* Label1 = nullptr;
+    QMenu* ExportMnu = nullptr;
+    QAction* Extract4_Mnu = nullptr;
+  } ui_;
+};
+
+}  // namespace shotsweep

@@ -1,0 +1,69 @@
+#pragma once
+// What the window tests share: made-up drives, a runner that records instead of running, and
+// a start folder of their own that is the process's current folder while a test runs.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "platform/drives.h"
+#include "platform/script_runner.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/temp_folder.h"
+
+namespace shotsweep::testing {
+
+class FakeDrives : public DriveSource {
+ public:
+  std::vector<Drive> Drives() override { return drives; }
+  std::vector<Drive> drives;
+};
+
+class RecordingRunner : public ScriptRunner {
+ public:
+  ScriptOutcome Run(const ScriptRequest& request) override {
+    requests.push_back(request);
+    return {};
+  }
+  std::vector<ScriptRequest> requests;
+};
+
+// Each test gets a scratch folder; "start" in it is the current folder, and the drives are
+// the root plus two made-up drives below the scratch folder: "card" (mounted, a folder) and
+// "empty" (a drive whose mount point is missing, as a reader without a card).
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest();
+  ~WindowTest() override;
+
+  // Builds the window; start-up has run when it returns.
+  MainFrm& Open();
+  // Finds a control by its name.
+  template <typename W>
+  W* Control(const char* name) {
+    W* widget = window->findChild<W*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  std::string Start() const { return (scratch.path() / "start").string(); }
+  std::string Card() const { return (scratch.path() / "card").string(); }
+  std::string Empty() const { return (scratch.path() / "empty").string(); }
+  std::string CardDrive() const { return Card() + " [NIKON D90]"; }
+  std::string EmptyDrive() const { return Empty() + " [sdc1]"; }
+  std::string SavedPairText() const;
+
+  TempFolder scratch;
+  FakeDrives drives;
+  ScriptedDialogs dialogs;
+  RecordingRunner runner;
+  std::unique_ptr<MainFrm> window;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+}  // namespace shotsweep::testing
