@@ -1,0 +1,358 @@
+// What must hold after any cleanup, over random folders and lists; and what must hold when
+// the interpreter is killed half way through a script.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <poll.h>
+#include <random>
+#include <set>
+#include <sys/inotify.h>
+#include <thread>
+#include <unistd.h>
+
+#include "batch/case_folding.h"
+#include "cleanup/cleanup_commands.h"
+#include "cleanup/file_names.h"
+#include "platform/posix_script_runner.h"
+#include "settings/module1.h"
+#include "tests/support/fake_window.h"
+#include "tests/support/temp_folder.h"
+
+namespace shotsweep {
+namespace {
+
+namespace fs = std::filesystem;
+using Files = std::map<std::string, std::string>;
+using testing::Snapshot;
+
+// The RAW kind a file name belongs to, as the scripts see it: its place in the table and
+// whether it carries the aside extension; the extension's length in bytes.
+struct KindOf {
+  const RawKind* kind = nullptr;
+  std::size_t extensionLength = 0;
+  bool aside = false;
+};
+
+KindOf Classify(const std::string& name) {
+  const std::string folded = batch::FoldCase(name);
+  for (const RawKind& kind : kRawKinds) {
+    for (bool aside : {false, true}) {
+      const std::string_view ext = aside ? kind.aside : kind.extension;
+      if (folded.size() >= ext.size() && folded.compare(folded.size() - ext.size(), ext.size(), ext) == 0) {
+        return KindOf{&kind, ext.size(), aside};
+      }
+    }
+  }
+  return {};
+}
+
+// The names a listed JPG name keeps RAW files under, in the order its restore lines come:
+// its base name, then the text before its last dot; a folder part does not count.
+std::vector<std::string> KeptStems(const std::string& listed) {
+  const std::size_t slash = listed.find_last_of('/');
+  const std::string name = slash == std::string::npos ? listed : listed.substr(slash + 1);
+  std::vector<std::string> stems{FileBaseName(name)};
+  const std::size_t lastDot = name.rfind('.');
+  if (!stems[0].empty() && lastDot != std::string::npos && lastDot > stems[0].size()) {
+    stems.push_back(name.substr(0, lastDot));
+  }
+  return stems;
+}
+
+// The RAW folder after a successful cleanup: each RAW file of the five kinds whose stem a
+// listed name keeps is there under the first such name with its lower-case RAW extension;
+// every other one is gone, or set aside when Bak is not 0; every other file is unchanged.
+Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& listed, int bak) {
+  std::vector<std::string> stems;
+  for (const auto& name : listed) {
+    for (auto& stem : KeptStems(name)) stems.push_back(std::move(stem));
+  }
+  Files after;
+  for (const auto& [name, content] : before) {
+    const KindOf kind = Classify(name);
+    if (kind.kind == nullptr) {
+      after[name] = content;
+      continue;
+    }
+    const std::string stem = name.substr(0, name.size() - kind.extensionLength);
+    const std::string folded = batch::FoldCase(stem);
+    const auto keeper = std::find_if(stems.begin(), stems.end(),
+                                     [&](const std::string& s) { return batch::FoldCase(s) == folded; });
+    if (keeper != stems.end()) {
+      after[*keeper + std::string(kind.kind->extension)] = content;
+    } else if (bak != 0) {
+      // Set aside by this run under the lower-case aside extension, or by an earlier one.
+      after[kind.aside ? name : stem + std::string(kind.kind->aside)] = content;
+    }
+  }
+  return after;
+}
+
+Files Without(Files files, std::initializer_list<std::string> names) {
+  for (const auto& name : names) files.erase(name);
+  return files;
+}
+
+// Every file below `root` except those in its folder `skipped`.
+Files SnapshotOutside(const fs::path& root, const fs::path& skipped) {
+  Files files = Snapshot(root);
+  const std::string prefix = skipped.filename().string() + "/";
+  std::erase_if(files, [&](const auto& entry) { return entry.first.rfind(prefix, 0) == 0; });
+  return files;
+}
+
+// Whether two files would take the same name when set aside; the cleanup must refuse them.
+bool AnyClash(const Files& folder) {
+  std::set<std::string> asideNames;
+  for (const auto& [name, content] : folder) {
+    const KindOf kind = Classify(name);
+    if (kind.kind == nullptr) continue;
+    const std::string stem = name.substr(0, name.size() - kind.extensionLength);
+    if (!asideNames.insert(batch::FoldCase(stem) + std::string(kind.kind->aside)).second) return true;
+  }
+  return false;
+}
+
+class RandomCases : public ::testing::Test {
+ protected:
+  std::string Pick(const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random_)];
+  }
+  bool Chance(double p) { return std::bernoulli_distribution(p)(random_); }
+  std::string Stem() {
+    static const std::vector<std::string> kPieces = {
+        "DSC_", "img", "a", "B", "trip", "x y", "100%", "r&r", "a;b", "k=v", " lead", "Žluť", "é", "(1)", "^", "_"};
+    std::string stem = Pick(kPieces) + std::to_string(std::uniform_int_distribution<int>(0, 3)(random_));
+    if (Chance(0.2)) stem += "." + Pick(kPieces);  // a second dot
+    return stem;
+  }
+  std::string SwapCase(std::string text) {
+    for (char& c : text) {
+      if (std::isalpha(static_cast<unsigned char>(c)) && Chance(0.5)) c ^= 0x20;
+    }
+    return text;
+  }
+
+  std::mt19937 random_{20240611};
+};
+
+TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
+  static const std::vector<std::string> kExtensions = {
+      ".nef", ".NEF", ".cr2", ".Cr2", ".crw", ".arw", ".orf", ".ORF",  // RAW
+      ".nbak", ".cbak", ".obak", ".ABAK",                               // set aside earlier
+      ".cr3", ".jpg", ".bak", ".txt", ".nef.txt", ""};                  // not RAW
+  int refused = 0;
+  for (int round = 0; round < 200; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    testing::TempFolder temp;
+    const bool blank = Chance(0.3);
+    const std::string raw = temp.MakeDir(blank ? "raw folder" : "raw").string();
+    const std::string jpg = temp.MakeDir("jpg").string();
+    temp.Write("outside.nef", "outside");
+
+    std::vector<std::string> stems;
+    for (int i = std::uniform_int_distribution<int>(0, 10)(random_); i > 0; --i) stems.push_back(Stem());
+    for (const auto& stem : stems) {
+      const std::string name = stem + Pick(kExtensions);
+      if (!fs::exists(fs::path(raw) / name)) temp.Write(fs::relative(raw, temp.path()) / name, name);
+    }
+    std::vector<std::string> listed;
+    for (int i = std::uniform_int_distribution<int>(0, 8)(random_); i > 0; --i) {
+      std::string stem = stems.empty() || Chance(0.3) ? Stem() : SwapCase(Pick(stems));
+      listed.push_back(stem + (Chance(0.5) ? ".jpg" : ".JPG"));
+    }
+
+    testing::FakeWindow window(raw, jpg);
+    Module1 module;
+    module.settings.QMark = static_cast<std::int16_t>(std::uniform_int_distribution<int>(-1, 2)(random_));
+    module.settings.KillBat = Chance(0.5) ? 1 : 0;
+    window.bak = std::uniform_int_distribution<int>(0, 2)(random_);
+    testing::ScriptedDialogs dialogs;
+    PosixScriptRunner runner;
+    CommandContext ctx{module, window, dialogs, runner};
+
+    const bool byList = Chance(0.5);
+    std::vector<std::string> names;
+    if (byList) {
+      // Lines as other programs write them: any line end, folder parts, blanks, empty lines.
+      std::string bytes;
+      for (std::string name : listed) {
+        if (Chance(0.2)) name = "shoot/" + name;
+        if (Chance(0.2)) name += "  ";
+        if (Chance(0.1)) names.push_back(""), bytes += "\r\n";
+        names.push_back(name);
+        bytes += name + Pick({"\r\n", "\n", "\r"});
+      }
+      if (!bytes.empty() && Chance(0.3)) bytes.pop_back();
+      dialogs.openAnswers.push_back(temp.Write("list.txt", bytes).string());
+    } else {
+      for (const auto& name : listed) temp.Write("jpg/" + name, name);
+    }
+
+    const Files before = Snapshot(raw);
+    const Files outsideBefore = SnapshotOutside(temp.path(), raw);
+    if (byList) {
+      DeleteUnmatchedByPhotoList(ctx);
+    } else {
+      DeleteUnmatchedByJpgFolder(ctx);
+    }
+
+    if (!byList) {
+      // The names in File2's order, as the command walked them.
+      for (int i = 0; i < window.jpgList.ListCount(); ++i) names.push_back(window.jpgList.List(i));
+    }
+    EXPECT_EQ(SnapshotOutside(temp.path(), raw), outsideBefore);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    if (AnyClash(before)) {
+      // Two files that would merge when set aside: refused, and nothing was touched.
+      ++refused;
+      EXPECT_EQ(dialogs.messages[0].title, "Error");
+      EXPECT_EQ(Snapshot(raw), before);
+      continue;
+    }
+    EXPECT_EQ(dialogs.messages[0].text, "Operation done");
+    Files after = Snapshot(raw);
+    if (module.settings.KillBat != 1) after = Without(after, {"rRAW.bat", "RAWreverse.bat"});
+    EXPECT_EQ(after, ExpectedRawFolder(before, names, window.bak));
+  }
+  // Most rounds must have run a cleanup for this test to mean anything.
+  EXPECT_LT(refused, 40);
+}
+
+// Kills a started interpreter once its RAW folder has seen `count` events of `mask`
+// (renames, deletions), from a thread that watches the folder.
+class KillAfterEvents {
+ public:
+  KillAfterEvents(const std::string& folder, std::uint32_t mask, int count) : mask_(mask), count_(count) {
+    fd_ = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    inotify_add_watch(fd_, folder.c_str(), mask);
+  }
+  ~KillAfterEvents() { Stop(); ::close(fd_); }
+
+  void Arm(pid_t pid) {
+    thread_ = std::thread([this, pid] {
+      alignas(inotify_event) char buffer[65536];
+      int seen = 0;
+      while (!stop_) {
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, 20) <= 0) continue;
+        const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < n;) {
+          const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+          if (event->mask & mask_) ++seen;
+          at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+        if (seen >= count_) {
+          ::kill(pid, SIGKILL);
+          killed_ = true;
+          return;
+        }
+      }
+    });
+  }
+  // Whether the kill was sent.
+  bool Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return killed_;
+  }
+
+ private:
+  int fd_;
+  std::uint32_t mask_;
+  int count_;
+  std::thread thread_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> killed_{false};
+};
+
+// The real runner, except that one chosen run is killed part way through.
+class InterruptingRunner : public ScriptRunner {
+ public:
+  InterruptingRunner(std::string folder, int runToKill, std::uint32_t mask, int afterEvents)
+      : folder_(std::move(folder)), runToKill_(runToKill), mask_(mask), afterEvents_(afterEvents) {}
+
+  ScriptOutcome Run(const ScriptRequest& request) override {
+    PosixScriptRunner runner;
+    if (runs_++ != runToKill_) return runner.Run(request);
+    KillAfterEvents killer(folder_, mask_, afterEvents_);
+    runner.onStarted = [&](ScriptProcess& process) { killer.Arm(process.pid()); };
+    ScriptOutcome outcome = runner.Run(request);
+    killed = killer.Stop();
+    return outcome;
+  }
+  bool killed = false;
+
+ private:
+  std::string folder_;
+  int runToKill_;
+  std::uint32_t mask_;
+  int afterEvents_;
+  int runs_ = 0;
+};
+
+TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
+  struct Case {
+    const char* what;
+    int run;              // 0 the renaming script, 1 the restoring script
+    std::uint32_t mask;
+    int afterEvents;
+  };
+  constexpr int kFiles = 3000;
+  for (const Case& c : {Case{"renaming", 0, IN_MOVED_TO, 300}, Case{"restoring", 1, IN_MOVED_TO, 150},
+                        Case{"deleting", 1, IN_DELETE, 150}}) {
+    SCOPED_TRACE(c.what);
+    testing::TempFolder temp;
+    const std::string raw = temp.MakeDir("raw").string();
+    std::string list;
+    std::vector<std::string> listed;
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string stem = "DSC_" + std::to_string(10000 + i);
+      const std::string name = stem + std::string(kRawKinds[i % 5].extension);
+      temp.Write("raw/" + name, name);
+      if (i % 3 == 0) {
+        listed.push_back(stem + ".JPG");
+        list += listed.back() + "\r\n";
+      }
+    }
+    const fs::path listFile = temp.Write("photo_file_list.txt", list);
+    const Files before = Snapshot(raw);
+    const Files expected = ExpectedRawFolder(before, listed, 0);
+
+    testing::FakeWindow window(raw, temp.str());
+    Module1 module;
+    window.bak = 0;
+    testing::ScriptedDialogs dialogs;
+    InterruptingRunner interrupting(raw, c.run, c.mask, c.afterEvents);
+    dialogs.openAnswers.push_back(listFile.string());
+    CommandContext ctx{module, window, dialogs, interrupting};
+    DeleteUnmatchedByPhotoList(ctx);
+
+    ASSERT_TRUE(interrupting.killed) << "the script ended before it could be interrupted";
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, "Error");
+    EXPECT_THAT(dialogs.messages[0].text, ::testing::HasSubstr("signal 9"));
+    // Every listed twin is still there, under its RAW or its aside extension.
+    const Files interrupted = Snapshot(raw);
+    std::set<std::string> present;
+    for (const auto& [name, content] : interrupted) present.insert(content);
+    for (const auto& [name, content] : expected) EXPECT_TRUE(present.count(content)) << content;
+    EXPECT_NE(Without(interrupted, {"rRAW.bat", "RAWreverse.bat"}), expected) << "killed too late to matter";
+
+    dialogs.messages.clear();
+    dialogs.openAnswers.push_back(listFile.string());
+    PosixScriptRunner runner;
+    CommandContext again{module, window, dialogs, runner};
+    DeleteUnmatchedByPhotoList(again);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Operation done");
+    EXPECT_EQ(Snapshot(raw), expected);
+  }
+}
+
+}  // namespace
+}  // namespace shotsweep
