@@ -21,12 +21,11 @@ class DriveList : public QComboBox {
   // drive matches. Selecting the drive already shown changes nothing.
   bool SetDrive(std::string_view text);
 
- signals:
-  void Change();
-
- protected:
   // A card inserted since the list was filled shows when the list is opened.
   void showPopup() override;
+
+ signals:
+  void Change();
 
  private:
   void Fill();
