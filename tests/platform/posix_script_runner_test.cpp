@@ -1,0 +1,102 @@
+// Starting and waiting for the interpreter without a window. Stand-in interpreters are small
+// shell scripts, so each behaviour (output, progress, exit status, a kill) can be forced.
+
+#include "platform/posix_script_runner.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+
+#include "platform/interpreter_path.h"
+#include "tests/support/temp_folder.h"
+
+namespace shotsweep {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+// bash rather than sh: dash cannot write to a descriptor above 9, and the progress pipe's
+// number in the child may well be higher.
+std::string StandIn(const testing::TempFolder& temp, const std::string& body) {
+  const fs::path path = temp.Write("interpreter.sh", "#!/bin/bash\n" + body);
+  fs::permissions(path, fs::perms::owner_all);
+  return path.string();
+}
+
+TEST(PosixScriptRunner, RunsInTheWorkingFolderAndCollectsOutputProgressAndStatus) {
+  testing::TempFolder temp;
+  const fs::path work = temp.MakeDir("my raw");
+  PosixScriptRunner runner(StandIn(temp,
+                                   "echo \"in $(pwd) for $1\"\n"
+                                   "echo oops >&2\n"
+                                   "echo '1 2' >&$SHOTSWEEP_PROGRESS_FD\n"
+                                   "echo '2 2' >&$SHOTSWEEP_PROGRESS_FD\n"
+                                   "read line && echo 'stdin was not empty'\n"
+                                   "exit 3\n"));
+  std::vector<std::pair<int, int>> reports;
+  runner.onProgress = [&](ScriptProcess& p) { reports.emplace_back(p.done(), p.total()); };
+  const ScriptOutcome outcome = runner.Run({work.string() + "/x.bat", work.string(), WindowStyle::Hidden, ""});
+  EXPECT_FALSE(outcome.error);
+  EXPECT_EQ(outcome.exitStatus, 3);
+  EXPECT_EQ(outcome.output, "in " + work.string() + " for " + work.string() + "/x.bat\noops\n");
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back(), std::make_pair(2, 2));
+}
+
+TEST(PosixScriptRunner, WhatCannotStartOrDoesNotEndByItselfIsAnError) {
+  testing::TempFolder temp;
+  const ScriptRequest request{"x.bat", temp.str(), WindowStyle::Hidden, ""};
+
+  const ScriptOutcome missing = PosixScriptRunner(temp.str() + "/shotsweep-batch").Run(request);
+  ASSERT_TRUE(missing.error);
+  EXPECT_EQ(missing.error->number, ENOENT);
+  const ScriptOutcome unknown = PosixScriptRunner("").Run(request);
+  ASSERT_TRUE(unknown.error);
+  EXPECT_THAT(unknown.error->Text(), HasSubstr("shotsweep-batch"));
+
+  PosixScriptRunner sleeper(StandIn(temp, "exec sleep 30\n"));
+  const ScriptOutcome noFolder = sleeper.Run({"x.bat", temp.str() + "/gone", WindowStyle::Hidden, ""});
+  ASSERT_TRUE(noFolder.error);
+  EXPECT_THAT(noFolder.error->Text(), ::testing::AllOf(StartsWith("2 "), HasSubstr("/gone")));
+
+  sleeper.onStarted = [](ScriptProcess& p) { p.Kill(); };
+  const ScriptOutcome killed = sleeper.Run(request);
+  ASSERT_TRUE(killed.error);
+  EXPECT_THAT(killed.error->Text(), HasSubstr("signal 9"));
+}
+
+TEST(PosixScriptRunner, AProgramLeftRunningByTheScriptDoesNotHoldTheRun) {
+  testing::TempFolder temp;
+  // The background program keeps the output pipe open after the interpreter has ended.
+  PosixScriptRunner runner(StandIn(temp, "echo started\nsleep 3 &\nexit 0\n"));
+  const auto start = std::chrono::steady_clock::now();
+  const ScriptOutcome outcome = runner.Run({"x.bat", temp.str(), WindowStyle::Hidden, ""});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+  EXPECT_FALSE(outcome.error);
+  EXPECT_EQ(outcome.output, "started\n");
+}
+
+TEST(PosixScriptRunner, TheRealInterpreterBesideTheProgramRunsAScriptAndReportsProgress) {
+  testing::TempFolder temp;
+  temp.Write("a.nef", "a");
+  const fs::path script = temp.Write("rRAW.bat", "chcp 0\r\nren *.nef *.nbak\r\n");
+  ASSERT_TRUE(fs::exists(InterpreterPath())) << InterpreterPath();
+  PosixScriptRunner runner;
+  int finalDone = -1;
+  int finalTotal = -1;
+  runner.onProgress = [&](ScriptProcess& p) { finalDone = p.done(), finalTotal = p.total(); };
+  const ScriptOutcome outcome = runner.Run({script.string(), temp.str(), WindowStyle::Hidden, ""});
+  EXPECT_FALSE(outcome.error);
+  EXPECT_EQ(outcome.exitStatus, 0);
+  EXPECT_TRUE(fs::exists(temp.path() / "a.nbak"));
+  EXPECT_EQ(finalDone, finalTotal);
+  EXPECT_GT(finalTotal, 0);
+}
+
+}  // namespace
+}  // namespace shotsweep
