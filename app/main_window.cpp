@@ -151,7 +151,8 @@ void MainFrm::CreateControls() {
   ui_.Dir1 = Named(new FolderList(left), "Dir1", Twips(210, 750, 4245, 5265));
   ui_.File1 = Named(new FileList(left), "File1", Twips(4500, 750, 3135, 5355));
   // Created after the file list, so drawn above its lower right corner.
-  ui_.RefreshBtn = Named(PictureOnly(RefreshPicture(), "Refresh Filelist", left), "RefreshBtn",
+  const QIcon refresh = RefreshPicture();
+  ui_.RefreshBtn = Named(PictureOnly(refresh, "Refresh Filelist", left), "RefreshBtn",
                          Twips(7260, 5730, 555, 495));
 
   QWidget* right = ui_.Frame2;
@@ -162,7 +163,7 @@ void MainFrm::CreateControls() {
   ui_.CpyPath2->setToolTip("Copy Path to left side");
   ui_.Dir2 = Named(new FolderList(right), "Dir2", Twips(210, 750, 4245, 5265));
   ui_.File2 = Named(new FileList(right), "File2", Twips(4500, 750, 3135, 5355));
-  ui_.RefreshBtn2 = Named(PictureOnly(RefreshPicture(), "Refresh Filelist", right), "RefreshBtn2",
+  ui_.RefreshBtn2 = Named(PictureOnly(refresh, "Refresh Filelist", right), "RefreshBtn2",
                           Twips(7260, 5730, 555, 495));
 
   ui_.Label1 = Named(new QLabel(QString("%1\n%2").arg(kAboutText, kCredit), client), "Label1",

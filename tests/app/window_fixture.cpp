@@ -16,13 +16,24 @@ WindowTest::~WindowTest() {
   std::filesystem::current_path(previous_);
 }
 
-MainFrm& WindowTest::Open() {
-  window = std::make_unique<MainFrm>(dialogs, runner, drives);
+MainFrm& WindowTest::Open(ScriptRunner* other) {
+  window = std::make_unique<MainFrm>(dialogs, other ? *other : runner, drives);
   return *window;
 }
 
 std::string WindowTest::SavedPairText() const {
   return ReadFile(SavedPairPath(Start()));
+}
+
+std::string WindowTest::PairText(const std::string& drive1, const std::string& dir1,
+                                 const std::string& drive2, const std::string& dir2) {
+  return drive1 + "\r\n" + dir1 + "\r\n" + drive2 + "\r\n" + dir2 + "\r\n";
+}
+
+std::vector<std::string> Names(FileListView& list) {
+  std::vector<std::string> names;
+  for (int i = 0; i < list.ListCount(); ++i) names.push_back(list.List(i));
+  return names;
 }
 
 }  // namespace shotsweep::testing

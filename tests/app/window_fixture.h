@@ -40,8 +40,8 @@ class WindowTest : public ::testing::Test {
   WindowTest();
   ~WindowTest() override;
 
-  // Builds the window; start-up has run when it returns.
-  MainFrm& Open();
+  // Builds the window; start-up has run when it returns. `other` replaces the recording runner.
+  MainFrm& Open(ScriptRunner* other = nullptr);
   // Finds a control by its name.
   template <typename W>
   W* Control(const char* name) {
@@ -55,6 +55,9 @@ class WindowTest : public ::testing::Test {
   std::string CardDrive() const { return Card() + " [NIKON D90]"; }
   std::string EmptyDrive() const { return Empty() + " [sdc1]"; }
   std::string SavedPairText() const;
+  // The four lines the saved pair file would hold for these values.
+  static std::string PairText(const std::string& drive1, const std::string& dir1,
+                              const std::string& drive2, const std::string& dir2);
 
   TempFolder scratch;
   FakeDrives drives;
@@ -65,5 +68,8 @@ class WindowTest : public ::testing::Test {
  private:
   std::filesystem::path previous_;
 };
+
+// The entries of a file list, in order.
+std::vector<std::string> Names(FileListView& list);
 
 }  // namespace shotsweep::testing

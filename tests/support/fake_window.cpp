@@ -56,8 +56,11 @@ FakeWindow::FakeWindow(std::string d1, std::string d2)
   rawList.refreshes = jpgList.refreshes = 0;
 }
 
-std::string ScriptedDialogs::InputBox(const std::string& prompt, const std::string&, const std::string&) {
+std::string ScriptedDialogs::InputBox(const std::string& prompt, const std::string& title,
+                                      const std::string& proposed) {
   inputPrompts.push_back(prompt);
+  inputTitles.push_back(title);
+  inputProposals.push_back(proposed);
   if (inputAnswers.empty()) return {};
   std::string answer = inputAnswers.front();
   inputAnswers.pop_front();

@@ -90,6 +90,8 @@ class ScriptedDialogs : public Dialogs {
   std::deque<std::optional<std::string>> openAnswers;
   std::vector<OpenFileRequest> openRequests;
   std::vector<std::string> inputPrompts;
+  std::vector<std::string> inputTitles;
+  std::vector<std::string> inputProposals;
 };
 
 }  // namespace shotsweep::testing
