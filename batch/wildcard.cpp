@@ -26,7 +26,10 @@ bool NamePattern::Matches(std::string_view name) const {
   const size_t lastDot = name.rfind('.');
   // row[j]: the tokens from the current one on match name[j..]; next[j] the same for the tokens
   // after it. Filled from the last token backwards.
-  std::vector<char> next(n + 1, 0), row(n + 1, 0);
+  // Reused between calls: a wildcard line matches every name of its folder.
+  thread_local std::vector<char> next, row;
+  next.assign(n + 1, 0);
+  row.assign(n + 1, 0);
   next[n] = 1;
   for (size_t t = tokens_.size(); t-- > 0;) {
     const Token& tok = tokens_[t];
