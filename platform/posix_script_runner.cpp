@@ -36,6 +36,22 @@ std::vector<std::string> ChildEnvironment(int progressFd) {
   return env;
 }
 
+// Appends what the pipe holds without waiting; closes it at its end or on an error.
+void ReadAvailable(int& fd, std::string& into) {
+  char buffer[65536];
+  while (fd >= 0) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      into.append(buffer, static_cast<std::size_t>(n));
+    } else if (n == 0) {
+      CloseFd(fd);
+    } else if (errno != EINTR) {
+      if (errno != EAGAIN) CloseFd(fd);
+      return;
+    }
+  }
+}
+
 }  // namespace
 
 ScriptProcess::ScriptProcess(const std::string& interpreter, const ScriptRequest& request)
@@ -124,34 +140,10 @@ ScriptProcess::~ScriptProcess() {
   CloseFd(progressFd_);
 }
 
-void ScriptProcess::ReadOutput() {
-  char buffer[65536];
-  while (outputFd_ >= 0) {
-    const ssize_t n = ::read(outputFd_, buffer, sizeof buffer);
-    if (n > 0) {
-      output_.append(buffer, static_cast<std::size_t>(n));
-    } else if (n == 0) {
-      CloseFd(outputFd_);
-    } else if (errno != EINTR) {
-      if (errno != EAGAIN) CloseFd(outputFd_);
-      return;
-    }
-  }
-}
+void ScriptProcess::ReadOutput() { ReadAvailable(outputFd_, output_); }
 
 void ScriptProcess::ReadProgress() {
-  char buffer[4096];
-  while (progressFd_ >= 0) {
-    const ssize_t n = ::read(progressFd_, buffer, sizeof buffer);
-    if (n > 0) {
-      progressBuffer_.append(buffer, static_cast<std::size_t>(n));
-    } else if (n == 0) {
-      CloseFd(progressFd_);
-    } else if (errno != EINTR) {
-      if (errno != EAGAIN) CloseFd(progressFd_);
-      break;
-    }
-  }
+  ReadAvailable(progressFd_, progressBuffer_);
   std::size_t end;
   while ((end = progressBuffer_.find('\n')) != std::string::npos) {
     int done = 0;
