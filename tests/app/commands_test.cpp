@@ -1,0 +1,131 @@
+// The window's buttons and menu run the real commands; a command runs to its end before the
+// next one, and Exit or closing the window ends the program.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "panes/folder_list.h"
+#include "platform/posix_script_runner.h"
+#include "tests/app/window_fixture.h"
+
+namespace shotsweep::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A runner that lets a test act while a script "runs", as a user can while the real runner
+// waits with the window painted.
+class MeddlingRunner : public RecordingRunner {
+ public:
+  ScriptOutcome Run(const ScriptRequest& request) override {
+    ScriptOutcome outcome = RecordingRunner::Run(request);
+    if (requests.size() == 1 && duringFirstRun) duringFirstRun();
+    return outcome;
+  }
+  std::function<void()> duringFirstRun;
+};
+
+class Commands : public WindowTest {
+ protected:
+  Commands() {
+    for (const char* name : {"RAW/a.NEF", "RAW/b.NEF", "RAW/c.cr2", "RAW/notes.txt", "JPG/a.JPG", "JPG/c.jpg"})
+      scratch.Write(std::string("start/") + name, name);
+    scratch.Write("start/ShotsweepDirs.dat", PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/JPG"));
+  }
+  void Click(const char* button) { Control<QPushButton>(button)->click(); }
+  std::set<std::string> RawFolder() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(Start() + "/RAW")) names.insert(entry.path().filename().string());
+    return names;
+  }
+};
+
+TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
+  PosixScriptRunner interpreter;
+  MainFrm& frame = Open(&interpreter);
+  Control<QCheckBox>("Bak")->setChecked(false);
+  Click("DelRAWBtn");
+  // Restoring writes the extension as the RAW kinds name it.
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Operation done");
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef", "c.cr2"}));
+}
+
+TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
+  scratch.Write("start/list.txt", "a.JPG\r\n");
+  dialogs.openAnswers = {Start() + "/list.txt"};
+  PosixScriptRunner interpreter;
+  MainFrm& frame = Open(&interpreter);
+  Click("DelRAWbyTXTBtn");
+  EXPECT_EQ(dialogs.openRequests.size(), 1u);
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "b.nbak", "c.cbak", "notes.txt"}));
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef"}));
+}
+
+TEST_F(Commands, ExportMenuRunsTheExtractionFromTheStartFolder) {
+  MainFrm& frame = Open();
+  Control<QAction>("Extract4_Mnu")->trigger();
+  ASSERT_EQ(runner.requests.size(), 1u) << (dialogs.messages.empty() ? "" : dialogs.messages[0].text);
+  EXPECT_EQ(runner.requests[0].scriptPath, Start() + "/Extr.bat");
+  EXPECT_EQ(runner.requests[0].style, WindowStyle::NormalWithFocus);
+  EXPECT_EQ(frame.module().RawFolder, Start() + "/RAW/");
+  EXPECT_EQ(frame.module().JpgFolder, Start() + "/JPG/");
+}
+
+TEST_F(Commands, AClickWhileACommandWaitsForItsScriptStartsNothing) {
+  MeddlingRunner meddler;
+  Open(&meddler);
+  meddler.duringFirstRun = [&] {
+    Click("DelRAWBtn");
+    Click("DelRAWbyTXTBtn");
+    Control<QAction>("Extract4_Mnu")->trigger();
+  };
+  Click("DelRAWBtn");
+  // The renaming and the restoring script of the one cleanup, nothing else.
+  EXPECT_EQ(meddler.requests.size(), 2u);
+  EXPECT_TRUE(dialogs.openRequests.empty());
+}
+
+// Runs the application's event loop until the program ends, or fails after a few seconds.
+int RunUntilTheProgramEnds(const std::function<void()>& action) {
+  QTimer::singleShot(0, action);
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  watchdog.start(5000);
+  return QApplication::exec();
+}
+
+TEST_F(Commands, ExitAndClosingTheWindowEndTheProgramAtOnce) {
+  MainFrm& frame = Open();
+  frame.show();
+  EXPECT_EQ(RunUntilTheProgramEnds([&] { Click("Exitbtn"); }), 0);
+  EXPECT_FALSE(frame.isVisible());
+  EXPECT_FALSE(fs::exists(Start() + "/RAW/rRAW.bat"));
+
+  frame.show();
+  EXPECT_EQ(RunUntilTheProgramEnds([&] { frame.close(); }), 0);
+  EXPECT_FALSE(frame.isVisible());
+}
+
+TEST_F(Commands, ClosingWhileACleanupWaitsLetsItFinishThenEnds) {
+  MeddlingRunner meddler;
+  MainFrm& frame = Open(&meddler);
+  frame.show();
+  bool hiddenAtOnce = false;
+  meddler.duringFirstRun = [&] {
+    Click("Exitbtn");
+    hiddenAtOnce = !frame.isVisible();
+  };
+  EXPECT_EQ(RunUntilTheProgramEnds([&] { Click("DelRAWBtn"); }), 0);
+  EXPECT_TRUE(hiddenAtOnce);
+  // The restoring script still ran: the RAW files were not left set aside.
+  EXPECT_EQ(meddler.requests.size(), 2u);
+}
+
+}  // namespace
+}  // namespace shotsweep::testing

@@ -1,0 +1,168 @@
+// The panes kept in step: drive -> folder -> files, the pair saved after each change, the
+// copy-path, refresh and create-folder buttons.
+#include <QComboBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "panes/drive_list.h"
+#include "panes/file_list.h"
+#include "panes/folder_list.h"
+#include "tests/app/window_fixture.h"
+
+namespace shotsweep::testing {
+namespace {
+
+class Panes : public WindowTest {
+ protected:
+  Panes() {
+    scratch.Write("start/RAW/a.nef");
+    scratch.Write("start/RAW/a.jpg");
+    scratch.Write("start/JPG/b.jpg");
+    scratch.Write("card/DCIM/c.NEF");
+    scratch.Write("card/DCIM/c.JPG");
+    scratch.Write("card/top.jpg");
+  }
+  void Choose(const char* driveList, const std::string& text) {
+    QComboBox* list = Control<QComboBox>(driveList);
+    list->setCurrentIndex(list->findText(QString::fromStdString(text)));
+  }
+  QTreeWidgetItem* Row(const char* folderList, const char* name) {
+    return Control<QTreeWidget>(folderList)->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0);
+  }
+  void Highlight(const char* folderList, const char* name) {
+    Control<QTreeWidget>(folderList)->setCurrentItem(Row(folderList, name));
+  }
+  void OpenHighlighted(const char* folderList) { QTest::keyClick(Control<QWidget>(folderList), Qt::Key_Return); }
+  void Click(const char* button) { Control<QPushButton>(button)->click(); }
+  bool PairSaved() const { return std::filesystem::exists(Start() + "/ShotsweepDirs.dat"); }
+};
+
+TEST_F(Panes, OpeningAFolderReReadsItsFilesAndSavesThePairButHighlightingDoesNot) {
+  MainFrm& frame = Open();
+  Highlight("Dir1", "RAW");
+  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_TRUE(Names(frame.File1()).empty());
+  EXPECT_FALSE(PairSaved());
+
+  OpenHighlighted("Dir1");
+  EXPECT_EQ(frame.Dir1Path(), Start() + "/RAW");
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef"}));
+  EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start()));
+
+  Highlight("Dir2", "JPG");
+  OpenHighlighted("Dir2");
+  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"b.jpg"}));
+  EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/JPG"));
+}
+
+TEST_F(Panes, ADriveChangeGoesToTheFolderLastShownOnThatDrive) {
+  MainFrm& frame = Open();
+  Choose("Drive2", CardDrive());
+  EXPECT_EQ(frame.Dir2Path(), Card());  // not visited yet: the root
+  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"top.jpg"}));
+  EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start(), CardDrive(), Card()));
+
+  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Card() + "/DCIM"));
+  Choose("Drive2", "/ [sda1]");
+  EXPECT_EQ(frame.Dir2Path(), Start());
+  // The other pane goes to the same drive: it finds the folder the right pane left there.
+  Choose("Drive1", CardDrive());
+  EXPECT_EQ(frame.Dir1Path(), Card() + "/DCIM");
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"c.NEF"}));
+  EXPECT_EQ(SavedPairText(), PairText(CardDrive(), Card() + "/DCIM", "/ [sda1]", Start()));
+}
+
+TEST_F(Panes, ADriveThatCannotBeOpenedKeepsTheFolderAndIsSavedWithIt) {
+  MainFrm& frame = Open();
+  Choose("Drive1", EmptyDrive());
+  EXPECT_EQ(Control<DriveList>("Drive1")->Drive(), EmptyDrive());
+  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_EQ(SavedPairText(), PairText(EmptyDrive(), Start(), "/ [sda1]", Start()));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(Panes, CopyPathRightOnOneDrive) {
+  MainFrm& frame = Open();
+  ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Start() + "/RAW"));
+  Click("Cpypath1");
+  EXPECT_EQ(frame.Dir2Path(), Start() + "/RAW");
+  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"a.jpg"}));
+  EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/RAW"));
+}
+
+TEST_F(Panes, CopyPathAcrossDrivesBothWays) {
+  MainFrm& frame = Open();
+  Choose("Drive1", CardDrive());
+  ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Card() + "/DCIM"));
+  Click("Cpypath1");
+  EXPECT_EQ(Control<DriveList>("Drive2")->Drive(), CardDrive());
+  EXPECT_EQ(frame.Dir2Path(), Card() + "/DCIM");
+  EXPECT_EQ(SavedPairText(), PairText(CardDrive(), Card() + "/DCIM", CardDrive(), Card() + "/DCIM"));
+
+  Choose("Drive2", "/ [sda1]");
+  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Start() + "/RAW"));
+  Click("CpyPath2");
+  EXPECT_EQ(Control<DriveList>("Drive1")->Drive(), "/ [sda1]");
+  EXPECT_EQ(frame.Dir1Path(), Start() + "/RAW");
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef"}));
+  EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/RAW"));
+}
+
+TEST_F(Panes, RefreshReReadsOnlyItsFileList) {
+  MainFrm& frame = Open();
+  ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Start() + "/RAW"));
+  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Start() + "/RAW"));
+  const std::string saved = SavedPairText();
+  scratch.Write("start/RAW/new.NEF");
+  scratch.Write("start/RAW/new.jpg");
+  Click("RefreshBtn");
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef", "new.NEF"}));
+  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"a.jpg"}));
+  Click("RefreshBtn2");
+  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"a.jpg", "new.jpg"}));
+  EXPECT_EQ(SavedPairText(), saved);
+}
+
+TEST_F(Panes, CreateFolderMakesOneFolderInTheRightPaneAndStaysWhereItWas) {
+  MainFrm& frame = Open();
+  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Card()));
+  const std::string saved = SavedPairText();
+  dialogs.inputAnswers = {"JPG"};
+  Click("CrDirBtn");
+  EXPECT_EQ(dialogs.inputPrompts, (std::vector<std::string>{"Enter Folder Name:"}));
+  EXPECT_EQ(dialogs.inputTitles, (std::vector<std::string>{"Create New Folder"}));
+  EXPECT_EQ(dialogs.inputProposals, (std::vector<std::string>{"JPG"}));
+  EXPECT_TRUE(std::filesystem::is_directory(Card() + "/JPG"));
+  EXPECT_NE(Row("Dir2", "JPG"), nullptr);
+  EXPECT_EQ(frame.Dir2Path(), Card());
+  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"top.jpg"}));
+  EXPECT_EQ(SavedPairText(), saved);
+
+  // Not trimmed: a name of blanks is a name.
+  dialogs.inputAnswers = {"  "};
+  Click("CrDirBtn");
+  EXPECT_TRUE(std::filesystem::is_directory(Card() + "/  "));
+}
+
+TEST_F(Panes, CreateFolderFailsSilently) {
+  MainFrm& frame = Open();
+  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Card()));
+  const auto entries = [&] {
+    std::vector<std::string> all;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(scratch.path()))
+      all.push_back(entry.path().string());
+    return all;
+  };
+  const std::vector<std::string> existing = entries();
+  // Cancel, an emptied text, a name that exists, names that reach into other folders.
+  dialogs.inputAnswers = {"", "DCIM", "DCIM/sub", "../outside", "a/b"};
+  for (int i = 0; i < 5; ++i) Click("CrDirBtn");
+  EXPECT_EQ(dialogs.inputPrompts.size(), 5u);
+  EXPECT_EQ(entries(), existing);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(frame.Dir2Path(), Card());
+}
+
+}  // namespace
+}  // namespace shotsweep::testing

@@ -1,0 +1,130 @@
+// Start-up: the start folder, the settings file and the saved folder pair.
+#include <QComboBox>
+
+#include "panes/drive_list.h"
+#include "panes/file_list.h"
+#include "panes/folder_list.h"
+#include "tests/app/window_fixture.h"
+
+namespace shotsweep::testing {
+namespace {
+
+class StartUp : public WindowTest {
+ protected:
+  std::string Drive(const char* name) { return Control<DriveList>(name)->Drive(); }
+  std::string Dir(const char* name) { return Control<FolderList>(name)->Path(); }
+  void SavePair(const std::string& text) { scratch.Write("start/ShotsweepDirs.dat", text); }
+};
+
+TEST_F(StartUp, WithoutSettingsOrSavedPairBothPanesShowTheStartFolder) {
+  for (const char* name : {"a.NEF", "b.cr2", "c.CRW", "d.arw", "e.ORF", "f.jpg", "G.JPG", "h.tif", "i.nbak"})
+    scratch.Write(std::string("start/") + name);
+  MainFrm& frame = Open();
+
+  EXPECT_EQ(frame.module().StartFolder, Start());
+  EXPECT_EQ(frame.module().settings.KillBat, 1);
+  EXPECT_EQ(frame.module().settings.QMark, 0);
+  EXPECT_EQ(frame.module().settings.RAWCodePage, 0);
+  for (const char* name : {"Drive1", "Drive2"}) EXPECT_EQ(Drive(name), "/ [sda1]");
+  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_EQ(frame.Dir2Path(), Start());
+  EXPECT_EQ(Control<FileList>("File1")->Pattern(), "*.nef;*.cr*;*.arw;*.orf");
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.NEF", "b.cr2", "c.CRW", "d.arw", "e.ORF"}));
+  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"f.jpg", "G.JPG"}));
+  // Nothing changed yet, so nothing was saved.
+  EXPECT_FALSE(std::filesystem::exists(Start() + "/ShotsweepDirs.dat"));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StartUp, SettingsAreReadFromTheStartFolderAfterKillBatIsSet) {
+  scratch.Write("start/Shotsweep.ini", "KillBat=0\r\nQMark=1\r\nRAWCodePage=852\r\n");
+  MainFrm& frame = Open();
+  EXPECT_EQ(frame.module().settings.KillBat, 0);
+  EXPECT_EQ(frame.module().settings.QMark, 1);
+  EXPECT_EQ(frame.module().settings.RAWCodePage, 852);
+}
+
+TEST_F(StartUp, ASavedPairPointsBothPanesAndIsSavedAgainAsApplied) {
+  scratch.Write("card/DCIM/DSC_0001.NEF");
+  scratch.Write("start/JPG/DSC_0001.JPG");
+  const std::string pair = PairText(CardDrive(), Card() + "/DCIM", "/ [sda1]", Start() + "/JPG");
+  SavePair(pair);
+  MainFrm& frame = Open();
+  EXPECT_EQ(Drive("Drive1"), CardDrive());
+  EXPECT_EQ(frame.Dir1Path(), Card() + "/DCIM");
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"DSC_0001.NEF"}));
+  EXPECT_EQ(Drive("Drive2"), "/ [sda1]");
+  EXPECT_EQ(frame.Dir2Path(), Start() + "/JPG");
+  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"DSC_0001.JPG"}));
+  EXPECT_EQ(SavedPairText(), pair);
+}
+
+TEST_F(StartUp, AFolderThatWasDeletedLeavesThatPaneOnItsDrivesCurrentFolder) {
+  scratch.MakeDir("start/JPG");
+  SavePair(PairText(CardDrive(), Card() + "/gone", "/ [sda1]", Start() + "/JPG"));
+  MainFrm& frame = Open();
+  EXPECT_EQ(Drive("Drive1"), CardDrive());
+  EXPECT_EQ(frame.Dir1Path(), Card());  // never visited: the drive's root
+  EXPECT_EQ(frame.Dir2Path(), Start() + "/JPG");
+  // The right pane's change saved what the panes show, the left folder included.
+  EXPECT_EQ(SavedPairText(), PairText(CardDrive(), Card(), "/ [sda1]", Start() + "/JPG"));
+}
+
+TEST_F(StartUp, TwoLinesRestoreOnlyTheLeftPane) {
+  scratch.MakeDir("start/RAW");
+  SavePair("/ [sda1]\r\n" + Start() + "/RAW\r\n");
+  MainFrm& frame = Open();
+  EXPECT_EQ(frame.Dir1Path(), Start() + "/RAW");
+  EXPECT_EQ(frame.Dir2Path(), Start());
+  EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start()));
+}
+
+TEST_F(StartUp, AnEmptyDriveLineMovesTheFolderButNotTheDrive) {
+  scratch.MakeDir("card/DCIM");
+  SavePair("\r\n" + Card() + "/DCIM\r\n");
+  MainFrm& frame = Open();
+  EXPECT_EQ(frame.Dir1Path(), Card() + "/DCIM");  // on another drive than the one shown
+  EXPECT_EQ(Drive("Drive1"), "/ [sda1]");
+}
+
+TEST_F(StartUp, RecordsTooShortOrNamingNothingAreSkippedOneByOne) {
+  scratch.MakeDir("start/JPG");
+  // A one-letter drive, a two-character folder, an unknown drive, then a good folder.
+  SavePair("C\r\n/a\r\nD: [DATA]\r\n" + Start() + "/JPG\r\n");
+  MainFrm& frame = Open();
+  EXPECT_EQ(Drive("Drive1"), "/ [sda1]");
+  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_EQ(Drive("Drive2"), "/ [sda1]");
+  EXPECT_EQ(frame.Dir2Path(), Start() + "/JPG");
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StartUp, ADriveThatCannotBeOpenedIsSelectedButTheFolderStays) {
+  SavePair(EmptyDrive() + "\r\n\r\n");
+  MainFrm& frame = Open();
+  EXPECT_EQ(Drive("Drive1"), EmptyDrive());
+  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_EQ(SavedPairText(), PairText(EmptyDrive(), Start(), "/ [sda1]", Start()));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StartUp, FoldersComeBackAfterARestart) {
+  scratch.MakeDir("card/DCIM/100NIKON");
+  scratch.MakeDir("start/JPG");
+  {
+    Open();
+    QComboBox* drive1 = Control<QComboBox>("Drive1");
+    drive1->setCurrentIndex(drive1->findText(QString::fromStdString(CardDrive())));
+    ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Card() + "/DCIM/100NIKON"));
+    ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Start() + "/JPG"));
+    window.reset();
+  }
+  MainFrm& frame = Open();
+  EXPECT_EQ(Drive("Drive1"), CardDrive());
+  EXPECT_EQ(frame.Dir1Path(), Card() + "/DCIM/100NIKON");
+  EXPECT_EQ(Drive("Drive2"), "/ [sda1]");
+  EXPECT_EQ(frame.Dir2Path(), Start() + "/JPG");
+}
+
+}  // namespace
+}  // namespace shotsweep::testing
