@@ -131,6 +131,11 @@ int Interpreter::Run(std::string_view scriptText) {
     lineNumber_ = i + 1;
     if (lines[i].refused) {
       Unsupported(*lines[i].refused);
+    } else if (ContinuesOnNextLine(lines[i].text) && !lines[i].text.starts_with(':')) {
+      // The lines joined by carets form one command; none of its parts may run alone.
+      Unsupported("a caret at the end of the line, which joins the next line to it (skipped too)");
+      while (i + 1 < lines.size() && ContinuesOnNextLine(lines[i + 1].text)) ++i;
+      if (i + 1 < lines.size()) ++i;
     } else {
       RunLine(lines[i].text);
     }

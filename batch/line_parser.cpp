@@ -24,6 +24,19 @@ std::vector<ScriptLine> SplitLines(std::string_view text) {
   return lines;
 }
 
+bool ContinuesOnNextLine(std::string_view line) {
+  bool inQuotes = false;
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '"') {
+      inQuotes = !inQuotes;
+    } else if (line[i] == '^' && !inQuotes) {
+      if (i + 1 == line.size()) return true;
+      ++i;
+    }
+  }
+  return false;
+}
+
 Expansion ExpandPercents(std::string_view line, const std::vector<std::string>& args,
                          const EnvironmentLookup& environment) {
   Expansion result;

@@ -21,6 +21,9 @@ struct ScriptLine {
 // refused. A UTF-8 byte-order mark at the very start is dropped.
 std::vector<ScriptLine> SplitLines(std::string_view text);
 
+// Whether the line ends in a caret that escapes its line end, joining the next line to it.
+bool ContinuesOnNextLine(std::string_view line);
+
 using EnvironmentLookup = std::function<std::optional<std::string>(std::string_view name)>;
 
 struct Expansion {

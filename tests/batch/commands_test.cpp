@@ -91,6 +91,22 @@ TEST_F(Commands, RenWithWildcardsReportsEachCollisionAndGoesOn) {
   EXPECT_EQ(ReadFile(dir_.path() / "a.nbak"), "old aside");
 }
 
+// Names that hold blanks or characters the interpreter treats specially, in lines written the
+// way the cleanup writes them: source and target quoted, "%" doubled.
+TEST_F(Commands, RenTakesQuotedNamesWithSpecialCharactersLiterally) {
+  const std::vector<std::string> bases{"my photo", "a&b", "50%", "x;y=z,w", "a^b", "(1)", "a|b<c>d", "%RAW%", "é è"};
+  std::string script;
+  for (const std::string& base : bases) {
+    dir_.Write(base + ".nbak", base);
+    std::string doubled;
+    for (char c : base) doubled += c == '%' ? "%%" : std::string(1, c);
+    script += "ren \"" + dir_.str() + "/" + doubled + ".nbak\" \"" + doubled + ".nef\"\r\n";
+  }
+  const ScriptResult r = Run(script);
+  EXPECT_EQ(r.err, "");
+  for (const std::string& base : bases) EXPECT_EQ(ReadFile(dir_.path() / (base + ".nef")), base) << base;
+}
+
 TEST_F(Commands, RenChangesOnlyTheCaseOfAName) {
   dir_.Write("dsc.nef", "x");
   EXPECT_EQ(Run("ren " + P("dsc.nef") + " DSC.NEF\r\n").err, "");
@@ -184,6 +200,16 @@ TEST_F(Commands, CopyCopiesReplacesAndReports) {
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
+TEST_F(Commands, CopyAsksBeforeReplacingOnlyWhenToldTo) {
+  dir_.Write("a.txt", "new");
+  dir_.Write("b.txt", "old");
+  const ScriptResult asked = Run("copy " + P("a.txt") + " " + P("b.txt") + " /-Y\r\n");
+  EXPECT_NE(asked.out.find("Overwrite " + P("b.txt") + "? (Yes/No/All): "), std::string::npos);
+  EXPECT_EQ(ReadFile(dir_.path() / "b.txt"), "old");  // no answer is no
+  Run("copy " + P("a.txt") + " " + P("b.txt") + "\r\n");
+  EXPECT_EQ(ReadFile(dir_.path() / "b.txt"), "new");  // in a script, replacing is the default
+}
+
 TEST_F(Commands, CopyFailureMessages) {
   dir_.Write("a.txt", "a");
   const ScriptResult r = Run("copy " + P("a.txt") + " " + P("A.TXT") + "\r\ncopy " + P("a.txt") + " " +
@@ -255,6 +281,10 @@ TEST_F(Commands, RedirectionWritesAppendsAndFindsTheFileWithoutRegardToCase) {
   EXPECT_EQ(ReadFile(dir_.path() / "o2.txt"), "five  \n");
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err, "The system cannot find the path specified.\n");
+
+  dir_.MakeDir("folder");
+  const ScriptResult denied = Run("echo x >" + P("FOLDER") + "\r\necho x >" + P("f*.txt") + "\r\n");
+  EXPECT_EQ(denied.err, "Access is denied.\nThe filename, directory name, or volume label syntax is incorrect.\n");
 }
 
 TEST_F(Commands, UnsupportedSyntaxIsReportedAndNothingOfTheLineRuns) {
@@ -268,14 +298,17 @@ TEST_F(Commands, UnsupportedSyntaxIsReportedAndNothingOfTheLineRuns) {
                              "set X=1\r\n"
                              "del " + P("a.nbak") + " < x\r\n"
                              "del " + P("a.nbak") + " ^\r\n"
-                             "call other.bat\r\n");
+                             "call other.bat\r\n"
+                             "del " + P("a.nbak") + "\rdel " + P("b.nbak") + "\r\n"
+                             "echo ^\r\n"
+                             "del " + P("b.nbak") + "\r\n");
   EXPECT_EQ(Names(), (NameSet{"a.nbak", "b.nbak"}));
   size_t reports = 0;
   for (size_t p = r.err.find("Not supported by shotsweep-batch"); p != std::string::npos;
        p = r.err.find("Not supported by shotsweep-batch", p + 1)) {
     ++reports;
   }
-  EXPECT_EQ(reports, 9u) << r.err;
+  EXPECT_EQ(reports, 10u) << r.err;  // "call" is part of the line the caret before it continues
   EXPECT_EQ(r.status, 0);
 }
 

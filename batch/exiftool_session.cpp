@@ -1,0 +1,309 @@
+#include "batch/exiftool_session.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include "batch/output.h"
+
+extern char** environ;
+
+namespace shotsweep::batch {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool IsPerlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string Lowered(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiLower(c);
+  return out;
+}
+
+// Options that would make a session's process read its own input, leave stay-open mode, end
+// its command early or wait for a key: such a call gets a process of its own.
+bool ChangesTheSession(std::string_view arg) {
+  const std::string lowered = Lowered(arg);
+  if (lowered == "-" || lowered == "-@" || lowered == "-stay_open" || lowered == "-common_args" ||
+      lowered == "-config" || lowered == "-k" || lowered == "-pause") {
+    return true;
+  }
+  if (!lowered.starts_with("-execute")) return false;
+  return lowered.find_first_not_of("0123456789", 8) == std::string::npos;
+}
+
+void CloseFd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+bool WriteEverything(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+struct Reply {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+}  // namespace
+
+bool ExiftoolSessionEnabled() {
+  const char* value = std::getenv(kExiftoolSessionVariable);
+  return value == nullptr || std::string_view(value) != "0";
+}
+
+std::optional<std::string> ArgfileLine(std::string_view arg) {
+  // exiftool takes a line as it stands unless it starts with a blank or "#" (dropped, or a
+  // comment), holds a line end, or looks like "-TAG = VALUE" (blanks around "=" squeezed).
+  bool plain = !arg.empty() && !IsPerlSpace(arg.front()) && arg.front() != '#' &&
+               arg.find_first_of("\r\n") == std::string_view::npos;
+  if (plain && arg.front() == '-') {
+    const std::size_t equals = arg.find('=');
+    if (equals != std::string_view::npos &&
+        (std::any_of(arg.begin(), arg.begin() + equals, IsPerlSpace) ||
+         (equals + 1 < arg.size() && arg[equals + 1] == ' '))) {
+      plain = false;
+    }
+  }
+  if (plain) return std::string(arg) + "\n";
+  // The escaped form "#[CSTR]" carries all of these, but not "$" and "@".
+  if (arg.find_first_of("$@") != std::string_view::npos) return std::nullopt;
+  std::string line = "#[CSTR]";
+  for (char c : arg) {
+    if (c == '\\') {
+      line += "\\\\";
+    } else if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else {
+      line += c;
+    }
+  }
+  return line + "\n";
+}
+
+bool SessionCanServe(const ProgramCall& call) {
+  const std::size_t slash = call.program.rfind('/');
+  const std::string name = Lowered(std::string_view(call.program).substr(slash + 1));
+  if (name != "exiftool" && name != "exiftool.exe") return false;
+  for (std::size_t i = 1; i < call.argv.size(); ++i) {
+    if (ChangesTheSession(call.argv[i]) || !ArgfileLine(call.argv[i])) return false;
+  }
+  return true;
+}
+
+std::unique_ptr<ExiftoolSession> ExiftoolSession::Start(const std::string& program,
+                                                        const std::string& workingDir,
+                                                        int answerTimeoutMs) {
+  std::unique_ptr<ExiftoolSession> session(new ExiftoolSession(program, workingDir));
+  if (!session->Spawn()) return nullptr;
+  // A program that only bears the name, or an exiftool too old for this mode, fails here
+  // and costs no line its run.
+  const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  const auto answer = session->Execute({"-ver"}, devNull, devNull, answerTimeoutMs);
+  if (devNull >= 0) ::close(devNull);
+  if (!answer || answer->exitStatus != 0) return nullptr;
+  return session;
+}
+
+bool ExiftoolSession::Spawn() {
+  int in[2], out[2], err[2];
+  if (::pipe2(in, O_CLOEXEC) != 0) return false;
+  if (::pipe2(out, O_CLOEXEC) != 0) {
+    ::close(in[0]), ::close(in[1]);
+    return false;
+  }
+  if (::pipe2(err, O_CLOEXEC) != 0) {
+    ::close(in[0]), ::close(in[1]), ::close(out[0]), ::close(out[1]);
+    return false;
+  }
+  std::vector<std::string> args = {program_, "-stay_open", "True", "-@", "-"};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t parent = ::getpid();
+
+  // fork rather than posix_spawn: only a forked child can ask to be ended with its parent.
+  // A stay-open exiftool whose input has gone keeps polling for more, so an interpreter that
+  // is killed must not leave it behind.
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+#ifdef __linux__
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(127);
+#endif
+    (void)parent;
+    ::dup2(in[0], 0);
+    ::dup2(out[1], 1);
+    ::dup2(err[1], 2);
+    if (!workingDir_.empty() && ::chdir(workingDir_.c_str()) != 0) ::_exit(127);
+    ::signal(SIGPIPE, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::execve(program_.c_str(), argv.data(), environ);
+    ::_exit(127);
+  }
+  ::close(in[0]), ::close(out[1]), ::close(err[1]);
+  if (pid < 0) {
+    ::close(in[1]), ::close(out[0]), ::close(err[0]);
+    return false;
+  }
+  pid_ = pid;
+  input_ = in[1];
+  output_ = out[0];
+  errors_ = err[0];
+  return true;
+}
+
+std::optional<ProgramResult> ExiftoolSession::Execute(const std::vector<std::string>& args,
+                                                      int stdoutFd, int stderrFd, int timeoutMs) {
+  if (broken_) return std::nullopt;
+  commandSent_ = false;
+  const std::string number = std::to_string(++sequence_);
+  // exiftool answers "{readyN}" on standard output when the command is done; -echo4 puts a
+  // mark with the command's exit status after its messages on standard error.
+  const std::string outMark = "{ready" + number + "}\n";
+  const std::string errMark = "{shotsweep-done-" + number + " ";
+  std::string input;
+  for (const std::string& arg : args) {
+    const auto line = ArgfileLine(arg);
+    if (!line) return std::nullopt;
+    input += *line;
+  }
+  input += "-echo4\n" + errMark + "${status}}\n-execute" + number + "\n";
+  if (!WriteEverything(input_, input)) {
+    broken_ = true;
+    return std::nullopt;
+  }
+  commandSent_ = true;
+
+  Reply reply;
+  std::size_t outEnd = std::string::npos, errEnd = std::string::npos;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (outEnd == std::string::npos || errEnd == std::string::npos) {
+    int wait = -1;
+    if (timeoutMs >= 0) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0) break;
+      wait = static_cast<int>(left.count());
+    }
+    pollfd fds[2] = {{output_, POLLIN, 0}, {errors_, POLLIN, 0}};
+    const int ready = ::poll(fds, 2, wait);
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    bool ended = false;
+    for (int k = 0; k < 2; ++k) {
+      if (!(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      char buffer[16384];
+      const ssize_t n = ::read(fds[k].fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ended = true;  // the process has gone before finishing the command
+        continue;
+      }
+      (k == 0 ? reply.out : reply.err).append(buffer, static_cast<std::size_t>(n));
+    }
+    if (outEnd == std::string::npos) outEnd = reply.out.find(outMark);
+    if (errEnd == std::string::npos) {
+      const std::size_t mark = reply.err.find(errMark);
+      if (mark != std::string::npos && reply.err.find("}\n", mark) != std::string::npos) errEnd = mark;
+    }
+    if (ended && (outEnd == std::string::npos || errEnd == std::string::npos)) break;
+  }
+  if (outEnd == std::string::npos || errEnd == std::string::npos) {
+    broken_ = true;
+    WriteAll(stderrFd, reply.err);
+    WriteAll(stdoutFd, reply.out);
+    return std::nullopt;
+  }
+  ProgramResult result;
+  result.exitStatus = std::atoi(reply.err.c_str() + errEnd + errMark.size());
+  // A process of its own writes its messages unbuffered and its output when it ends.
+  WriteAll(stderrFd, std::string_view(reply.err).substr(0, errEnd));
+  WriteAll(stdoutFd, std::string_view(reply.out).substr(0, outEnd));
+  return result;
+}
+
+ExiftoolSession::~ExiftoolSession() {
+  if (pid_ < 0) return;
+  if (!broken_) WriteEverything(input_, "-stay_open\nFalse\n");
+  CloseFd(input_);
+  // Whatever it still says is read and dropped, so it cannot block on a full pipe while
+  // ending; one that does not end in a few seconds is killed.
+  const auto deadline = Clock::now() + std::chrono::seconds(broken_ ? 0 : 5);
+  while (output_ >= 0 || errors_ >= 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) break;
+    pollfd fds[2] = {{output_, POLLIN, 0}, {errors_, POLLIN, 0}};
+    if (::poll(fds, 2, static_cast<int>(left.count())) <= 0) continue;
+    for (int k = 0; k < 2; ++k) {
+      if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      char buffer[4096];
+      if (::read(fds[k].fd, buffer, sizeof buffer) <= 0) CloseFd(k == 0 ? output_ : errors_);
+    }
+  }
+  if (output_ >= 0 || errors_ >= 0) ::kill(pid_, SIGKILL);
+  CloseFd(output_);
+  CloseFd(errors_);
+  int status = 0;
+  while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+ExiftoolSessionRunner::ExiftoolSessionRunner(std::unique_ptr<ExternalProgramRunner> fallback)
+    : fallback_(std::move(fallback)) {}
+
+ProgramResult ExiftoolSessionRunner::Run(const ProgramCall& call) {
+  if (failed_ || !SessionCanServe(call)) return fallback_->Run(call);
+  // Relative names resolve against the session's folder, so a line run elsewhere needs a
+  // session of its own.
+  if (session_ && (session_->program() != call.program ||
+                   session_->workingDir() != call.workingDir)) {
+    session_.reset();
+  }
+  if (!session_) {
+    session_ = ExiftoolSession::Start(call.program, call.workingDir);
+    if (!session_) {
+      failed_ = true;
+      return fallback_->Run(call);
+    }
+  }
+  const std::vector<std::string> args(call.argv.begin() + 1, call.argv.end());
+  if (auto result = session_->Execute(args, call.stdoutFd, call.stderrFd)) return *result;
+  // The lines after this one get processes of their own. A command the process never took
+  // runs that way too; one it took may have done part of its work and is not run again.
+  const bool sent = session_->commandSent();
+  session_.reset();
+  failed_ = true;
+  if (!sent) return fallback_->Run(call);
+  WriteAll(call.stderrFd, "exiftool ended before finishing this command\n");
+  ProgramResult result;
+  result.exitStatus = 1;
+  return result;
+}
+
+}  // namespace shotsweep::batch
