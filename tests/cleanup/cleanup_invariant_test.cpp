@@ -302,9 +302,9 @@ TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
     std::uint32_t mask;
     int afterEvents;
   };
-  constexpr int kFiles = 3000;
-  for (const Case& c : {Case{"renaming", 0, IN_MOVED_TO, 300}, Case{"restoring", 1, IN_MOVED_TO, 150},
-                        Case{"deleting", 1, IN_DELETE, 150}}) {
+  constexpr int kFiles = 1500;
+  for (const Case& c : {Case{"renaming", 0, IN_MOVED_TO, 150}, Case{"restoring", 1, IN_MOVED_TO, 100},
+                        Case{"deleting", 1, IN_DELETE, 100}}) {
     SCOPED_TRACE(c.what);
     testing::TempFolder temp;
     const std::string raw = temp.MakeDir("raw").string();
