@@ -16,8 +16,8 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
   return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
-// The name a file of one of the five kinds carries once set aside, folded, with the kind's
-// place in the table; nullopt for any other file. The renaming script matches "*.nef" and
+// The name a file of one of the five kinds carries once set aside, folded; nullopt for any
+// other file. The renaming script matches "*.nef" and
 // the like without regard to case, and keeps the name up to its last dot.
 std::optional<std::string> SetAsideKey(std::string_view name) {
   const std::string folded = batch::FoldCase(name);

@@ -10,12 +10,12 @@
 
 namespace shotsweep {
 
-// Groups of names in one folder that the renaming script would give the same set-aside name:
-// RAW files whose names differ only in case (DSC_1.NEF, dsc_1.nef), or a RAW file beside a
-// set-aside file of its own name (DSC_1.nef, DSC_1.nbak), compared as the interpreter
-// compares names. The interpreter refuses the second
-// rename of such a group, so which file survives the cleanup would be an accident. Each group
-// lists its names sorted; groups are sorted by their first name.
+// Groups of names in one folder that the renaming script would give the same set-aside name,
+// compared as the interpreter compares names: RAW files whose names differ only in case
+// (DSC_1.NEF, dsc_1.nef), or a RAW file beside a set-aside file of its own name (DSC_1.nef,
+// DSC_1.nbak). The interpreter refuses the second rename of such a group, so which file
+// survived the cleanup would be an accident. Each group lists its names sorted; groups are
+// sorted by their first name.
 std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names);
 
 // Reads the RAW folder and refuses a cleanup there: the folder cannot be read, or it holds
