@@ -1,0 +1,88 @@
+// The real dialogs, answered by a timer the way a user would answer them.
+#include "platform/qt_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QTimer>
+#include <functional>
+
+#include "tests/support/temp_folder.h"
+
+namespace shotsweep {
+namespace {
+
+template <typename D>
+void AnswerNextDialog(std::function<void(D&)> answer) {
+  QTimer::singleShot(0, [answer] {
+    auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    answer(*dialog);
+  });
+}
+
+TEST(QtDialogsTest, FiltersKeepTheirPatternsAndStarDotStarMeansEveryFile) {
+  EXPECT_EQ(NameFiltersFrom("File list (*.txt)|*.txt|"), QStringList{"File list (*.txt)"});
+  EXPECT_EQ(NameFiltersFrom("Lists|*.txt;*.lst|All files|*.*"),
+            (QStringList{"Lists (*.txt *.lst)", "All files (*)"}));
+  EXPECT_EQ(NameFiltersFrom("Odd (name)|*.txt"), QStringList{"Odd (name) (*.txt)"});
+  EXPECT_TRUE(NameFiltersFrom("").isEmpty());
+}
+
+TEST(QtDialogsTest, InputBoxGivesTheTextOnOkAndNothingOnCancel) {
+  QtDialogs dialogs(nullptr);
+  AnswerNextDialog<QInputDialog>([](QInputDialog& box) {
+    EXPECT_EQ(box.windowTitle(), "Create New Folder");
+    EXPECT_EQ(box.labelText(), "Enter Folder Name:");
+    EXPECT_EQ(box.textValue(), "JPG");
+    box.setTextValue(" JPG 2 ");
+    box.accept();
+  });
+  EXPECT_EQ(dialogs.InputBox("Enter Folder Name:", "Create New Folder", "JPG"), " JPG 2 ");
+  AnswerNextDialog<QInputDialog>([](QInputDialog& box) { box.reject(); });
+  EXPECT_EQ(dialogs.InputBox("Enter Folder Name:", "Create New Folder", "JPG"), "");
+}
+
+TEST(QtDialogsTest, MessageBoxShowsTextTitleAndIcon) {
+  QtDialogs dialogs(nullptr);
+  AnswerNextDialog<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.text(), "2 No such file or directory");
+    EXPECT_EQ(box.windowTitle(), "Error");
+    EXPECT_EQ(box.icon(), QMessageBox::Critical);
+    EXPECT_EQ(box.standardButtons(), QMessageBox::Ok);
+    box.accept();
+  });
+  dialogs.MessageBox("2 No such file or directory", "Error", MessageIcon::Critical);
+}
+
+TEST(QtDialogsTest, OpenFileOffersTheRequestAndGivesTheChosenPath) {
+  testing::TempFolder folder;
+  const std::string list = folder.Write("photo_file_list.txt", "a.jpg\r\n").string();
+  const QString old = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(folder.str()));
+  OpenFileRequest request;
+  request.DialogTitle = "Photo list";
+  request.DefaultExt = "*.txt";
+  request.FileName = "photo_file_list.txt";
+  request.Filter = "File list (*.txt)|*.txt|";
+  QtDialogs dialogs(nullptr);
+
+  AnswerNextDialog<QFileDialog>([](QFileDialog& box) {
+    EXPECT_EQ(box.windowTitle(), "Photo list");
+    EXPECT_EQ(box.defaultSuffix(), "txt");
+    EXPECT_EQ(box.nameFilters(), QStringList{"File list (*.txt)"});
+    EXPECT_FALSE(box.filter() & QDir::CaseSensitive);  // "LIST.TXT" is offered too
+    box.reject();
+  });
+  EXPECT_EQ(dialogs.OpenFile(request), std::nullopt);
+
+  AnswerNextDialog<QFileDialog>([](QFileDialog& box) { QMetaObject::invokeMethod(&box, "accept"); });
+  EXPECT_EQ(dialogs.OpenFile(request), list);
+  QDir::setCurrent(old);
+}
+
+}  // namespace
+}  // namespace shotsweep
