@@ -146,6 +146,18 @@ TEST_F(CleanupCommand, BakTickedOrGrayedWritesNoDeleteLines) {
   }
 }
 
+TEST_F(CleanupCommand, ListsLongerThanSixteenBitsAreTakenWhole) {
+  std::vector<std::string> many;
+  for (int i = 0; i < 40000; ++i) many.push_back("DSC_" + std::to_string(i) + ".JPG");
+  NameList names(many);
+  window_.file2 = &names;
+  ByFolder();
+  ASSERT_EQ(runner_.calls.size(), 2u);
+  const std::string restoring = runner_.calls[0].rawFolder.at("RAWreverse.bat");
+  EXPECT_EQ(std::count(restoring.begin(), restoring.end(), '\n'), 2 + 5 * 40000);
+  EXPECT_THAT(restoring, HasSubstr("ren " + Raw("DSC_39999.obak") + " DSC_39999.orf\r\n"));
+}
+
 TEST_F(CleanupCommand, KillBatOneDeletesOnlyTheTwoScripts) {
   temp_.Write("raw/mine.bat", "keep");
   temp_.Write("raw/notes.bak", "keep");
