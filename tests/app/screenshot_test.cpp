@@ -12,14 +12,16 @@ namespace {
 class Screenshot : public WindowTest {};
 
 TEST_F(Screenshot, WindowIsWrittenAsPng) {
-  for (const char* name : {"DSC_0001.NEF", "DSC_0002.NEF", "DSC_0003.NEF", "DSC_0004.NEF",
-                           "IMG_0107.CR2", "IMG_0108.CR2", "P1010001.ORF"})
-    scratch.Write(std::string("start/RAW/") + name);
-  for (const char* name : {"DSC_0001.JPG", "DSC_0003.JPG", "IMG_0108.JPG", "P1010001.JPG"})
-    scratch.Write(std::string("start/JPG/") + name);
-  for (const char* name : {"RAW/2024 Tatra trip", "RAW/2025 Wedding", "JPG/selected"})
-    scratch.MakeDir(std::string("start/") + name);
-  scratch.Write("start/ShotsweepDirs.dat", "/ [sda1]\r\n" + Start() + "/RAW\r\n/ [sda1]\r\n" + Start() + "/JPG\r\n");
+  const std::string shoot = "start/Photos/2025-06 Tatra";
+  for (int i = 1; i <= 24; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "DSC_%04d", 4100 + i);
+    scratch.Write(shoot + "/RAW/" + name + ".NEF");
+    if (i % 3 != 0) scratch.Write(shoot + "/JPG/" + name + ".JPG");
+  }
+  for (const char* name : {"RAW/rejected", "JPG/best of", "JPG/web"}) scratch.MakeDir(shoot + "/" + name);
+  scratch.Write("start/ShotsweepDirs.dat", PairText("/ [sda1]", Start() + "/Photos/2025-06 Tatra/RAW", "/ [sda1]",
+                                                     Start() + "/Photos/2025-06 Tatra/JPG"));
 
   MainFrm& frame = Open();
   frame.show();
