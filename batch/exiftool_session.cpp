@@ -293,7 +293,10 @@ ProgramResult ExiftoolSessionRunner::Run(const ProgramCall& call) {
     }
   }
   const std::vector<std::string> args(call.argv.begin() + 1, call.argv.end());
-  if (auto result = session_->Execute(args, call.stdoutFd, call.stderrFd)) return *result;
+  if (auto result = session_->Execute(args, call.stdoutFd, call.stderrFd)) {
+    ++served_;
+    return *result;
+  }
   // The lines after this one get processes of their own. A command the process never took
   // runs that way too; one it took may have done part of its work and is not run again.
   const bool sent = session_->commandSent();

@@ -52,6 +52,7 @@ class ExiftoolSession {
   std::optional<ProgramResult> Execute(const std::vector<std::string>& args, int stdoutFd,
                                        int stderrFd, int timeoutMs = -1);
 
+  pid_t pid() const { return pid_; }
   const std::string& program() const { return program_; }
   const std::string& workingDir() const { return workingDir_; }
   bool broken() const { return broken_; }
@@ -82,11 +83,14 @@ class ExiftoolSessionRunner final : public ExternalProgramRunner {
  public:
   explicit ExiftoolSessionRunner(std::unique_ptr<ExternalProgramRunner> fallback);
   ProgramResult Run(const ProgramCall& call) override;
+  // Calls the session has answered so far.
+  int served() const { return served_; }
 
  private:
   std::unique_ptr<ExternalProgramRunner> fallback_;
   std::unique_ptr<ExiftoolSession> session_;
   bool failed_ = false;  // the session could not be had: one process per line from now on
+  int served_ = 0;
 };
 
 }  // namespace shotsweep::batch

@@ -1,5 +1,7 @@
 #include "batch/external_program.h"
 
+#include "batch/exiftool_session.h"
+
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,6 +55,9 @@ ProgramResult SpawnRunner::Run(const ProgramCall& call) {
   return result;
 }
 
-std::unique_ptr<ExternalProgramRunner> MakeProgramRunner() { return std::make_unique<SpawnRunner>(); }
+std::unique_ptr<ExternalProgramRunner> MakeProgramRunner() {
+  if (!ExiftoolSessionEnabled()) return std::make_unique<SpawnRunner>();
+  return std::make_unique<ExiftoolSessionRunner>(std::make_unique<SpawnRunner>());
+}
 
 }  // namespace shotsweep::batch
