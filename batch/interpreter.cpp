@@ -86,7 +86,9 @@ std::optional<std::string> ProcessEnvironment(std::string_view name) {
   for (char** e = environ; e && *e; ++e) {
     const std::string_view entry = *e;
     const size_t eq = entry.find('=');
-    if (eq != std::string_view::npos && FoldCase(entry.substr(0, eq)) == folded) return std::string(entry.substr(eq + 1));
+    if (eq != std::string_view::npos && FoldCase(entry.substr(0, eq)) == folded) {
+      return std::string(entry.substr(eq + 1));
+    }
   }
   return std::nullopt;
 }
@@ -102,7 +104,10 @@ bool IsRem(std::string_view text) {
   return text.size() == 3 || std::string_view(" \t,;=").find(text[3]) != std::string_view::npos;
 }
 
-bool IsSwitch(std::string_view token) { return token.size() >= 2 && token[0] == '/' && token.find('/', 1) == std::string_view::npos && token.size() <= 3; }
+// "/Y", "/q", "/-Y". Linux paths start with "/" too, so only such short words count as switches.
+bool IsSwitch(std::string_view token) {
+  return token.size() >= 2 && token.size() <= 3 && token[0] == '/' && token.find('/', 1) == std::string_view::npos;
+}
 
 std::string WithoutTrailingDotsAndBlanks(std::string name) {
   while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
@@ -126,7 +131,7 @@ int Interpreter::Run(std::string_view scriptText) {
   linesTotal_ = lines.size();
   linesDone_ = 0;
   lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
-  if (options_.progressFd >= 0) ReportProgress(false);
+  if (options_.progressFd >= 0) ReportProgress();
   for (size_t i = 0; i < lines.size() && !exitStatus_; ++i) {
     lineNumber_ = i + 1;
     if (lines[i].refused) {
@@ -146,14 +151,14 @@ int Interpreter::Run(std::string_view scriptText) {
       output_.Flush();
       lastFlush_ = now;
     }
-    if (options_.progressFd >= 0 && now - lastReport_ >= std::chrono::milliseconds(50)) ReportProgress(false);
+    if (options_.progressFd >= 0 && now - lastReport_ >= std::chrono::milliseconds(50)) ReportProgress();
   }
-  if (options_.progressFd >= 0) ReportProgress(true);
+  if (options_.progressFd >= 0) ReportProgress();
   output_.Flush();
   return exitStatus_.value_or(0);
 }
 
-void Interpreter::ReportProgress(bool) {
+void Interpreter::ReportProgress() {
   const std::string line = std::to_string(linesDone_) + " " + std::to_string(linesTotal_) + "\n";
   ssize_t n;
   do {
@@ -351,9 +356,9 @@ void Interpreter::Chcp(Cursor cursor, const Streams& s) {
 
 void Interpreter::Cd(Cursor cursor, const Streams& s) {
   std::string path = cursor.RestUnquoted();
-  if (path.size() >= 2 && path[0] == '/' && (path[1] == 'd' || path[1] == 'D') && (path.size() == 2 || path[2] == ' ' || path[2] == '\t')) {
-    path = Trimmed(path.substr(2));
-  }
+  const bool driveSwitch = path.size() >= 2 && path[0] == '/' && (path[1] == 'd' || path[1] == 'D') &&
+                           (path.size() == 2 || path[2] == ' ' || path[2] == '\t');
+  if (driveSwitch) path = Trimmed(path.substr(2));
   if (path.empty()) return Print(s.out, cwd_ + "\n");
   const std::string normalized = NormalizePath(cwd_, path);
   if (const auto real = cache_.ResolveDirectory(normalized)) {
@@ -636,7 +641,9 @@ std::optional<std::string> Interpreter::FindProgram(const std::string& written, 
     if (!index) return std::nullopt;
     std::vector<std::string> candidates{name};
     // Scripts name the tools as the other system has them: "exiv2.exe" is "exiv2" here.
-    if (name.size() > 4 && FoldCase(name.substr(name.size() - 4)) == ".exe") candidates.push_back(name.substr(0, name.size() - 4));
+    if (name.size() > 4 && FoldCase(name.substr(name.size() - 4)) == ".exe") {
+      candidates.push_back(name.substr(0, name.size() - 4));
+    }
     for (const std::string& candidate : candidates) {
       const DirEntry* e = index->Find(candidate);
       if (e && !e->isDir) return JoinPath(realDir, e->name);

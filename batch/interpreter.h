@@ -68,7 +68,7 @@ class Interpreter {
   void Print(const Channel& channel, std::string_view text);
   void Fail(const Streams& s, std::string_view message);
   void Unsupported(std::string_view what);
-  void ReportProgress(bool final);
+  void ReportProgress();
 
   InterpreterOptions options_;
   Output& output_;

@@ -255,7 +255,8 @@ TEST_F(Commands, CdChangesWhereRelativeNamesAreFound) {
 }
 
 TEST_F(Commands, ChcpAcceptsRealCodePagesAndRefusesOthers) {
-  const ScriptResult r = Run("chcp 852\r\nchcp 0\r\nchcp 1252\r\nchcp 65001\r\nchcp 99999\r\nchcp abc\r\nchcp -5\r\nchcp\r\n");
+  const ScriptResult r =
+      Run("chcp 852\r\nchcp 0\r\nchcp 1252\r\nchcp 65001\r\nchcp 99999\r\nchcp abc\r\nchcp -5\r\nchcp\r\n");
   EXPECT_EQ(r.out, "Active code page: 852\nActive code page: 1252\nActive code page: 65001\nActive code page: 65001\n");
   EXPECT_EQ(r.err, "Invalid code page\nInvalid code page\nInvalid code page\nInvalid code page\n");
 }
@@ -317,7 +318,8 @@ TEST_F(Commands, UnknownCommandsAndExit) {
                              "\r\nexit 3\r\necho after\r\n");
   EXPECT_EQ(r.err,
             "'frobnicate' is not recognized as an internal or external command, operable program or batch file.\n"
-            "'" + P("no tool.exe") + "' is not recognized as an internal or external command, operable program or batch file.\n"
+            "'" + P("no tool.exe") +
+                "' is not recognized as an internal or external command, operable program or batch file.\n"
             "The system cannot find the path specified.\n");
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.status, 3);
@@ -347,7 +349,8 @@ TEST_F(Commands, ExternalProgramsGetWindowsStyleArgumentsAndTheExeFallback) {
   EXPECT_EQ(r.err, "");
   ASSERT_EQ(runner.calls.size(), 2u);
   EXPECT_EQ(runner.calls[0].program, P("tools/exiv2"));
-  EXPECT_EQ(runner.calls[0].argv, (std::vector<std::string>{P("tools/exiv2.exe"), P("My Raw/x.nef"), "-f", "-ep2,3,4"}));
+  EXPECT_EQ(runner.calls[0].argv,
+            (std::vector<std::string>{P("tools/exiv2.exe"), P("My Raw/x.nef"), "-f", "-ep2,3,4"}));
   EXPECT_EQ(runner.calls[0].workingDir, dir_.str());
   EXPECT_EQ(runner.calls[1].argv, (std::vector<std::string>{P("TOOLS/EXIV2"), "-pv", "a \"quoted\" b"}));
   EXPECT_NE(runner.calls[1].stdoutFd, 1);
