@@ -118,8 +118,9 @@ void ExtractPreviews(CommandContext& ctx) {
     return ShowError(ctx, *failure);
   }
 
-  const ScriptOutcome outcome = ctx.runner.Run(
-      {scriptPath, module.StartFolder, WindowStyle::NormalWithFocus, kDoneTitle});
+  const ScriptOutcome outcome =
+      ctx.runner.Run({scriptPath, module.StartFolder, WindowStyle::NormalWithFocus,
+                      std::string(kExtractionScriptName)});
   FileListView& file2 = ctx.window.File2();
   file2.Refresh();
   // A line that fails inside the script (a RAW file without previews) shows in the script's
