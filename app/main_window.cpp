@@ -298,37 +298,16 @@ void MainFrm::NactiCesty() {
 Pane MainFrm::LeftPane() { return Pane{*ui_.Drive1, *ui_.Dir1, *ui_.File1}; }
 Pane MainFrm::RightPane() { return Pane{*ui_.Drive2, *ui_.Dir2, *ui_.File2}; }
 
-void MainFrm::Drive1_Change() {
-  Pane pane = LeftPane();
-  DriveChange(pane, *drives_, [this] { UlozCesty(); });
+std::function<void()> MainFrm::Saver() {
+  return [this] { UlozCesty(); };
 }
 
-void MainFrm::Drive2_Change() {
-  Pane pane = RightPane();
-  DriveChange(pane, *drives_, [this] { UlozCesty(); });
-}
-
-void MainFrm::Dir1_Change() {
-  Pane pane = LeftPane();
-  FolderChange(pane, *drives_, [this] { UlozCesty(); });
-}
-
-void MainFrm::Dir2_Change() {
-  Pane pane = RightPane();
-  FolderChange(pane, *drives_, [this] { UlozCesty(); });
-}
-
-void MainFrm::Cpypath1_Click() {
-  Pane from = LeftPane();
-  Pane to = RightPane();
-  CopyPanePath(from, to, [this] { UlozCesty(); });
-}
-
-void MainFrm::CpyPath2_Click() {
-  Pane from = RightPane();
-  Pane to = LeftPane();
-  CopyPanePath(from, to, [this] { UlozCesty(); });
-}
+void MainFrm::Drive1_Change() { DriveChange(LeftPane(), *drives_, Saver()); }
+void MainFrm::Drive2_Change() { DriveChange(RightPane(), *drives_, Saver()); }
+void MainFrm::Dir1_Change() { FolderChange(LeftPane(), *drives_, Saver()); }
+void MainFrm::Dir2_Change() { FolderChange(RightPane(), *drives_, Saver()); }
+void MainFrm::Cpypath1_Click() { CopyPanePath(LeftPane(), RightPane(), Saver()); }
+void MainFrm::CpyPath2_Click() { CopyPanePath(RightPane(), LeftPane(), Saver()); }
 
 void MainFrm::RefreshBtn_Click() { ui_.File1->Refresh(); }
 

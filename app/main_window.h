@@ -4,6 +4,7 @@
 // through CommandWindow.
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -68,6 +69,8 @@ class MainFrm : public QMainWindow, public CommandWindow {
   void Form_Load();
   Pane LeftPane();
   Pane RightPane();
+  // The pane handlers end by saving the pair through this.
+  std::function<void()> Saver();
   // Runs one of the three commands; clicks that arrive while one runs are dropped.
   void RunCommand(void (*command)(CommandContext&));
 

@@ -14,7 +14,7 @@
 
 namespace shotsweep {
 
-// The three linked lists of one side of the window.
+// The three linked lists of one side of the window; cheap to pass around.
 struct Pane {
   DriveList& drive;
   FolderList& dir;
@@ -25,14 +25,14 @@ using SavePair = std::function<void()>;
 
 // The drive list changed: the folder list moves to that drive's current folder (its own
 // change saves the pair and re-reads the files), then the pair is saved again.
-void DriveChange(Pane& pane, const DriveTable& drives, const SavePair& save);
+void DriveChange(Pane pane, const DriveTable& drives, const SavePair& save);
 
 // The folder list changed: the file list follows, the folder becomes its drive's current
 // folder, and the pair is saved.
-void FolderChange(Pane& pane, DriveTable& drives, const SavePair& save);
+void FolderChange(Pane pane, DriveTable& drives, const SavePair& save);
 
 // "path ->" and "<- path": `to` takes the drive and then the folder of `from`.
-void CopyPanePath(Pane& from, Pane& to, const SavePair& save);
+void CopyPanePath(Pane from, Pane to, const SavePair& save);
 
 // Asks for a name and creates that one folder in `dir`'s folder, which stays open.
 // Cancel or an empty name does nothing; a name holding a path separator, or one that exists,
