@@ -114,6 +114,20 @@ std::string WithoutTrailingDotsAndBlanks(std::string name) {
   return name;
 }
 
+// The files a name or pattern stands for in a folder. Wildcards take files only: a folder is
+// never caught by a pattern meant for photos.
+std::vector<DirEntry> Named(const DirectoryIndex& index, std::string_view name, bool folderToo) {
+  std::vector<DirEntry> found;
+  if (HasWildcards(name)) {
+    for (DirEntry& e : index.Match(NamePattern(FoldCase(name)))) {
+      if (!e.isDir) found.push_back(std::move(e));
+    }
+  } else if (const DirEntry* e = index.Find(name); e && (folderToo || !e->isDir)) {
+    found.push_back(*e);
+  }
+  return found;
+}
+
 }  // namespace
 
 Interpreter::Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner)
@@ -278,21 +292,20 @@ bool Interpreter::OpenRedirections(const std::vector<Redirection>& redirections,
         return false;
       }
       const auto [dir, name] = SplitLast(NormalizePath(cwd_, r.target));
-      const auto realDir = cache_.ResolveDirectory(dir);
-      if (!realDir) {
-        Fail(Streams{}, kPathNotFound);
+      const Folder folder = OpenFolder(dir);
+      if (!folder.index) {
+        Fail(Streams{}, folder.error);
         return false;
       }
-      DirectoryIndex* index = cache_.Get(*realDir);
-      const DirEntry* entry = index ? index->Find(name) : nullptr;
+      const DirEntry* entry = folder.index->Find(name);
       if (name.empty() || (entry && entry->isDir)) {
         Fail(Streams{}, kAccessDenied);
         return false;
       }
       const std::string realName = entry ? entry->name : name;
-      fd = ::open(JoinPath(*realDir, realName).c_str(),
+      fd = ::open(JoinPath(folder.real, realName).c_str(),
                   O_WRONLY | O_CREAT | O_CLOEXEC | (r.append ? O_APPEND : O_TRUNC), 0666);
-      if (fd >= 0 && !entry && index) index->Add(realName, false);
+      if (fd >= 0 && !entry) folder.index->Add(realName, false);
     }
     if (fd < 0) {
       Fail(Streams{}, ErrnoMessage(errno));
@@ -366,9 +379,8 @@ void Interpreter::Cd(Cursor cursor, const Streams& s) {
     return;
   }
   const auto [dir, name] = SplitLast(normalized);
-  const auto realDir = cache_.ResolveDirectory(dir);
-  DirectoryIndex* index = realDir ? cache_.Get(*realDir) : nullptr;
-  Fail(s, index && index->Find(name) ? kNotADirectory : kPathNotFound);
+  const Folder folder = OpenFolder(dir);
+  Fail(s, folder.index && folder.index->Find(name) ? kNotADirectory : kPathNotFound);
 }
 
 void Interpreter::Ren(Cursor cursor, const Streams& s) {
@@ -378,20 +390,11 @@ void Interpreter::Ren(Cursor cursor, const Streams& s) {
     return Fail(s, kSyntax);
   }
   const auto [dir, pattern] = SplitLast(NormalizePath(cwd_, source));
-  if (HasWildcards(dir)) return Fail(s, kBadName);
-  const auto realDir = cache_.ResolveDirectory(dir);
-  if (!realDir) return Fail(s, kPathNotFound);
-  DirectoryIndex* index = cache_.Get(*realDir);
-  if (!index) return Fail(s, kAccessDenied);
-
-  std::vector<DirEntry> sources;
-  if (HasWildcards(pattern)) {
-    for (DirEntry& e : index->Match(NamePattern(FoldCase(pattern)))) {
-      if (!e.isDir) sources.push_back(std::move(e));
-    }
-  } else if (const DirEntry* e = index->Find(pattern)) {
-    sources.push_back(*e);
-  }
+  const Folder folder = OpenFolder(dir);
+  if (!folder.index) return Fail(s, folder.error);
+  const std::string& realDir = folder.real;
+  DirectoryIndex* index = folder.index;
+  const std::vector<DirEntry> sources = Named(*index, pattern, true);
   if (sources.empty()) return Fail(s, kFileNotFound);
 
   const bool mask = HasWildcards(target);
@@ -407,7 +410,7 @@ void Interpreter::Ren(Cursor cursor, const Streams& s) {
       Fail(s, kDuplicate);
       continue;
     }
-    if (const int error = RenameNoReplace(JoinPath(*realDir, e.name), JoinPath(*realDir, newName))) {
+    if (const int error = RenameNoReplace(JoinPath(realDir, e.name), JoinPath(realDir, newName))) {
       Fail(s, error == EEXIST ? kDuplicate : ErrnoMessage(error));
       if (error == ENOENT) index->Remove(e.name);
       continue;
@@ -417,7 +420,7 @@ void Interpreter::Ren(Cursor cursor, const Streams& s) {
     if (e.isDir) {
       // Paths below the renamed folder now lead elsewhere.
       cache_.Forget();
-      index = cache_.Get(*realDir);
+      index = cache_.Get(realDir);
       if (!index) return;
     }
   }
@@ -448,62 +451,44 @@ void Interpreter::Del(Cursor cursor, const Streams& s) {
   for (const std::string& written : patterns) {
     const std::string normalized = NormalizePath(cwd_, written);
     auto [dir, name] = SplitLast(normalized);
+    std::string shown = normalized;
     if (written.back() == '/') {
       dir = normalized;
       name = "*";
+      shown = JoinPath(normalized, "*");
     }
-    if (HasWildcards(dir)) {
-      Fail(s, kBadName);
+    Folder folder = OpenFolder(dir);
+    if (!folder.index) {
+      Fail(s, folder.error);
       continue;
     }
-    auto realDir = cache_.ResolveDirectory(dir);
-    if (!realDir) {
-      Fail(s, kPathNotFound);
-      continue;
-    }
-    DirectoryIndex* index = cache_.Get(*realDir);
-    if (!index) {
-      Fail(s, kAccessDenied);
-      continue;
-    }
-    std::string shown = normalized;
-    if (!HasWildcards(name) && name != "*") {
-      const DirEntry* entry = index->Find(name);
-      if (!entry) {
-        Fail(s, "Could Not Find " + shown);
-        continue;
-      }
-      if (!entry->isDir) {
-        if (const int error = Unlink(JoinPath(*realDir, entry->name))) {
-          Fail(s, JoinPath(*realDir, entry->name) + "\n" + ErrnoMessage(error));
-        } else {
-          index->Remove(entry->name);
+    if (!HasWildcards(name)) {
+      const DirEntry* entry = folder.index->Find(name);
+      if (entry && entry->isDir) {
+        // A folder named alone means every file in it, as the original interpreter has it.
+        folder = OpenFolder(JoinPath(folder.real, entry->name));
+        if (!folder.index) {
+          Fail(s, folder.error);
+          continue;
         }
-        continue;
-      }
-      // A folder named alone means every file in it, as the original interpreter has it.
-      realDir = JoinPath(*realDir, entry->name);
-      shown = JoinPath(shown, "*");
-      name = "*";
-      index = cache_.Get(*realDir);
-      if (!index) {
-        Fail(s, kAccessDenied);
-        continue;
+        shown = JoinPath(shown, "*");
+        name = "*";
       }
     }
-    const NamePattern pattern(FoldCase(name));
-    if (pattern.MatchesEverything() && !quiet && !Confirm(s, shown + ", Are you sure (Y/N)? ")) continue;
-    bool any = false;
-    for (const DirEntry& e : index->Match(pattern)) {
-      if (e.isDir) continue;
-      any = true;
-      if (const int error = Unlink(JoinPath(*realDir, e.name))) {
-        Fail(s, JoinPath(*realDir, e.name) + "\n" + ErrnoMessage(error));
+    if (NamePattern(FoldCase(name)).MatchesEverything() && !quiet &&
+        !Confirm(s, shown + ", Are you sure (Y/N)? ")) {
+      continue;
+    }
+    const std::vector<DirEntry> files = Named(*folder.index, name, false);
+    if (files.empty()) Fail(s, "Could Not Find " + shown);
+    for (const DirEntry& e : files) {
+      const std::string path = JoinPath(folder.real, e.name);
+      if (const int error = Unlink(path)) {
+        Fail(s, path + "\n" + ErrnoMessage(error));
       } else {
-        index->Remove(e.name);
+        folder.index->Remove(e.name);
       }
     }
-    if (!any) Fail(s, "Could Not Find " + shown);
   }
 }
 
@@ -538,35 +523,22 @@ void Interpreter::Copy(Cursor cursor, const Streams& s) {
   };
 
   const auto [sourceDir, sourceName] = SplitLast(NormalizePath(cwd_, paths[0]));
-  if (HasWildcards(sourceDir)) return fail(kBadName);
-  const auto realSourceDir = cache_.ResolveDirectory(sourceDir);
-  if (!realSourceDir) return fail(kPathNotFound);
-  DirectoryIndex* sourceIndex = cache_.Get(*realSourceDir);
-  if (!sourceIndex) return fail(kAccessDenied);
-  std::vector<DirEntry> sources;
-  if (HasWildcards(sourceName)) {
-    for (DirEntry& e : sourceIndex->Match(NamePattern(FoldCase(sourceName)))) {
-      if (!e.isDir) sources.push_back(std::move(e));
-    }
-  } else if (const DirEntry* e = sourceIndex->Find(sourceName); e && !e->isDir) {
-    sources.push_back(*e);
-  }
+  const Folder source = OpenFolder(sourceDir);
+  if (!source.index) return fail(source.error);
+  const std::vector<DirEntry> sources = Named(*source.index, sourceName, false);
   if (sources.empty()) return fail(kFileNotFound);
 
   // The target: a folder to copy into, or a name (a mask when it holds wildcards).
   const std::string targetPath = NormalizePath(cwd_, paths.size() == 2 ? paths[1] : ".");
-  std::optional<std::string> targetDir = cache_.ResolveDirectory(targetPath);
+  Folder target = OpenFolder(targetPath);
   std::string targetName;
-  if (!targetDir) {
+  if (!target.index) {
     const auto [dir, name] = SplitLast(targetPath);
-    if (HasWildcards(dir)) return fail(kBadName);
-    targetDir = cache_.ResolveDirectory(dir);
-    if (!targetDir) return fail(kPathNotFound);
+    target = OpenFolder(dir);
+    if (!target.index) return fail(target.error);
     targetName = name;
     if (sources.size() > 1 && !HasWildcards(name)) return Unsupported("copying several files into one");
   }
-  DirectoryIndex* targetIndex = cache_.Get(*targetDir);
-  if (!targetIndex) return fail(kAccessDenied);
 
   int count = 0;
   bool all = false;
@@ -574,14 +546,18 @@ void Interpreter::Copy(Cursor cursor, const Streams& s) {
     std::string name = targetName.empty() ? e.name
                        : HasWildcards(targetName) ? ApplyTargetMask(e.name, targetName)
                                                    : WithoutTrailingDotsAndBlanks(targetName);
-    const DirEntry* existing = targetIndex->Find(name);
+    if (name.empty()) {
+      Fail(s, kSyntax);
+      continue;
+    }
+    const DirEntry* existing = target.index->Find(name);
     if (existing && existing->isDir) {
       Fail(s, kAccessDenied);
       continue;
     }
     if (existing) name = existing->name;  // an existing file keeps its spelling
-    const std::string from = JoinPath(*realSourceDir, e.name);
-    const std::string to = JoinPath(*targetDir, name);
+    const std::string from = JoinPath(source.real, e.name);
+    const std::string to = JoinPath(target.real, name);
     if (existing && SameFile(from, to)) {
       Fail(s, kOntoItself);
       continue;
@@ -595,7 +571,7 @@ void Interpreter::Copy(Cursor cursor, const Streams& s) {
       Fail(s, ErrnoMessage(error));
       continue;
     }
-    if (!existing) targetIndex->Add(name, false);
+    if (!existing) target.index->Add(name, false);
     ++count;
   }
   copied(count);
@@ -622,17 +598,25 @@ bool Interpreter::If(Cursor* cursor, const Streams& s, bool* runRest) {
   return true;
 }
 
+Interpreter::Folder Interpreter::OpenFolder(const std::string& normalizedPath) {
+  // Wildcards work in the last component only. Linux folder names may hold "*" and "?", so in
+  // the folder part they are taken as written instead of being refused.
+  const auto real = cache_.ResolveDirectory(normalizedPath);
+  if (!real) return {{}, nullptr, kPathNotFound};
+  DirectoryIndex* index = cache_.Get(*real);
+  return {*real, index, index ? std::string_view() : kAccessDenied};
+}
+
 bool Interpreter::Exists(const std::string& path) {
   const std::string normalized = NormalizePath(cwd_, path);
   if (path.back() == '/') return cache_.ResolveDirectory(normalized).has_value();
   const auto [dir, name] = SplitLast(normalized);
-  if (HasWildcards(dir)) return false;
-  const auto realDir = cache_.ResolveDirectory(dir);
-  DirectoryIndex* index = realDir ? cache_.Get(*realDir) : nullptr;
-  if (!index) return false;
+  const Folder folder = OpenFolder(dir);
+  if (!folder.index) return false;
   if (name.empty()) return true;
-  if (HasWildcards(name)) return !index->Match(NamePattern(FoldCase(name))).empty();
-  return index->Find(name) != nullptr;
+  // Folders count here, also for patterns.
+  if (HasWildcards(name)) return !folder.index->Match(NamePattern(FoldCase(name))).empty();
+  return folder.index->Find(name) != nullptr;
 }
 
 std::optional<std::string> Interpreter::FindProgram(const std::string& written, bool* folderMissing) {

@@ -58,6 +58,14 @@ class Interpreter {
   bool If(Cursor* cursor, const Streams& s, bool* runRest);
   void External(const std::string& written, Cursor cursor, const Streams& s);
 
+  // A folder a line names: its real path and index, or the message telling why it cannot be used.
+  struct Folder {
+    std::string real;
+    DirectoryIndex* index = nullptr;
+    std::string_view error;
+  };
+  Folder OpenFolder(const std::string& normalizedPath);
+
   bool Exists(const std::string& path);
   std::optional<std::string> FindProgram(const std::string& written, bool* folderMissing);
   // Asks on standard output and reads a line of input: its first letter, folded; empty at the
