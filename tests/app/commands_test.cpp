@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
+#include <stdexcept>
 
 #include "panes/folder_list.h"
 #include "platform/posix_script_runner.h"
@@ -88,6 +89,20 @@ TEST_F(Commands, AClickWhileACommandWaitsForItsScriptStartsNothing) {
   // The renaming and the restoring script of the one cleanup, nothing else.
   EXPECT_EQ(meddler.requests.size(), 2u);
   EXPECT_TRUE(dialogs.openRequests.empty());
+}
+
+TEST_F(Commands, AFailureThatEscapesACommandIsShownAsAnError) {
+  MeddlingRunner meddler;
+  meddler.duringFirstRun = [] { throw std::runtime_error("the interpreter vanished"); };
+  Open(&meddler);
+  Click("DelRAWBtn");
+  ASSERT_FALSE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.messages.back().title, "Error");
+  EXPECT_NE(dialogs.messages.back().text.find("the interpreter vanished"), std::string::npos);
+  for (const ShownMessage& message : dialogs.messages) EXPECT_NE(message.text, "Operation done");
+  // The window takes commands again afterwards.
+  Click("DelRAWBtn");
+  EXPECT_EQ(meddler.requests.size(), 3u);
 }
 
 // Runs the application's event loop until the program ends, or fails after a few seconds.
