@@ -62,7 +62,6 @@ bool WriteEverything(int fd, std::string_view text) {
 }
 
 struct Reply {
-  int status = 0;
   std::string out;
   std::string err;
 };
