@@ -117,7 +117,8 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
                      const std::vector<std::string>& names, const DescribeName& describe) {
   Module1& module = ctx.module;
   if (auto refusal = RefuseUnwritable(dir1Path, names, describe)) return ShowError(ctx, *refusal);
-  if (auto refusal = CheckRawFolder(dir1Path)) return ShowError(ctx, *refusal);
+  std::vector<std::string> rawNames;
+  if (auto refusal = CheckRawFolder(dir1Path, rawNames)) return ShowError(ctx, *refusal);
 
   const CleanupScriptContext script{quote, module.RawFolder, dir1Path,
                                     module.settings.RAWCodePage, kNativeSeparator};
@@ -126,6 +127,9 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   for (const std::string& name : names) {
     restoring += RestoreLines(script, name);
     pairing += PairingRecordLine(name, module.JpgFolder + name, FileBaseName(name));
+  }
+  for (const std::string& stem : StemsPairedByFirstDot(rawNames, names)) {
+    restoring += RestoreLinesForBase(script, stem);
   }
   if (ctx.window.BakValue() == 0) restoring += DeleteLines(script);
 

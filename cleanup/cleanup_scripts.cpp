@@ -130,6 +130,12 @@ std::string RestoreLines(const CleanupScriptContext& ctx, std::string_view jpgNa
 }
 
 
+std::string RestoreLinesForBase(const CleanupScriptContext& ctx, std::string_view base) {
+  std::string out;
+  AppendRestoreLines(ctx, base, out);
+  return out;
+}
+
 std::string DeleteLines(const CleanupScriptContext& ctx) {
   // One line per aside extension instead of "*.*bak": files of the user's that merely end in
   // "bak" were never set aside by a cleanup and are not ours to delete.

@@ -39,6 +39,9 @@ std::string RenamingScript(const CleanupScriptContext& ctx);
 // quoted targets, a name with several dots gets five more for the text before its last dot,
 // and a folder part ("/" or "\") in N is dropped first.
 std::string RestoreLines(const CleanupScriptContext& ctx, std::string_view jpgName);
+// The five restore lines for a base name taken as it stands, for RAW files the command pairs
+// by looking at the RAW folder itself.
+std::string RestoreLinesForBase(const CleanupScriptContext& ctx, std::string_view base);
 // The lines that delete what is still set aside: one per RAW kind, never "*.*bak".
 std::string DeleteLines(const CleanupScriptContext& ctx);
 // One line of the pairing record: N, J, B.

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <system_error>
 
 #include "batch/case_folding.h"
@@ -29,6 +30,22 @@ std::optional<std::string> SetAsideKey(std::string_view name) {
     }
   }
   return std::nullopt;
+}
+
+// The length of the RAW or set-aside extension a name ends in, without regard to case.
+std::optional<std::size_t> RawExtensionLength(std::string_view name) {
+  const std::string folded = batch::FoldCase(name);
+  for (const RawKind& kind : kRawKinds) {
+    for (std::string_view extension : {kind.extension, kind.aside}) {
+      if (EndsWith(folded, extension)) return extension.size();
+    }
+  }
+  return std::nullopt;
+}
+
+std::string_view LastComponent(std::string_view name) {
+  const std::size_t slash = name.find_last_of("/\\");
+  return slash == std::string_view::npos ? name : name.substr(slash + 1);
 }
 
 std::string DescribeClashes(const std::vector<std::vector<std::string>>& clashes) {
@@ -65,11 +82,11 @@ std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::str
   return clashes;
 }
 
-std::optional<CommandError> CheckRawFolder(const std::string& folder) {
+std::optional<CommandError> CheckRawFolder(const std::string& folder, std::vector<std::string>& names) {
   namespace fs = std::filesystem;
+  names.clear();
   // An empty path would otherwise become the root folder once a separator is appended.
   if (folder.empty()) return ErrnoError(ENOENT);
-  std::vector<std::string> names;
   std::error_code ec;
   fs::directory_iterator it(folder, ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
@@ -83,6 +100,37 @@ std::optional<CommandError> CheckRawFolder(const std::string& folder) {
   const auto clashes = SetAsideClashes(names);
   if (!clashes.empty()) return CommandError{EEXIST, DescribeClashes(clashes)};
   return std::nullopt;
+}
+
+std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& rawNames,
+                                               const std::vector<std::string>& jpgNames) {
+  // Folded base names of the single-dot JPG names, and every folded name a restore line for
+  // the listed names already covers.
+  std::set<std::string> singleDotBases;
+  std::set<std::string> covered;
+  for (const std::string& listed : jpgNames) {
+    const std::string_view name = LastComponent(listed);
+    const std::string base = FileBaseName(name);
+    covered.insert(batch::FoldCase(base));
+    const std::size_t lastDot = name.rfind('.');
+    if (!base.empty() && lastDot > base.size()) {
+      covered.insert(batch::FoldCase(name.substr(0, lastDot)));
+    } else if (!base.empty()) {
+      singleDotBases.insert(batch::FoldCase(base));
+    }
+  }
+  std::vector<std::string> stems;
+  for (const std::string& raw : rawNames) {
+    const auto extension = RawExtensionLength(raw);
+    if (!extension) continue;
+    const std::string stem = raw.substr(0, raw.size() - *extension);
+    const std::string base = FileBaseName(raw);
+    if (base.size() >= stem.size() || covered.count(batch::FoldCase(stem))) continue;
+    if (singleDotBases.count(batch::FoldCase(base))) stems.push_back(stem);
+  }
+  std::sort(stems.begin(), stems.end());
+  stems.erase(std::unique(stems.begin(), stems.end()), stems.end());
+  return stems;
 }
 
 }  // namespace shotsweep

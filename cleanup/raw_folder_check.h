@@ -18,8 +18,17 @@ namespace shotsweep {
 // sorted by their first name.
 std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names);
 
-// Reads the RAW folder and refuses a cleanup there: the folder cannot be read, or it holds
-// names that clash when set aside. Nothing is changed.
-std::optional<CommandError> CheckRawFolder(const std::string& folder);
+// Reads the RAW folder into `names` (its files) and refuses a cleanup there: the folder cannot
+// be read, or it holds names that clash when set aside. Nothing is changed.
+std::optional<CommandError> CheckRawFolder(const std::string& folder, std::vector<std::string>& names);
+
+// The stems (names without their RAW extension) of RAW files with more than one dot that a
+// listed JPG pairs by its base name although no restore line for the JPG names them: the
+// preview extraction names the JPG of trip.day1.nef "trip.jpg", and culling those JPGs must not
+// cost the RAW file. Only JPG names with a single dot after their base count, so trip.day1.jpg
+// keeps trip.day1.nef alone and not trip.day2.nef. Names compare as the interpreter compares
+// them; folder parts of listed names do not count.
+std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& rawNames,
+                                               const std::vector<std::string>& jpgNames);
 
 }  // namespace shotsweep

@@ -182,6 +182,20 @@ TEST(CleanupEndToEnd, NamesOfEveryShape) {
                                  {"^caret.nef", "^caret.nef"}}));
 }
 
+TEST(CleanupEndToEnd, JpgNamedByThePreviewExtractionKeepsItsMultiDotRawFile) {
+  // The preview extraction writes trip.jpg for trip.day1.nef; culling such JPGs must not cost
+  // the RAW files of the ones kept. A JPG with the longer name keeps only its own twin.
+  Scene scene;
+  scene.Raw({"trip.day1.nef", "Trip.Day2.CR2", "gone.day1.nef", "solo.nef", "walk.am.nef", "walk.pm.nef"});
+  scene.Jpg({"trip.jpg", "walk.am.jpg"});
+  scene.window.bak = 0;
+  scene.ByFolder();
+  scene.ExpectDone();
+  EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"trip.day1.nef", "trip.day1.nef"},
+                                             {"Trip.Day2.cr2", "Trip.Day2.CR2"},
+                                             {"walk.am.nef", "walk.am.nef"}}));
+}
+
 TEST(CleanupEndToEnd, PhotoListInEveryLineEndStyle) {
   Scene scene;
   scene.Raw({"a.nef", "b.nef", "c.nef", "d.nef", "e.nef", "f.nef", "g.nef", "h.nef", ".nef"});

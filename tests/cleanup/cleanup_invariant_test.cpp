@@ -63,6 +63,18 @@ std::vector<std::string> KeptStems(const std::string& listed) {
   return stems;
 }
 
+// A RAW name with more than one dot is also kept by a listed JPG of a single dot with its base
+// name (trip.jpg keeps trip.day1.nef, as the preview extraction names that JPG).
+bool PairedByFirstDot(const std::string& raw, const std::string& stem,
+                      const std::vector<std::string>& listed) {
+  const std::string base = FileBaseName(raw);
+  if (base.size() >= stem.size()) return false;
+  return std::any_of(listed.begin(), listed.end(), [&](const std::string& name) {
+    const std::vector<std::string> stems = KeptStems(name);
+    return stems.size() == 1 && !stems[0].empty() && batch::FoldCase(stems[0]) == batch::FoldCase(base);
+  });
+}
+
 // The RAW folder after a successful cleanup: each RAW file of the five kinds whose stem a
 // listed name keeps is there under the first such name with its lower-case RAW extension;
 // every other one is gone, or set aside when Bak is not 0; every other file is unchanged.
@@ -84,6 +96,8 @@ Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& lis
                                      [&](const std::string& s) { return batch::FoldCase(s) == folded; });
     if (keeper != stems.end()) {
       after[*keeper + std::string(kind.kind->extension)] = content;
+    } else if (PairedByFirstDot(name, stem, listed)) {
+      after[stem + std::string(kind.kind->extension)] = content;
     } else if (bak != 0) {
       // Set aside by this run under the lower-case aside extension, or by an earlier one.
       after[kind.aside ? name : stem + std::string(kind.kind->aside)] = content;

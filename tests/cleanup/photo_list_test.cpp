@@ -72,11 +72,13 @@ TEST(SetAsideClashes, OtherFilesNeverClash) {
 
 TEST(SetAsideClashes, TheFolderCheckNamesThemAndSkipsSubfolders) {
   testing::TempFolder temp;
+  std::vector<std::string> names;
   temp.Write("X.nef");
   temp.MakeDir("x.NEF");  // a folder is never set aside
-  EXPECT_FALSE(CheckRawFolder(temp.str()));
+  EXPECT_FALSE(CheckRawFolder(temp.str(), names));
+  EXPECT_THAT(names, ElementsAre("X.nef"));
   temp.Write("x.Nef");
-  const auto refusal = CheckRawFolder(temp.str());
+  const auto refusal = CheckRawFolder(temp.str(), names);
   ASSERT_TRUE(refusal);
   EXPECT_THAT(refusal->Text(), ::testing::HasSubstr("X.nef and x.Nef"));
 }
