@@ -331,19 +331,29 @@ void MainFrm::RunCommand(void (*command)(CommandContext&)) {
   if (closeRequested_) close();
 }
 
+void MainFrm::MakeCurrent(const std::string& folder) {
+  // The folder a command ran its scripts in becomes the program's current folder, as on the
+  // system the scripts come from: its drive returns there, and the open-file dialog opens there.
+  drives_->Remember(folder);
+  QDir::setCurrent(FromLocalPath(folder));
+}
+
 void MainFrm::DelRAWBtn_Click() {
+  if (commandRunning_) return;
   RunCommand(&DeleteUnmatchedByJpgFolder);
-  drives_->Remember(ui_.Dir1->Path());  // the cleanup worked in the RAW folder
+  MakeCurrent(ui_.Dir1->Path());
 }
 
 void MainFrm::DelRAWbyTXTBtn_Click() {
+  if (commandRunning_) return;
   RunCommand(&DeleteUnmatchedByPhotoList);
-  drives_->Remember(ui_.Dir1->Path());
+  MakeCurrent(ui_.Dir1->Path());
 }
 
 void MainFrm::Extract4_Mnu_Click() {
+  if (commandRunning_) return;
   RunCommand(&ExtractPreviews);
-  drives_->Remember(module_.StartFolder);  // the extraction ran its script from there
+  MakeCurrent(module_.StartFolder);
 }
 
 void MainFrm::Exitbtn_Click() { close(); }

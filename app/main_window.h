@@ -73,6 +73,7 @@ class MainFrm : public QMainWindow, public CommandWindow {
   std::function<void()> Saver();
   // Runs one of the three commands; clicks that arrive while one runs are dropped.
   void RunCommand(void (*command)(CommandContext&));
+  void MakeCurrent(const std::string& folder);
 
   void Drive1_Change();
   void Drive2_Change();

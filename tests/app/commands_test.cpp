@@ -54,6 +54,8 @@ TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Operation done");
   EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef", "c.cr2"}));
+  // The RAW folder is left the program's current folder.
+  EXPECT_EQ(fs::current_path(), fs::path(Start()) / "RAW");
 }
 
 TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
@@ -75,6 +77,7 @@ TEST_F(Commands, ExportMenuRunsTheExtractionFromTheStartFolder) {
   EXPECT_EQ(runner.requests[0].style, WindowStyle::NormalWithFocus);
   EXPECT_EQ(frame.module().RawFolder, Start() + "/RAW/");
   EXPECT_EQ(frame.module().JpgFolder, Start() + "/JPG/");
+  EXPECT_EQ(fs::current_path(), fs::path(Start()));
 }
 
 TEST_F(Commands, AClickWhileACommandWaitsForItsScriptStartsNothing) {
