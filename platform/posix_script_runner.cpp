@@ -229,13 +229,16 @@ ScriptOutcome PosixScriptRunner::Run(const ScriptRequest& request) {
   constexpr int kWaitMs = 100;
   int done = process.done();
   int total = process.total();
-  while (!process.Pump(kWaitMs)) {
+  const auto reportProgress = [&] {
     if (onProgress && (process.done() != done || process.total() != total)) {
       done = process.done();
       total = process.total();
       onProgress(process);
     }
-  }
+  };
+  while (!process.Pump(kWaitMs)) reportProgress();
+  // The last lines may arrive with the end of the process.
+  reportProgress();
   return process.Outcome();
 }
 
