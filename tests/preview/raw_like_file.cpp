@@ -66,17 +66,17 @@ std::string JpegImage(PreviewSize size, int seed) {
   return bytes.toStdString();
 }
 
-std::string RawLikeBytes(const RawLikeFile& spec) {
+std::string RawLikeBytes(const RawLikeFile& layout) {
   std::string file = "II" + U16(42) + U32(0);
   std::vector<std::pair<std::uint32_t, std::uint32_t>> jpegs;  // offset, length
   std::size_t smallest = 0;
-  for (std::size_t i = 0; i < spec.previews.size(); ++i) {
-    const std::string jpeg = JpegImage(spec.previews[i], static_cast<int>(i) + spec.iso);
+  for (std::size_t i = 0; i < layout.previews.size(); ++i) {
+    const std::string jpeg = JpegImage(layout.previews[i], static_cast<int>(i) + layout.iso);
     if (file.size() % 2) file.push_back('\0');
     jpegs.emplace_back(static_cast<std::uint32_t>(file.size()), static_cast<std::uint32_t>(jpeg.size()));
     file += jpeg;
-    const PreviewSize& p = spec.previews[i];
-    const PreviewSize& s = spec.previews[smallest];
+    const PreviewSize& p = layout.previews[i];
+    const PreviewSize& s = layout.previews[smallest];
     if (p.width * p.height < s.width * s.height) smallest = i;
   }
 
@@ -94,9 +94,9 @@ std::string RawLikeBytes(const RawLikeFile& spec) {
     }
   }
   const std::uint32_t exif = AppendIfd(file, {{0x829A, kRational, 1, U32(1) + U32(250)},
-                                              Short(0x8827, static_cast<std::uint16_t>(spec.iso)),
+                                              Short(0x8827, static_cast<std::uint16_t>(layout.iso)),
                                               Ascii(0x9003, "2024:05:06 07:08:09")});
-  std::vector<Entry> ifd0 = {Long(0x00FE, 0), Ascii(0x010F, spec.make), Ascii(0x0110, spec.model)};
+  std::vector<Entry> ifd0 = {Long(0x00FE, 0), Ascii(0x010F, layout.make), Ascii(0x0110, layout.model)};
   if (!subIfds.empty()) {
     ifd0.push_back({0x014A, kLong, static_cast<std::uint32_t>(subIfds.size() / 4), subIfds});
   }
@@ -106,9 +106,9 @@ std::string RawLikeBytes(const RawLikeFile& spec) {
   return file;
 }
 
-void WriteRawLikeFile(const std::filesystem::path& path, const RawLikeFile& spec) {
+void WriteRawLikeFile(const std::filesystem::path& path, const RawLikeFile& layout) {
   std::ofstream out(path, std::ios::binary);
-  out << RawLikeBytes(spec);
+  out << RawLikeBytes(layout);
   if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
 }
 

@@ -26,8 +26,8 @@ struct RawLikeFile {
 // A JPEG image of that size; `seed` varies its content.
 std::string JpegImage(PreviewSize size, int seed = 0);
 
-std::string RawLikeBytes(const RawLikeFile& spec);
-void WriteRawLikeFile(const std::filesystem::path& path, const RawLikeFile& spec);
+std::string RawLikeBytes(const RawLikeFile& layout);
+void WriteRawLikeFile(const std::filesystem::path& path, const RawLikeFile& layout);
 
 // The decoded size of an image file, {0, 0} when it is no image.
 PreviewSize DecodedSize(const std::filesystem::path& path);
