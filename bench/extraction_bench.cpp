@@ -40,9 +40,9 @@ void MakeRawFiles(const fs::path& raw, int count) {
   for (int i = 0; i < count; ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "DSC_%04d%s", i, kKinds[i % 5]);
-    testing::RawLikeFile spec{"MAKE " + std::to_string(i % 7), "MODEL " + std::to_string(i), 100 + i,
-                              {{160, 120}, {320 + 8 * (i % 5), 240}, {640, 480}}};
-    testing::WriteRawLikeFile(raw / name, spec);
+    testing::RawLikeFile shot{"MAKE " + std::to_string(i % 7), "MODEL " + std::to_string(i), 100 + i,
+                               {{160, 120}, {320 + 8 * (i % 5), 240}, {640, 480}}};
+    testing::WriteRawLikeFile(raw / name, shot);
   }
 }
 

@@ -85,7 +85,7 @@ TEST(ExtractionWithTheRealTools, EveryRawKindGetsItsLargestPreviewWithItsExif) {
   const std::string jpg = t.MakeDir("JPG").string();
   struct Shot {
     std::string name;
-    RawLikeFile spec;
+    RawLikeFile file;
     std::string jpgName;
   };
   const std::vector<Shot> shots = {
@@ -97,7 +97,7 @@ TEST(ExtractionWithTheRealTools, EveryRawKindGetsItsLargestPreviewWithItsExif) {
       // exiv2 names this one's previews trip.day1-preview*.jpg; the JPG takes the base name.
       {"trip.day1.nef", {"FUJIFILM", "X-T4", 320, {{160, 120}, {300, 200}}}, "trip.jpg"},
   };
-  for (const Shot& shot : shots) testing::WriteRawLikeFile(raw + "/" + shot.name, shot.spec);
+  for (const Shot& shot : shots) testing::WriteRawLikeFile(raw + "/" + shot.name, shot.file);
   const auto rawBefore = Snapshot(raw);
 
   Extraction run;
@@ -112,19 +112,19 @@ TEST(ExtractionWithTheRealTools, EveryRawKindGetsItsLargestPreviewWithItsExif) {
   for (const Shot& shot : shots) {
     SCOPED_TRACE(shot.name);
     testing::PreviewSize largest{0, 0};
-    for (auto p : shot.spec.previews) {
+    for (auto p : shot.file.previews) {
       if (p.width * p.height > largest.width * largest.height) largest = p;
     }
     const testing::PreviewSize got = DecodedSize(jpg + "/" + shot.jpgName);
     EXPECT_EQ(got.width, largest.width);
     EXPECT_EQ(got.height, largest.height);
     EXPECT_EQ(tags.count(shot.jpgName) ? tags.at(shot.jpgName) : "(none)",
-              shot.spec.make + "|" + shot.spec.model);
+              shot.file.make + "|" + shot.file.model);
     // The dumps are exiv2's own output for the RAW file.
     const std::string base = shot.jpgName.substr(0, shot.jpgName.size() - 4);
     const std::string rawPath = ShellQuoted(raw + "/" + shot.name);
     const std::string values = ReadFile(jpg + "/" + base + ".txt");
-    EXPECT_NE(values.find(shot.spec.model), std::string::npos);
+    EXPECT_NE(values.find(shot.file.model), std::string::npos);
     EXPECT_EQ(values, Capture("exiv2 -pv " + rawPath));
     EXPECT_EQ(ReadFile(jpg + "/" + base + ".asc"), Capture("exiv2 -pt " + rawPath));
   }
