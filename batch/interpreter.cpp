@@ -16,6 +16,7 @@
 #include "batch/case_folding.h"
 #include "batch/file_operations.h"
 #include "batch/wildcard.h"
+#include "platform/script_runner.h"
 
 extern char** environ;
 
@@ -740,7 +741,7 @@ int RunScriptFile(const std::string& path, std::vector<std::string> args, Output
 }
 
 int ProgressFdFromEnvironment() {
-  const char* value = std::getenv("SHOTSWEEP_PROGRESS_FD");
+  const char* value = std::getenv(kProgressFdVariable);
   if (!value || !*value) return -1;
   int fd = -1;
   const std::string_view text = value;
