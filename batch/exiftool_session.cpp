@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "batch/case_folding.h"
 #include "batch/output.h"
 
 extern char** environ;
@@ -26,18 +27,10 @@ using Clock = std::chrono::steady_clock;
 
 bool IsPerlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Lowered(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = AsciiLower(c);
-  return out;
-}
-
 // Options that would make a session's process read its own input, leave stay-open mode, end
 // its command early or wait for a key: such a call gets a process of its own.
 bool ChangesTheSession(std::string_view arg) {
-  const std::string lowered = Lowered(arg);
+  const std::string lowered = FoldCase(arg);
   if (lowered == "-" || lowered == "-@" || lowered == "-stay_open" || lowered == "-common_args" ||
       lowered == "-config" || lowered == "-k" || lowered == "-pause") {
     return true;
@@ -49,16 +42,6 @@ bool ChangesTheSession(std::string_view arg) {
 void CloseFd(int& fd) {
   if (fd >= 0) ::close(fd);
   fd = -1;
-}
-
-bool WriteEverything(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 struct Reply {
@@ -106,7 +89,7 @@ std::optional<std::string> ArgfileLine(std::string_view arg) {
 
 bool SessionCanServe(const ProgramCall& call) {
   const std::size_t slash = call.program.rfind('/');
-  const std::string name = Lowered(std::string_view(call.program).substr(slash + 1));
+  const std::string name = FoldCase(std::string_view(call.program).substr(slash + 1));
   if (name != "exiftool" && name != "exiftool.exe") return false;
   for (std::size_t i = 1; i < call.argv.size(); ++i) {
     if (ChangesTheSession(call.argv[i]) || !ArgfileLine(call.argv[i])) return false;
@@ -194,7 +177,7 @@ std::optional<ProgramResult> ExiftoolSession::Execute(const std::vector<std::str
     input += *line;
   }
   input += "-echo4\n" + errMark + "${status}}\n-execute" + number + "\n";
-  if (!WriteEverything(input_, input)) {
+  if (!WriteAll(input_, input)) {
     broken_ = true;
     return std::nullopt;
   }
@@ -249,7 +232,7 @@ std::optional<ProgramResult> ExiftoolSession::Execute(const std::vector<std::str
 
 ExiftoolSession::~ExiftoolSession() {
   if (pid_ < 0) return;
-  if (!broken_) WriteEverything(input_, "-stay_open\nFalse\n");
+  if (!broken_) WriteAll(input_, "-stay_open\nFalse\n");
   CloseFd(input_);
   // Whatever it still says is read and dropped, so it cannot block on a full pipe while
   // ending; one that does not end in a few seconds is killed.

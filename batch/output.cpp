@@ -11,15 +11,14 @@ namespace {
 constexpr size_t kBufferLimit = 64 * 1024;
 }
 
-void WriteAll(int fd, std::string_view text) {
+bool WriteAll(int fd, std::string_view text) {
   while (!text.empty()) {
     const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return;
-    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
     text.remove_prefix(static_cast<size_t>(n));
   }
+  return true;
 }
 
 Output::Output(int outFd, int errFd) : outFd_(outFd), errFd_(errFd) {

@@ -27,7 +27,7 @@ class Output {
   std::string buffers_[2];
 };
 
-// Writes all of `text`, retrying short writes; gives up quietly when the reader has gone.
-void WriteAll(int fd, std::string_view text);
+// Writes all of `text`, retrying short writes; false when the reader has gone.
+bool WriteAll(int fd, std::string_view text);
 
 }  // namespace shotsweep::batch
