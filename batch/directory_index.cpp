@@ -103,23 +103,17 @@ DirectoryIndex* DirectoryCache::Get(const std::string& realDir) {
 
 std::optional<std::string> DirectoryCache::ResolveDirectory(const std::string& path) {
   if (auto it = resolved_.find(path); it != resolved_.end()) return it->second;
-  std::string real;
-  if (IsDirectory(path)) {
-    real = path;
-  } else {
-    // Some component differs in case from what is on disk: walk down from the root.
-    real.assign(1, '/');
-    size_t start = 1;
-    while (start < path.size()) {
-      size_t end = path.find('/', start);
-      if (end == std::string::npos) end = path.size();
-      const std::string_view component(path.data() + start, end - start);
-      DirectoryIndex* index = Get(real);
-      const DirEntry* entry = index ? index->FindDir(component) : nullptr;
-      if (!entry) return std::nullopt;
-      real = JoinPath(real, entry->name);
-      start = end + 1;
-    }
+  std::string real = path;
+  if (!IsDirectory(path)) {
+    // Some component differs in case from what is on disk, or the folder is not there. Only
+    // the folders where the spelling differs are read: a file named where a folder could be
+    // (the target of a copy) must not cost a reading of every folder above it.
+    const auto [dir, name] = SplitLast(path);
+    const auto realDir = dir == path ? std::nullopt : ResolveDirectory(dir);
+    DirectoryIndex* index = realDir ? Get(*realDir) : nullptr;
+    const DirEntry* entry = index ? index->FindDir(name) : nullptr;
+    if (!entry) return std::nullopt;
+    real = JoinPath(*realDir, entry->name);
   }
   resolved_[path] = real;
   return real;
