@@ -92,17 +92,12 @@ std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const st
   return CommandError{outcome.exitStatus, description};
 }
 
-// The first reason the RAW folder path or a JPG name cannot go into a script, if any.
-std::optional<CommandError> RefuseUnwritable(const std::string& dir1Path,
-                                             const std::vector<std::string>& names,
+// The first reason one of `texts` cannot go into a script, if any.
+std::optional<CommandError> RefuseUnwritable(const std::vector<std::string>& texts,
                                              const DescribeName& describe) {
-  if (auto reason = UnwritableReason(dir1Path)) {
-    return CommandError{EINVAL, "The RAW folder " + Printable(dir1Path) +
-                                    " cannot be written into a cleanup script: " + *reason};
-  }
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (auto reason = UnwritableReason(names[i])) {
-      return CommandError{EINVAL, describe(static_cast<int>(i)) + " " + Printable(names[i]) +
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (auto reason = UnwritableReason(texts[i])) {
+      return CommandError{EINVAL, describe(static_cast<int>(i)) + " " + Printable(texts[i]) +
                                       " cannot be written into a cleanup script: " + *reason};
     }
   }
@@ -116,9 +111,19 @@ std::optional<CommandError> RefuseUnwritable(const std::string& dir1Path,
 void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std::string& quote,
                      const std::vector<std::string>& names, const DescribeName& describe) {
   Module1& module = ctx.module;
-  if (auto refusal = RefuseUnwritable(dir1Path, names, describe)) return ShowError(ctx, *refusal);
+  if (auto refusal = RefuseUnwritable({dir1Path}, [](int) { return std::string("The RAW folder"); })) {
+    return ShowError(ctx, *refusal);
+  }
+  if (auto refusal = RefuseUnwritable(names, describe)) return ShowError(ctx, *refusal);
   std::vector<std::string> rawNames;
   if (auto refusal = CheckRawFolder(dir1Path, rawNames)) return ShowError(ctx, *refusal);
+  // A RAW file kept for a JPG named after its first dot is restored by its own name, which
+  // must be as writable as a listed name: a restore line broken by it would set the file aside
+  // for good, and the delete lines would then remove it.
+  const std::vector<std::string> stems = StemsPairedByFirstDot(rawNames, names);
+  if (auto refusal = RefuseUnwritable(stems, [](int) { return std::string("The RAW file name"); })) {
+    return ShowError(ctx, *refusal);
+  }
 
   const CleanupScriptContext script{quote, module.RawFolder, dir1Path,
                                     module.settings.RAWCodePage, kNativeSeparator};
@@ -128,7 +133,7 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
     restoring += RestoreLines(script, name);
     pairing += PairingRecordLine(name, module.JpgFolder + name, FileBaseName(name));
   }
-  for (const std::string& stem : StemsPairedByFirstDot(rawNames, names)) {
+  for (const std::string& stem : stems) {
     restoring += RestoreLinesForBase(script, stem);
   }
   if (ctx.window.BakValue() == 0) restoring += DeleteLines(script);

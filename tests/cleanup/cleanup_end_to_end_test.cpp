@@ -194,6 +194,17 @@ TEST(CleanupEndToEnd, JpgNamedByThePreviewExtractionKeepsItsMultiDotRawFile) {
   EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"trip.day1.nef", "trip.day1.nef"},
                                              {"Trip.Day2.cr2", "Trip.Day2.CR2"},
                                              {"walk.am.nef", "walk.am.nef"}}));
+
+  // A stem such pairing would have to write but cannot stops the cleanup before anything runs.
+  Scene odd;
+  odd.Raw({"trip.say \"cheese\".nef", "other.nef"});
+  odd.Jpg({"trip.jpg"});
+  odd.window.bak = 0;
+  const Files before = odd.RawFiles();
+  odd.ByFolder();
+  ASSERT_EQ(odd.dialogs.messages.size(), 1u);
+  EXPECT_THAT(odd.dialogs.messages[0].text, HasSubstr("double quote"));
+  EXPECT_EQ(odd.RawFiles(), before);
 }
 
 TEST(CleanupEndToEnd, PhotoListInEveryLineEndStyle) {
