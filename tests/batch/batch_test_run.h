@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,18 @@ struct RunSettings {
   int progressFd = -1;
   EnvironmentLookup environment;
   std::vector<std::string> args{"script.bat"};
+};
+
+// Stands in for a program: records the calls and, like a real program, may change the folder.
+class RecordingRunner : public ExternalProgramRunner {
+ public:
+  ProgramResult Run(const ProgramCall& call) override {
+    calls.push_back(call);
+    if (onRun) onRun(call);
+    return {};
+  }
+  std::vector<ProgramCall> calls;
+  std::function<void(const ProgramCall&)> onRun;
 };
 
 inline ScriptResult RunScript(const std::string& text, const std::string& cwd, RunSettings settings = {}) {

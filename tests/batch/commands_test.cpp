@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <set>
 
 #include "tests/batch/batch_test_run.h"
@@ -18,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using shotsweep::testing::ReadFile;
 using shotsweep::testing::TempFolder;
+using testing::RecordingRunner;
 using testing::RunScript;
 using testing::ScriptResult;
 
@@ -325,18 +325,6 @@ TEST_F(Commands, UnknownCommandsAndExit) {
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.status, 3);
 }
-
-// Stands in for a program: records the calls and, like a real program, may change the folder.
-class RecordingRunner : public ExternalProgramRunner {
- public:
-  ProgramResult Run(const ProgramCall& call) override {
-    calls.push_back(call);
-    if (onRun) onRun(call);
-    return {};
-  }
-  std::vector<ProgramCall> calls;
-  std::function<void(const ProgramCall&)> onRun;
-};
 
 TEST_F(Commands, ExternalProgramsGetWindowsStyleArgumentsAndTheExeFallback) {
   dir_.Write("tools/exiv2", "#!/bin/sh\n");

@@ -23,15 +23,6 @@ namespace fs = std::filesystem;
 using shotsweep::testing::Snapshot;
 using shotsweep::testing::TempFolder;
 
-class RecordingRunner : public ExternalProgramRunner {
- public:
-  ProgramResult Run(const ProgramCall& call) override {
-    programs.push_back(call.program);
-    return {};
-  }
-  std::vector<std::string> programs;
-};
-
 const std::vector<std::string> kWords{
     "ren", "REN", "del", "Del", "copy", "cd", "chcp", "echo", "echo.", "rem", "@", "if", "exist", "not",
     "*.nef", "*.nbak", "*.*bak", "*.cr*", "*", "?", "a.nef", "A.NEF", "b c.nbak", "\"b c.nbak\"",
@@ -93,7 +84,7 @@ TEST(Fuzz, RandomScriptsStayInsideTheirFolder) {
   const fs::path scratch = root.MakeDir("outer/scratch");
   const auto before = Snapshot(root.path());
 
-  RecordingRunner runner;
+  testing::RecordingRunner runner;
   testing::RunSettings settings;
   settings.runner = &runner;
   settings.environment = [](std::string_view name) -> std::optional<std::string> {
@@ -129,8 +120,8 @@ TEST(Fuzz, RandomScriptsStayInsideTheirFolder) {
     ASSERT_EQ(after, expected) << "round " << round << ", script:\n" << script;
   }
   ::alarm(0);
-  for (const std::string& program : runner.programs) {
-    EXPECT_TRUE(program.starts_with(scratch.string() + "/")) << program;
+  for (const ProgramCall& call : runner.calls) {
+    EXPECT_TRUE(call.program.starts_with(scratch.string() + "/")) << call.program;
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
 }
