@@ -1,7 +1,6 @@
 #include "cleanup/cleanup_commands.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <functional>
 #include <unistd.h>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "cleanup/photo_list.h"
 #include "cleanup/raw_folder_check.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/script_runner.h"
 #include "settings/module1.h"
 
@@ -48,31 +48,6 @@ std::size_t CharacterCount(std::string_view text) {
   std::size_t count = 0;
   for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   return count;
-}
-
-// Creates or overwrites `path` with `content`. A file that could not be written whole is
-// removed again: a cut-off script must never be left where it could be run.
-std::optional<CommandError> WriteWholeFile(const std::string& path, std::string_view content) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return ErrnoError(errno, path);
-  std::size_t written = 0;
-  while (written < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + written, content.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int err = errno;
-      ::close(fd);
-      ::unlink(path.c_str());
-      return ErrnoError(err, path);
-    }
-    written += static_cast<std::size_t>(n);
-  }
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(path.c_str());
-    return ErrnoError(err, path);
-  }
-  return std::nullopt;
 }
 
 // Deletes a file of ours; one that is already gone is not a failure.

@@ -1,8 +1,6 @@
 #include "cleanup/photo_list.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
+#include "platform/files.h"
 
 namespace shotsweep {
 
@@ -26,28 +24,10 @@ std::vector<std::string> SplitPhotoList(std::string_view bytes) {
 
 PhotoListContent ReadPhotoList(const std::string& path) {
   PhotoListContent result;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    result.error = ErrnoError(errno, path);
-    return result;
-  }
   std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n > 0) {
-      bytes.append(buffer, static_cast<std::size_t>(n));
-    } else if (n == 0) {
-      break;
-    } else if (errno != EINTR) {
-      // A list read only in part would delete the RAW twins of the names not read: give up.
-      result.error = ErrnoError(errno, path);
-      ::close(fd);
-      return result;
-    }
-  }
-  ::close(fd);
-  result.lines = SplitPhotoList(bytes);
+  // A list read only in part would delete the RAW twins of the names not read: give up.
+  result.error = ReadWholeFile(path, bytes);
+  if (!result.error) result.lines = SplitPhotoList(bytes);
   return result;
 }
 

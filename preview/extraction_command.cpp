@@ -1,12 +1,12 @@
 #include "preview/extraction_command.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "cleanup/cleanup_scripts.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/script_runner.h"
 #include "preview/extraction_script.h"
 #include "preview/tool_lookup.h"
@@ -19,22 +19,6 @@ constexpr const char* kDoneTitle = "RAW Preview Images generated";
 
 void ShowError(CommandContext& ctx, const CommandError& error) {
   ctx.dialogs.MessageBox(error.Text(), "Error", MessageIcon::Critical);
-}
-
-// The script is written whole or not at all: a file cut off half way is removed, so no run,
-// this one or a later one, can start it.
-std::optional<CommandError> WriteScript(const std::string& path, const std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return ErrnoError(errno, path);
-  bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  int err = written ? 0 : errno;
-  if (std::fclose(file) != 0 && written) {
-    written = false;
-    err = errno;
-  }
-  if (written) return std::nullopt;
-  std::remove(path.c_str());
-  return ErrnoError(err != 0 ? err : EIO, path);
 }
 
 std::optional<CommandError> FindTools(const Module1& module, ExtractionScriptContext& script) {
@@ -114,7 +98,7 @@ void ExtractPreviews(CommandContext& ctx) {
 
   const std::string scriptPath =
       JoinUnchanged(module.StartFolder, kExtractionScriptName, kNativeSeparator);
-  if (auto failure = WriteScript(scriptPath, ExtractionScript(script, names))) {
+  if (auto failure = WriteWholeFile(scriptPath, ExtractionScript(script, names))) {
     return ShowError(ctx, *failure);
   }
 

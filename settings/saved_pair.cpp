@@ -6,6 +6,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/files.h"
+
 namespace fs = std::filesystem;
 
 namespace shotsweep {
@@ -68,32 +70,16 @@ SavedPair ParseSavedPair(std::string_view text) {
 }
 
 std::optional<SavedPair> ReadSavedPair(const std::string& path) {
-  std::error_code ec;
-  // Opening a folder for reading succeeds on Linux; reading it does not.
-  if (fs::is_directory(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) return std::nullopt;
-  return ParseSavedPair(content.str());
+  std::string text;
+  if (ReadWholeFile(path, text)) return std::nullopt;
+  return ParseSavedPair(text);
 }
 
 bool WriteSavedPair(const std::string& path, const SavedPair& pair) {
   if (ExistingFileRefusesWrites(path)) return false;
   const std::string temporary = TemporaryNameFor(path);
-  const std::string text = FormatSavedPair(pair);
+  if (WriteWholeFile(temporary, FormatSavedPair(pair))) return false;
   std::error_code ec;
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out.is_open()) return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (out.fail()) {
-      fs::remove(temporary, ec);
-      return false;
-    }
-  }
   fs::rename(temporary, path, ec);
   if (ec) {
     fs::remove(temporary, ec);

@@ -1,11 +1,12 @@
 #include "settings/settings_reader.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <limits>
 #include <optional>
 #include <string>
 #include <system_error>
+
+#include "platform/files.h"
 
 namespace shotsweep {
 namespace {
@@ -118,16 +119,9 @@ void ReadSettingsFile(const std::filesystem::path& file, Settings& s) {
     // or never end.
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return;
-    std::FILE* in = std::fopen(file.string().c_str(), "rb");
-    if (in == nullptr) return;
     std::string bytes;
-    char buffer[1 << 16];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) bytes.append(buffer, got);
-    const bool failed = std::ferror(in) != 0;
-    std::fclose(in);
-    if (failed) {
-      // What was read before the failure counts, but not an entry it may have cut short.
+    if (ReadWholeFile(file.string(), bytes)) {
+      // What was read before a failure counts, but not an entry it may have cut short.
       const std::size_t lastEnd = bytes.find_last_of(kEntryEnds);
       bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
     }
