@@ -1,12 +1,20 @@
 #include "panes/file_list.h"
 
-#include <QDir>
+#include <QRegularExpression>
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
+#include <tuple>
+#include <vector>
 
 #include "platform/local_path.h"
 
 namespace shotsweep {
+namespace {
+
+namespace fs = std::filesystem;
+
+}  // namespace
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -29,29 +37,54 @@ void FileList::SetPattern(std::string_view pattern) {
 
 void FileList::Refresh() {
   clear();
+  names_.clear();
   if (path_.isEmpty()) return;
-  QStringList patterns = pattern_.split(';', Qt::SkipEmptyParts);
-  for (QString& p : patterns) p = p.trimmed();
-  // Hidden files count: a RAW file named ".nef" is a file like any other to the commands.
-  // Without QDir::CaseSensitive the patterns match without regard to case.
-  QStringList names = QDir(path_).entryList(patterns, QDir::Files | QDir::Hidden, QDir::Unsorted);
-  std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
+  std::vector<QRegularExpression> patterns;
+  for (const QString& pattern : pattern_.split(';', Qt::SkipEmptyParts))
+    patterns.push_back(QRegularExpression::fromWildcard(pattern.trimmed(), Qt::CaseInsensitive));
+
+  // The names are read and kept as the file system's bytes: Qt's own listing turns a name that
+  // is not valid text into other bytes, and a cleanup given those would set aside the RAW file
+  // of a JPG that is still there. Hidden files count: a RAW file named ".nef" is a file like
+  // any other to the commands.
+  struct Entry {
+    QString shown;
+    std::string name;
+  };
+  std::vector<Entry> entries;
+  std::error_code end;
+  for (fs::directory_iterator it(ToLocalPath(path_), end); !end && it != fs::directory_iterator();
+       it.increment(end)) {
+    std::error_code ec;
+    if (!it->is_regular_file(ec)) continue;
+    std::string name = it->path().filename().string();
+    QString shown = FromLocalPath(name);
+    if (std::any_of(patterns.begin(), patterns.end(),
+                    [&](const QRegularExpression& p) { return p.match(shown).hasMatch(); }))
+      entries.push_back({std::move(shown), std::move(name)});
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    const int folded = QString::compare(a.shown, b.shown, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : std::tie(a.shown, a.name) < std::tie(b.shown, b.name);
   });
-  addItems(names);
+  QStringList shown;
+  for (Entry& entry : entries) {
+    shown.push_back(entry.shown);
+    names_.push_back(std::move(entry.name));
+  }
+  addItems(shown);
 }
 
 std::string FileList::List(int index) {
   if (index < 0 || index >= count()) throw std::out_of_range("file list index " + std::to_string(index));
-  return ToLocalPath(item(index)->text());
+  return names_[static_cast<std::size_t>(index)];
 }
 
 void FileList::SetListIndex(int index) { setCurrentRow(index); }
 
 std::string FileList::FileName() {
-  const QListWidgetItem* selected = currentItem();
-  return selected ? ToLocalPath(selected->text()) : std::string();
+  const int selected = currentRow();
+  return selected < 0 ? std::string() : names_[static_cast<std::size_t>(selected)];
 }
 
 }  // namespace shotsweep

@@ -1,11 +1,12 @@
 #pragma once
 // A pane's file list: the files of its folder whose names match one of its ";"-separated
 // patterns without regard to case, sorted without regard to case. Subfolders are not listed.
-// What the commands read of it is FileListView.
+// What the commands read of it is FileListView, whose names are the file system's own bytes.
 
 #include <QListWidget>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cleanup/command_window.h"
 
@@ -32,6 +33,7 @@ class FileList : public QListWidget, public FileListView {
  private:
   QString path_;
   QString pattern_;
+  std::vector<std::string> names_;  // the entries' names as the file system's bytes, by row
 };
 
 }  // namespace shotsweep

@@ -69,6 +69,17 @@ TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
   EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef"}));
 }
 
+TEST_F(Commands, AJpgNameThatIsNotValidTextNeverCostsItsRawFile) {
+  scratch.Write("start/RAW/caf\xe9.nef");
+  scratch.Write("start/JPG/caf\xe9.jpg");
+  PosixScriptRunner interpreter;
+  Open(&interpreter);
+  Control<QCheckBox>("Bak")->setChecked(false);
+  Click("DelRAWBtn");
+  EXPECT_TRUE(RawFolder().count("caf\xe9.nef"));
+  for (const ShownMessage& message : dialogs.messages) EXPECT_NE(message.text, "Operation done");
+}
+
 TEST_F(Commands, ExportMenuRunsTheExtractionFromTheStartFolder) {
   MainFrm& frame = Open();
   Control<QAction>("Extract4_Mnu")->trigger();

@@ -67,6 +67,19 @@ TEST(FileListTest, SelectionAndRefresh) {
   EXPECT_EQ(list.ListIndex(), -1);
 }
 
+TEST(FileListTest, ANameThatIsNotValidTextComesBackAsTheSameBytes) {
+  // A Latin-1 name on a UTF-8 system: a cleanup given other bytes would lose the RAW file.
+  TempFolder folder;
+  folder.Write("caf\xe9.jpg");
+  folder.Write("b.jpg");
+  FileList list;
+  list.SetPattern("*.jpg");
+  list.SetPath(folder.str());
+  EXPECT_EQ(Entries(list), (std::vector<std::string>{"b.jpg", "caf\xe9.jpg"}));
+  list.SetListIndex(1);
+  EXPECT_EQ(list.FileName(), "caf\xe9.jpg");
+}
+
 TEST(FileListTest, HoldsMoreThan32767Entries) {
   TempFolder folder;
   for (int i = 0; i < 33000; ++i) folder.Write("p" + std::to_string(i) + ".jpg");
