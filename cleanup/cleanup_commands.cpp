@@ -22,10 +22,6 @@ constexpr const char* kDoneTitle = "RAW files deleted/renamed";
 // Where a refused JPG name came from, for the error box: its place in File2 or in the list.
 using DescribeName = std::function<std::string(int index)>;
 
-void ShowError(CommandContext& ctx, const CommandError& error) {
-  ctx.dialogs.MessageBox(error.Text(), "Error", MessageIcon::Critical);
-}
-
 // A name as an error box can show it: control characters written as \xHH.
 std::string Printable(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -56,17 +52,6 @@ std::optional<CommandError> DeleteFile(const std::string& path) {
   return std::nullopt;
 }
 
-// Why a script run did not get to the end of its script, or nullopt when it did. The
-// interpreter ends with status 0 only when it read its script to the end.
-std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script) {
-  if (outcome.error) return outcome.error;
-  if (outcome.exitStatus == 0) return std::nullopt;
-  std::string description = "The script " + script + " did not run to its end";
-  const std::string firstLine = outcome.output.substr(0, outcome.output.find_first_of("\r\n"));
-  if (!firstLine.empty()) description += ": " + firstLine;
-  return CommandError{outcome.exitStatus, description};
-}
-
 // The first reason one of `texts` cannot go into a script, if any.
 std::optional<CommandError> RefuseUnwritable(const std::vector<std::string>& texts,
                                              const DescribeName& describe) {
@@ -87,17 +72,17 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
                      const std::vector<std::string>& names, const DescribeName& describe) {
   Module1& module = ctx.module;
   if (auto refusal = RefuseUnwritable({dir1Path}, [](int) { return std::string("The RAW folder"); })) {
-    return ShowError(ctx, *refusal);
+    return ShowError(ctx.dialogs, *refusal);
   }
-  if (auto refusal = RefuseUnwritable(names, describe)) return ShowError(ctx, *refusal);
+  if (auto refusal = RefuseUnwritable(names, describe)) return ShowError(ctx.dialogs, *refusal);
   std::vector<std::string> rawNames;
-  if (auto refusal = CheckRawFolder(dir1Path, rawNames)) return ShowError(ctx, *refusal);
+  if (auto refusal = CheckRawFolder(dir1Path, rawNames)) return ShowError(ctx.dialogs, *refusal);
   // A RAW file kept for a JPG named after its first dot is restored by its own name, which
   // must be as writable as a listed name: a restore line broken by it would set the file aside
   // for good, and the delete lines would then remove it.
   const std::vector<std::string> stems = StemsPairedByFirstDot(rawNames, names);
   if (auto refusal = RefuseUnwritable(stems, [](int) { return std::string("The RAW file name"); })) {
-    return ShowError(ctx, *refusal);
+    return ShowError(ctx.dialogs, *refusal);
   }
 
   const CleanupScriptContext script{quote, module.RawFolder, dir1Path,
@@ -121,46 +106,31 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   for (std::size_t i = 0; i < std::size(files); ++i) {
     if (auto failure = WriteWholeFile(*files[i].first, files[i].second)) {
       for (std::size_t k = 0; k < i; ++k) DeleteFile(*files[k].first);
-      return ShowError(ctx, *failure);
+      return ShowError(ctx.dialogs, *failure);
     }
   }
 
   // Each script runs with Dir1's folder as its current folder.
   auto failure = ScriptFailure(
-      ctx.runner.Run({renamingPath, ctx.window.Dir1Path(), WindowStyle::Hidden, kDoneTitle}),
+      ctx.runner.Run({renamingPath, dir1Path, WindowStyle::Hidden, kDoneTitle}),
       renamingPath);
   if (!failure) {
     failure = ScriptFailure(
-        ctx.runner.Run({restoringPath, ctx.window.Dir1Path(), WindowStyle::Hidden, kDoneTitle}),
+        ctx.runner.Run({restoringPath, dir1Path, WindowStyle::Hidden, kDoneTitle}),
         restoringPath);
   }
-  if (failure) ShowError(ctx, *failure);
-  if (auto deleteFailure = DeleteFile(pairingPath)) ShowError(ctx, *deleteFailure);
+  if (failure) ShowError(ctx.dialogs, *failure);
+  if (auto deleteFailure = DeleteFile(pairingPath)) ShowError(ctx.dialogs, *deleteFailure);
   if (!failure) {
     ctx.dialogs.MessageBox("Operation done", kDoneTitle, MessageIcon::Information);
     // Only the two scripts of this run: other .bat files in the RAW folder are the user's.
     if (module.settings.KillBat == 1) {
       for (const std::string* path : {&renamingPath, &restoringPath}) {
-        if (auto deleteFailure = DeleteFile(*path)) ShowError(ctx, *deleteFailure);
+        if (auto deleteFailure = DeleteFile(*path)) ShowError(ctx.dialogs, *deleteFailure);
       }
     }
   }
   ctx.window.File1().Refresh();
-}
-
-struct Folders {
-  std::string dir1Path;
-  std::string quote;
-};
-
-// RawFolder, Quote and JpgFolder, set from the two folder lists before anything is written.
-Folders SetFolders(CommandContext& ctx) {
-  Folders folders;
-  folders.dir1Path = ctx.window.Dir1Path();
-  ctx.module.RawFolder = WithTrailingSeparator(folders.dir1Path);
-  folders.quote = DecideQuote(folders.dir1Path, ctx.module.settings.QMark);
-  ctx.module.JpgFolder = WithTrailingSeparator(ctx.window.Dir2Path());
-  return folders;
 }
 
 }  // namespace
@@ -168,17 +138,10 @@ Folders SetFolders(CommandContext& ctx) {
 void DeleteUnmatchedByJpgFolder(CommandContext& ctx) {
   FileListView& file2 = ctx.window.File2();
   file2.Refresh();
-  const Folders folders = SetFolders(ctx);
+  const std::string dir1Path = ctx.window.Dir1Path();
+  const std::string quote = SetCommandFolders(ctx.module, dir1Path, ctx.window.Dir2Path());
 
-  // The selection walks down the list as the names are taken, and stays on the last one.
-  std::vector<std::string> names;
-  const int count = file2.ListCount();
-  names.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
-  for (int i = 0; i < count; ++i) {
-    file2.SetListIndex(i);
-    names.push_back(file2.FileName());
-  }
-  CarryOutCleanup(ctx, folders.dir1Path, folders.quote, names,
+  CarryOutCleanup(ctx, dir1Path, quote, SelectEachEntry(file2),
                   [](int) { return std::string("The JPG name"); });
 }
 
@@ -195,13 +158,14 @@ void DeleteUnmatchedByPhotoList(CommandContext& ctx) {
   if (CharacterCount(listPath) < 5 || listPath.front() == '*') return;
 
   ctx.window.File2().Refresh();
-  const Folders folders = SetFolders(ctx);
+  const std::string dir1Path = ctx.window.Dir1Path();
+  const std::string quote = SetCommandFolders(ctx.module, dir1Path, ctx.window.Dir2Path());
 
   // The whole list is read before anything is written: the renaming script sets every RAW
   // file aside, and a list that failed half-way would cost the twins of the names not read.
   PhotoListContent list = ReadPhotoList(listPath);
-  if (list.error) return ShowError(ctx, *list.error);
-  CarryOutCleanup(ctx, folders.dir1Path, folders.quote, list.lines, [](int index) {
+  if (list.error) return ShowError(ctx.dialogs, *list.error);
+  CarryOutCleanup(ctx, dir1Path, quote, list.lines, [](int index) {
     return "Line " + std::to_string(index + 1) + " of the photo list";
   });
 }

@@ -3,6 +3,7 @@
 // tests implement it over plain folders, so every command runs without a window.
 
 #include <string>
+#include <vector>
 
 namespace shotsweep {
 
@@ -16,6 +17,17 @@ class FileListView {
   virtual void SetListIndex(int index) = 0;
   virtual std::string FileName() = 0;       // the selected entry's name
 };
+
+// Every entry's file name, taken the way the commands take them: the selection walks down the
+// list and stays on the last entry.
+inline std::vector<std::string> SelectEachEntry(FileListView& list) {
+  std::vector<std::string> names;
+  for (int i = 0, count = list.ListCount(); i < count; ++i) {
+    list.SetListIndex(i);
+    names.push_back(list.FileName());
+  }
+  return names;
+}
 
 class CommandWindow {
  public:

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/errors.h"
+
 namespace shotsweep {
 
 enum class MessageIcon { Information, Critical };
@@ -30,5 +32,10 @@ class Dialogs {
   // The open-file dialog; the chosen full path, or nullopt when the user cancelled.
   virtual std::optional<std::string> OpenFile(const OpenFileRequest& request) = 0;
 };
+
+// The box a failed step shows: "number description", titled "Error", with the stop icon.
+inline void ShowError(Dialogs& dialogs, const CommandError& error) {
+  dialogs.MessageBox(error.Text(), "Error", MessageIcon::Critical);
+}
 
 }  // namespace shotsweep

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "platform/errors.h"
+#include "platform/script_runner.h"
 
 namespace shotsweep {
 
@@ -8,6 +9,15 @@ CommandError ErrnoError(int err) { return CommandError{err, std::strerror(err)};
 
 CommandError ErrnoError(int err, const std::string& path) {
   return CommandError{err, std::string(std::strerror(err)) + ": " + path};
+}
+
+std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script) {
+  if (outcome.error) return outcome.error;
+  if (outcome.exitStatus == 0) return std::nullopt;
+  std::string description = "The script " + script + " did not run to its end";
+  const std::string firstLine = outcome.output.substr(0, outcome.output.find_first_of("\r\n"));
+  if (!firstLine.empty()) description += ": " + firstLine;
+  return CommandError{outcome.exitStatus, description};
 }
 
 }  // namespace shotsweep

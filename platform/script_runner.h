@@ -34,6 +34,10 @@ class ScriptRunner {
   virtual ScriptOutcome Run(const ScriptRequest& request) = 0;
 };
 
+// Why a run did not get to the end of `script`, or nullopt when it did: the interpreter ends
+// with status 0 only when it read its script to the end.
+std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script);
+
 // Protocol between runner and interpreter for progress: when the environment variable
 // SHOTSWEEP_PROGRESS_FD names an open file descriptor, shotsweep-batch writes lines
 // "DONE TOTAL\n" to it (script lines executed, script lines in all), at most every 50 ms and

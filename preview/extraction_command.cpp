@@ -17,10 +17,6 @@ namespace {
 
 constexpr const char* kDoneTitle = "RAW Preview Images generated";
 
-void ShowError(CommandContext& ctx, const CommandError& error) {
-  ctx.dialogs.MessageBox(error.Text(), "Error", MessageIcon::Critical);
-}
-
 std::optional<CommandError> FindTools(const Module1& module, ExtractionScriptContext& script) {
   const char* searchPath = std::getenv("PATH");
   for (auto [tool, path] : {std::pair{kExiv2Name, &script.exiv2Path},
@@ -73,33 +69,26 @@ void ExtractPreviews(CommandContext& ctx) {
 
   // Without both tools the script could only fail on every line; nothing is written then.
   ExtractionScriptContext script;
-  if (auto missing = FindTools(module, script)) return ShowError(ctx, *missing);
+  if (auto missing = FindTools(module, script)) return ShowError(ctx.dialogs, *missing);
 
   FileListView& file1 = ctx.window.File1();
   file1.Refresh();
   const std::string dir1Path = ctx.window.Dir1Path();
-  module.RawFolder = WithTrailingSeparator(dir1Path);
-  script.quote = DecideQuote(dir1Path, module.settings.QMark);
-  module.JpgFolder = WithTrailingSeparator(ctx.window.Dir2Path());
+  script.quote = SetCommandFolders(module, dir1Path, ctx.window.Dir2Path());
   script.rawFolder = module.RawFolder;
   script.jpgFolder = module.JpgFolder;
   script.codePage = module.settings.RAWCodePage;
   script.exif = ctx.window.ExifValue() == 1;
 
-  // The selection walks down the list as the names are taken, and stays on the last one.
-  std::vector<std::string> names;
-  for (int i = 0, count = file1.ListCount(); i < count; ++i) {
-    file1.SetListIndex(i);
-    names.push_back(file1.FileName());
-  }
+  const std::vector<std::string> names = SelectEachEntry(file1);
   if (auto refusal = RefuseUnwritable(script, module.StartFolder, names)) {
-    return ShowError(ctx, *refusal);
+    return ShowError(ctx.dialogs, *refusal);
   }
 
   const std::string scriptPath =
       JoinUnchanged(module.StartFolder, kExtractionScriptName, kNativeSeparator);
   if (auto failure = WriteWholeFile(scriptPath, ExtractionScript(script, names))) {
-    return ShowError(ctx, *failure);
+    return ShowError(ctx.dialogs, *failure);
   }
 
   const ScriptOutcome outcome =
@@ -109,11 +98,7 @@ void ExtractPreviews(CommandContext& ctx) {
   file2.Refresh();
   // A line that fails inside the script (a RAW file without previews) shows in the script's
   // window; only a script that could not be run to its end is a failure of the command.
-  if (outcome.error) return ShowError(ctx, *outcome.error);
-  if (outcome.exitStatus != 0) {
-    return ShowError(ctx, CommandError{outcome.exitStatus, "The script " + scriptPath +
-                                                               " did not run to its end"});
-  }
+  if (auto failure = ScriptFailure(outcome, scriptPath)) return ShowError(ctx.dialogs, *failure);
   ctx.dialogs.MessageBox("Operation done", kDoneTitle, MessageIcon::Information);
   file2.Refresh();
 }

@@ -13,4 +13,10 @@ std::string DecideQuote(std::string_view dir1Path, std::int16_t qmark) {
   return {};
 }
 
+std::string SetCommandFolders(Module1& module, std::string_view dir1Path, std::string_view dir2Path) {
+  module.RawFolder = WithTrailingSeparator(dir1Path);
+  module.JpgFolder = WithTrailingSeparator(dir2Path);
+  return DecideQuote(dir1Path, module.settings.QMark);
+}
+
 }  // namespace shotsweep

@@ -35,4 +35,8 @@ std::string WithTrailingSeparator(std::string_view path, char sep = kNativeSepar
 // blank or QMark is exactly 1, else empty. Only Dir1's path decides, also for JPG-side paths.
 std::string DecideQuote(std::string_view dir1Path, std::int16_t qmark);
 
+// What every command does before it writes anything: RawFolder and JpgFolder from the paths of
+// Dir1 and Dir2, each with a trailing separator. Returns the run's quote text.
+std::string SetCommandFolders(Module1& module, std::string_view dir1Path, std::string_view dir2Path);
+
 }  // namespace shotsweep
