@@ -315,10 +315,10 @@ void MainFrm::RefreshBtn2_Click() { ui_.File2->Refresh(); }
 
 void MainFrm::CrDirBtn_Click() { CreateFolder(*dialogs_, *ui_.Dir2); }
 
-void MainFrm::RunCommand(void (*command)(CommandContext&)) {
+bool MainFrm::RunCommand(void (*command)(CommandContext&)) {
   // The runner keeps the window painted while a script runs; a second command started from
   // there would work on the same folders as the first.
-  if (commandRunning_) return;
+  if (commandRunning_) return false;
   commandRunning_ = true;
   CommandContext context{module_, *this, *dialogs_, *runner_};
   try {
@@ -329,6 +329,7 @@ void MainFrm::RunCommand(void (*command)(CommandContext&)) {
   }
   commandRunning_ = false;
   if (closeRequested_) close();
+  return true;
 }
 
 void MainFrm::MakeCurrent(const std::string& folder) {
@@ -339,21 +340,15 @@ void MainFrm::MakeCurrent(const std::string& folder) {
 }
 
 void MainFrm::DelRAWBtn_Click() {
-  if (commandRunning_) return;
-  RunCommand(&DeleteUnmatchedByJpgFolder);
-  MakeCurrent(ui_.Dir1->Path());
+  if (RunCommand(&DeleteUnmatchedByJpgFolder)) MakeCurrent(ui_.Dir1->Path());
 }
 
 void MainFrm::DelRAWbyTXTBtn_Click() {
-  if (commandRunning_) return;
-  RunCommand(&DeleteUnmatchedByPhotoList);
-  MakeCurrent(ui_.Dir1->Path());
+  if (RunCommand(&DeleteUnmatchedByPhotoList)) MakeCurrent(ui_.Dir1->Path());
 }
 
 void MainFrm::Extract4_Mnu_Click() {
-  if (commandRunning_) return;
-  RunCommand(&ExtractPreviews);
-  MakeCurrent(module_.StartFolder);
+  if (RunCommand(&ExtractPreviews)) MakeCurrent(module_.StartFolder);
 }
 
 void MainFrm::Exitbtn_Click() { close(); }

@@ -71,8 +71,9 @@ class MainFrm : public QMainWindow, public CommandWindow {
   Pane RightPane();
   // The pane handlers end by saving the pair through this.
   std::function<void()> Saver();
-  // Runs one of the three commands; clicks that arrive while one runs are dropped.
-  void RunCommand(void (*command)(CommandContext&));
+  // Runs one of the three commands; false for a click that arrives while one runs, which is
+  // dropped.
+  bool RunCommand(void (*command)(CommandContext&));
   void MakeCurrent(const std::string& folder);
 
   void Drive1_Change();
