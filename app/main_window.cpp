@@ -225,12 +225,11 @@ bool MainFrm::CaptionsFit() const {
 }
 
 void MainFrm::SetTabOrder() {
-  const QWidget* order[] = {ui_.File1,  ui_.Drive1,    ui_.Dir1,     ui_.Dir2,       ui_.Drive2,
-                            ui_.File2,  ui_.CpyPath2,  ui_.Cpypath1, ui_.Exitbtn,    ui_.DelRAWBtn,
-                            ui_.Bak,    ui_.CrDirBtn,  ui_.EXIF,     ui_.RefreshBtn, ui_.RefreshBtn2,
+  QWidget* const order[] = {ui_.File1, ui_.Drive1,   ui_.Dir1,     ui_.Dir2,       ui_.Drive2,
+                            ui_.File2, ui_.CpyPath2, ui_.Cpypath1, ui_.Exitbtn,    ui_.DelRAWBtn,
+                            ui_.Bak,   ui_.CrDirBtn, ui_.EXIF,     ui_.RefreshBtn, ui_.RefreshBtn2,
                             ui_.DelRAWbyTXTBtn};
-  for (std::size_t i = 0; i + 1 < std::size(order); ++i)
-    setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
   ui_.File1->setFocus();
 }
 
