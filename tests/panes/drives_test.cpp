@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/temp_folder.h"
+#include "tests/app/window_fixture.h"
 
 namespace shotsweep {
 namespace {
@@ -48,14 +48,8 @@ TEST(DriveTexts, EveryDriveTextIsLongerThanOneCharacter) {
   for (const Drive& drive : RecognisableDrives({{"/", "", "", ""}})) EXPECT_GT(drive.text.size(), 1u);
 }
 
-class StaticDrives : public DriveSource {
- public:
-  std::vector<Drive> Drives() override { return drives; }
-  std::vector<Drive> drives;
-};
-
 TEST(DriveTableTest, FindsADriveByItsTextOrItsMountPath) {
-  StaticDrives source;
+  testing::FakeDrives source;
   source.drives = {{"/", "/ [sda1]"}, {"/media/card", "/media/card [NIKON D90]"},
                    {"/media/card 2", "/media/card 2 [CANON]"}};
   DriveTable table(source);
@@ -80,7 +74,7 @@ TEST(DriveTableTest, EachDriveRemembersItsLastFolderWhileItExists) {
   TempFolder scratch;
   const std::string card = scratch.MakeDir("card").string();
   scratch.MakeDir("card/DCIM/100NIKON");
-  StaticDrives source;
+  testing::FakeDrives source;
   source.drives = {{"/", "/ [sda1]"}, {card, card + " [CARD]"}};
   DriveTable table(source);
   const Drive cardDrive = *table.Find(card);

@@ -8,18 +8,14 @@
 #include "panes/drive_list.h"
 #include "panes/file_list.h"
 #include "panes/folder_list.h"
-#include "tests/support/temp_folder.h"
+#include "tests/app/window_fixture.h"
 
 namespace shotsweep {
 namespace {
 
+using testing::FakeDrives;
+using testing::Names;
 using testing::TempFolder;
-
-std::vector<std::string> Entries(FileList& list) {
-  std::vector<std::string> names;
-  for (int i = 0; i < list.ListCount(); ++i) names.push_back(list.List(i));
-  return names;
-}
 
 std::vector<std::string> Shown(const QTreeWidget& tree) {
   std::vector<std::string> rows;
@@ -38,10 +34,10 @@ TEST(FileListTest, MatchesEveryPatternWithoutRegardToCaseAndSortsTheSameWay) {
   FileList list;
   list.SetPattern("*.nef;*.cr*;*.arw;*.orf");
   list.SetPath(folder.str());
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{".nef", "A.nef", "a.nef", "b.NEF", "C.Cr2", "d.crw",
+  EXPECT_EQ(Names(list), (std::vector<std::string>{".nef", "A.nef", "a.nef", "b.NEF", "C.Cr2", "d.crw",
                                                      "e.ARW", "f.orf"}));
   list.SetPattern("*.jpg");
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"g.jpg"}));
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"g.jpg"}));
 }
 
 TEST(FileListTest, SelectionAndRefresh) {
@@ -63,7 +59,7 @@ TEST(FileListTest, SelectionAndRefresh) {
   std::filesystem::remove(folder.path() / "y.jpg");
   EXPECT_EQ(list.ListCount(), 2);  // not read again until asked
   list.Refresh();
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"w.jpg", "x.jpg"}));
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"w.jpg", "x.jpg"}));
   EXPECT_EQ(list.ListIndex(), -1);
 }
 
@@ -75,7 +71,7 @@ TEST(FileListTest, ANameThatIsNotValidTextComesBackAsTheSameBytes) {
   FileList list;
   list.SetPattern("*.jpg");
   list.SetPath(folder.str());
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"b.jpg", "caf\xe9.jpg"}));
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"b.jpg", "caf\xe9.jpg"}));
   list.SetListIndex(1);
   EXPECT_EQ(list.FileName(), "caf\xe9.jpg");
 }
@@ -171,14 +167,14 @@ TEST(FolderListTest, RefreshShowsAFolderMadeSince) {
   EXPECT_EQ(Shown(list).back(), "new");
 }
 
-class TwoDrives : public DriveSource {
- public:
-  std::vector<Drive> Drives() override { return drives; }
-  std::vector<Drive> drives{{"/", "/ [sda1]"}, {"/media/card", "/media/card [CARD]"}};
-};
+FakeDrives TwoDrives() {
+  FakeDrives source;
+  source.drives = {{"/", "/ [sda1]"}, {"/media/card", "/media/card [CARD]"}};
+  return source;
+}
 
 TEST(DriveListTest, SelectingADriveByCodeOrByTheUserReportsOneChange) {
-  TwoDrives source;
+  FakeDrives source = TwoDrives();
   DriveTable table(source);
   DriveList list(table);
   QSignalSpy changes(&list, &DriveList::Change);
@@ -198,7 +194,7 @@ TEST(DriveListTest, SelectingADriveByCodeOrByTheUserReportsOneChange) {
 }
 
 TEST(DriveListTest, ADriveThatGoesAwayStaysSelectedAndANewOneShowsWhenOpened) {
-  TwoDrives source;
+  FakeDrives source = TwoDrives();
   DriveTable table(source);
   DriveList list(table);
   ASSERT_TRUE(list.SetDrive("/media/card [CARD]"));
