@@ -46,13 +46,6 @@ void AppendRestoreLines(const CleanupScriptContext& ctx, std::string_view base, 
   }
 }
 
-// What remains of a photo-list line once any folder part ("C:\jpg\" or "jpg/") is dropped:
-// the RAW twin lies in the RAW folder whatever folder the JPG was listed from.
-std::string_view LastPathComponent(std::string_view name) {
-  const std::size_t slash = name.find_last_of("/\\");
-  return slash == std::string_view::npos ? name : name.substr(slash + 1);
-}
-
 // The lines for one name without folder part: its base name, and the text before its last dot.
 void AppendLinesForName(const CleanupScriptContext& ctx, std::string_view name, std::string& out) {
   const std::string base = FileBaseName(name);
@@ -68,6 +61,11 @@ void AppendLinesForName(const CleanupScriptContext& ctx, std::string_view name, 
 }
 
 }  // namespace
+
+std::string_view LastPathComponent(std::string_view name) {
+  const std::size_t slash = name.find_last_of("/\\");
+  return slash == std::string_view::npos ? name : name.substr(slash + 1);
+}
 
 std::string ScriptPath(std::string_view quote, std::string_view path) {
   if (!NeedsQuotes(path)) return std::string(quote) + std::string(path) + std::string(quote);

@@ -8,44 +8,31 @@
 #include <system_error>
 
 #include "batch/case_folding.h"
+#include "cleanup/cleanup_scripts.h"
 #include "cleanup/file_names.h"
 
 namespace shotsweep {
 namespace {
 
-bool EndsWith(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+// The length of the RAW or set-aside extension a folded name ends in, with the set-aside
+// extension of that kind; nullopt for any other file. The renaming script matches "*.nef" and
+// the like without regard to case.
+std::optional<std::pair<std::size_t, std::string_view>> RawExtension(std::string_view folded) {
+  for (const RawKind& kind : kRawKinds) {
+    for (std::string_view extension : {kind.extension, kind.aside}) {
+      if (folded.ends_with(extension)) return std::pair{extension.size(), kind.aside};
+    }
+  }
+  return std::nullopt;
 }
 
-// The name a file of one of the five kinds carries once set aside, folded; nullopt for any
-// other file. The renaming script matches "*.nef" and
-// the like without regard to case, and keeps the name up to its last dot.
+// The name a file of one of the five kinds carries once set aside (the renaming script keeps
+// the name up to its last dot), folded; nullopt for any other file.
 std::optional<std::string> SetAsideKey(std::string_view name) {
   const std::string folded = batch::FoldCase(name);
-  for (const RawKind& kind : kRawKinds) {
-    for (std::string_view extension : {kind.extension, kind.aside}) {
-      if (EndsWith(folded, extension)) {
-        return folded.substr(0, folded.size() - extension.size()) + std::string(kind.aside);
-      }
-    }
-  }
-  return std::nullopt;
-}
-
-// The length of the RAW or set-aside extension a name ends in, without regard to case.
-std::optional<std::size_t> RawExtensionLength(std::string_view name) {
-  const std::string folded = batch::FoldCase(name);
-  for (const RawKind& kind : kRawKinds) {
-    for (std::string_view extension : {kind.extension, kind.aside}) {
-      if (EndsWith(folded, extension)) return extension.size();
-    }
-  }
-  return std::nullopt;
-}
-
-std::string_view LastComponent(std::string_view name) {
-  const std::size_t slash = name.find_last_of("/\\");
-  return slash == std::string_view::npos ? name : name.substr(slash + 1);
+  const auto extension = RawExtension(folded);
+  if (!extension) return std::nullopt;
+  return folded.substr(0, folded.size() - extension->first) + std::string(extension->second);
 }
 
 std::string DescribeClashes(const std::vector<std::vector<std::string>>& clashes) {
@@ -109,7 +96,7 @@ std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& r
   std::set<std::string> singleDotBases;
   std::set<std::string> covered;
   for (const std::string& listed : jpgNames) {
-    const std::string_view name = LastComponent(listed);
+    const std::string_view name = LastPathComponent(listed);
     const std::string base = FileBaseName(name);
     covered.insert(batch::FoldCase(base));
     const std::size_t lastDot = name.rfind('.');
@@ -121,9 +108,9 @@ std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& r
   }
   std::vector<std::string> stems;
   for (const std::string& raw : rawNames) {
-    const auto extension = RawExtensionLength(raw);
+    const auto extension = RawExtension(batch::FoldCase(raw));
     if (!extension) continue;
-    const std::string stem = raw.substr(0, raw.size() - *extension);
+    const std::string stem = raw.substr(0, raw.size() - extension->first);
     const std::string base = FileBaseName(raw);
     if (base.size() >= stem.size() || covered.count(batch::FoldCase(stem))) continue;
     if (singleDotBases.count(batch::FoldCase(base))) stems.push_back(stem);
