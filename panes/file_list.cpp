@@ -21,10 +21,8 @@ FileList::FileList(QWidget* parent) : QListWidget(parent) {
   setUniformItemSizes(true);
 }
 
-std::string FileList::Path() const { return ToLocalPath(path_); }
-
 void FileList::SetPath(std::string_view path) {
-  path_ = FromLocalPath(path);
+  path_ = path;
   Refresh();
 }
 
@@ -38,7 +36,7 @@ void FileList::SetPattern(std::string_view pattern) {
 void FileList::Refresh() {
   clear();
   names_.clear();
-  if (path_.isEmpty()) return;
+  if (path_.empty()) return;
   std::vector<QRegularExpression> patterns;
   for (const QString& pattern : pattern_.split(';', Qt::SkipEmptyParts))
     patterns.push_back(QRegularExpression::fromWildcard(pattern.trimmed(), Qt::CaseInsensitive));
@@ -53,7 +51,7 @@ void FileList::Refresh() {
   };
   std::vector<Entry> entries;
   std::error_code end;
-  for (fs::directory_iterator it(ToLocalPath(path_), end); !end && it != fs::directory_iterator();
+  for (fs::directory_iterator it(path_, end); !end && it != fs::directory_iterator();
        it.increment(end)) {
     std::error_code ec;
     if (!it->is_regular_file(ec)) continue;

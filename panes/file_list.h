@@ -18,7 +18,7 @@ class FileList : public QListWidget, public FileListView {
  public:
   explicit FileList(QWidget* parent = nullptr);
 
-  std::string Path() const;
+  const std::string& Path() const { return path_; }
   void SetPath(std::string_view path);  // reads the folder
   std::string Pattern() const;
   void SetPattern(std::string_view pattern);  // reads the folder again
@@ -31,7 +31,7 @@ class FileList : public QListWidget, public FileListView {
   std::string FileName() override;  // the selected entry, empty when none is selected
 
  private:
-  QString path_;
+  std::string path_;
   QString pattern_;
   std::vector<std::string> names_;  // the entries' names as the file system's bytes, by row
 };
