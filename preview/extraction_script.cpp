@@ -12,13 +12,6 @@ constexpr std::string_view kBlockEnd =
 
 }  // namespace
 
-std::string JoinUnchanged(std::string_view folder, std::string_view name, char sep) {
-  std::string out(folder);
-  out.push_back(sep);
-  out += name;
-  return out;
-}
-
 std::string PreviewStem(std::string_view rawName) {
   const std::size_t dot = rawName.rfind('.');
   if (dot == std::string_view::npos || dot == 0 || dot + 1 == rawName.size()) {

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/module1.h"
+
 namespace shotsweep {
 
 inline constexpr std::string_view kExtractionScriptName = "Extr.bat";
@@ -24,10 +26,6 @@ struct ExtractionScriptContext {
   std::int32_t codePage = 0;
   bool exif = false;         // the EXIF box is exactly 1: write the two dumps
 };
-
-// `folder` and `name` joined by `sep` whatever `folder` ends in: the start folder at a root
-// gives a doubled separator ("C:\\Extr.bat"), which every system accepts.
-std::string JoinUnchanged(std::string_view folder, std::string_view name, char sep);
 
 // The name exiv2 gives the previews it extracts, before "-previewN.jpg": the file name
 // without its last extension ("trip.day1.nef" gives "trip.day1"). A leading or trailing dot

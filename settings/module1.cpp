@@ -8,6 +8,13 @@ std::string WithTrailingSeparator(std::string_view path, char sep) {
   return out;
 }
 
+std::string JoinUnchanged(std::string_view folder, std::string_view name, char sep) {
+  std::string out(folder);
+  out.push_back(sep);
+  out += name;
+  return out;
+}
+
 std::string DecideQuote(std::string_view dir1Path, std::int16_t qmark) {
   if (qmark == 1 || dir1Path.find(' ') != std::string_view::npos) return "\"";
   return {};

@@ -31,6 +31,11 @@ struct Module1 {
 // The path with `sep` appended unless it already ends in it.
 std::string WithTrailingSeparator(std::string_view path, char sep = kNativeSeparator);
 
+// `folder` and `name` joined by `sep` whatever `folder` ends in, as files in the start folder
+// are named: a start folder at a root gives a doubled separator ("C:\\Extr.bat"), which every
+// system accepts.
+std::string JoinUnchanged(std::string_view folder, std::string_view name, char sep = kNativeSeparator);
+
 // The quote text of one command run: a double quote when the RAW-side folder's path holds a
 // blank or QMark is exactly 1, else empty. Only Dir1's path decides, also for JPG-side paths.
 std::string DecideQuote(std::string_view dir1Path, std::int16_t qmark);

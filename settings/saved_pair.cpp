@@ -36,10 +36,7 @@ bool ExistingFileRefusesWrites(const std::string& path) {
 }  // namespace
 
 std::string SavedPairPath(std::string_view startFolder, char sep) {
-  std::string path(startFolder);
-  path.push_back(sep);
-  path += kSavedPairFileName;
-  return path;
+  return JoinUnchanged(startFolder, kSavedPairFileName, sep);
 }
 
 std::string FormatSavedPair(const SavedPair& pair) {
