@@ -17,18 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A runner that lets a test act while a script "runs", as a user can while the real runner
-// waits with the window painted.
-class MeddlingRunner : public RecordingRunner {
- public:
-  ScriptOutcome Run(const ScriptRequest& request) override {
-    ScriptOutcome outcome = RecordingRunner::Run(request);
-    if (requests.size() == 1 && duringFirstRun) duringFirstRun();
-    return outcome;
-  }
-  std::function<void()> duringFirstRun;
-};
-
 class Commands : public WindowTest {
  protected:
   Commands() {
@@ -83,32 +71,30 @@ TEST_F(Commands, AJpgNameThatIsNotValidTextNeverCostsItsRawFile) {
 TEST_F(Commands, ExportMenuRunsTheExtractionFromTheStartFolder) {
   MainFrm& frame = Open();
   Control<QAction>("Extract4_Mnu")->trigger();
-  ASSERT_EQ(runner.requests.size(), 1u) << (dialogs.messages.empty() ? "" : dialogs.messages[0].text);
-  EXPECT_EQ(runner.requests[0].scriptPath, Start() + "/Extr.bat");
-  EXPECT_EQ(runner.requests[0].style, WindowStyle::NormalWithFocus);
+  ASSERT_EQ(runner.calls.size(), 1u) << (dialogs.messages.empty() ? "" : dialogs.messages[0].text);
+  EXPECT_EQ(runner.calls[0].request.scriptPath, Start() + "/Extr.bat");
+  EXPECT_EQ(runner.calls[0].request.style, WindowStyle::NormalWithFocus);
   EXPECT_EQ(frame.module().RawFolder, Start() + "/RAW/");
   EXPECT_EQ(frame.module().JpgFolder, Start() + "/JPG/");
   EXPECT_EQ(fs::current_path(), fs::path(Start()));
 }
 
 TEST_F(Commands, AClickWhileACommandWaitsForItsScriptStartsNothing) {
-  MeddlingRunner meddler;
-  Open(&meddler);
-  meddler.duringFirstRun = [&] {
+  Open();
+  runner.duringNextRun = [&] {
     Click("DelRAWBtn");
     Click("DelRAWbyTXTBtn");
     Control<QAction>("Extract4_Mnu")->trigger();
   };
   Click("DelRAWBtn");
   // The renaming and the restoring script of the one cleanup, nothing else.
-  EXPECT_EQ(meddler.requests.size(), 2u);
+  EXPECT_EQ(runner.calls.size(), 2u);
   EXPECT_TRUE(dialogs.openRequests.empty());
 }
 
 TEST_F(Commands, AFailureThatEscapesACommandIsShownAsAnError) {
-  MeddlingRunner meddler;
-  meddler.duringFirstRun = [] { throw std::runtime_error("the interpreter vanished"); };
-  Open(&meddler);
+  runner.duringNextRun = [] { throw std::runtime_error("the interpreter vanished"); };
+  Open();
   Click("DelRAWBtn");
   ASSERT_FALSE(dialogs.messages.empty());
   EXPECT_EQ(dialogs.messages.back().title, "Error");
@@ -116,7 +102,7 @@ TEST_F(Commands, AFailureThatEscapesACommandIsShownAsAnError) {
   for (const ShownMessage& message : dialogs.messages) EXPECT_NE(message.text, "Operation done");
   // The window takes commands again afterwards.
   Click("DelRAWBtn");
-  EXPECT_EQ(meddler.requests.size(), 3u);
+  EXPECT_EQ(runner.calls.size(), 3u);
 }
 
 // Runs the application's event loop until the program ends, or fails after a few seconds.
@@ -142,18 +128,17 @@ TEST_F(Commands, ExitAndClosingTheWindowEndTheProgramAtOnce) {
 }
 
 TEST_F(Commands, ClosingWhileACleanupWaitsLetsItFinishThenEnds) {
-  MeddlingRunner meddler;
-  MainFrm& frame = Open(&meddler);
+  MainFrm& frame = Open();
   frame.show();
   bool hiddenAtOnce = false;
-  meddler.duringFirstRun = [&] {
+  runner.duringNextRun = [&] {
     Click("Exitbtn");
     hiddenAtOnce = !frame.isVisible();
   };
   EXPECT_EQ(RunUntilTheProgramEnds([&] { Click("DelRAWBtn"); }), 0);
   EXPECT_TRUE(hiddenAtOnce);
   // The restoring script still ran: the RAW files were not left set aside.
-  EXPECT_EQ(meddler.requests.size(), 2u);
+  EXPECT_EQ(runner.calls.size(), 2u);
 }
 
 }  // namespace

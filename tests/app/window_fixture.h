@@ -11,8 +11,8 @@
 
 #include "app/main_window.h"
 #include "platform/drives.h"
-#include "platform/script_runner.h"
 #include "tests/support/fake_window.h"
+#include "tests/support/recording_runner.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep::testing {
@@ -21,15 +21,6 @@ class FakeDrives : public DriveSource {
  public:
   std::vector<Drive> Drives() override { return drives; }
   std::vector<Drive> drives;
-};
-
-class RecordingRunner : public ScriptRunner {
- public:
-  ScriptOutcome Run(const ScriptRequest& request) override {
-    requests.push_back(request);
-    return {};
-  }
-  std::vector<ScriptRequest> requests;
 };
 
 // Each test gets a scratch folder; "start" in it is the current folder, and the drives are

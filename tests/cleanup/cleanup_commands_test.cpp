@@ -6,12 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <filesystem>
 
-#include "platform/script_runner.h"
 #include "settings/module1.h"
 #include "tests/support/fake_window.h"
+#include "tests/support/recording_runner.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep {
@@ -23,38 +22,17 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using testing::NameList;
 using testing::ReadFile;
+using testing::RecordingRunner;
 using testing::ScriptedDialogs;
 using testing::Snapshot;
 using testing::TempFolder;
-
-class RecordingRunner : public ScriptRunner {
- public:
-  struct Call {
-    ScriptRequest request;
-    std::map<std::string, std::string> rawFolder;  // its files when the script was started
-  };
-  explicit RecordingRunner(fs::path folder) : folder_(std::move(folder)) {}
-  ScriptOutcome Run(const ScriptRequest& request) override {
-    calls.push_back({request, Snapshot(folder_)});
-    if (outcomes.empty()) return {};
-    ScriptOutcome outcome = outcomes.front();
-    outcomes.pop_front();
-    return outcome;
-  }
-  std::vector<Call> calls;
-  std::deque<ScriptOutcome> outcomes;
-
- private:
-  fs::path folder_;
-};
 
 class CleanupCommand : public ::testing::Test {
  protected:
   CleanupCommand()
       : raw_(temp_.MakeDir("raw").string()),
         jpg_(temp_.MakeDir("jpg").string()),
-        window_(raw_, jpg_),
-        runner_(raw_) {}
+        window_(raw_, jpg_) {}
 
   CommandContext Context() { return CommandContext{module_, window_, dialogs_, runner_}; }
   void ByFolder() {
@@ -112,7 +90,7 @@ TEST_F(CleanupCommand, ByFolderWritesBothScriptsRunsThemInOrderAndReports) {
     EXPECT_EQ(call.request.style, WindowStyle::Hidden);
   }
   // Everything is on disk, whole, before the first script starts.
-  const auto& atStart = runner_.calls[0].rawFolder;
+  const auto& atStart = runner_.calls[0].files;
   EXPECT_EQ(atStart.at("rRAW.bat"), renaming);
   const std::string restoring = atStart.at("RAWreverse.bat");
   EXPECT_THAT(restoring, ::testing::StartsWith(header + "ren " + Raw("DSC_0001.nbak") + " DSC_0001.nef\r\n"));
@@ -141,7 +119,7 @@ TEST_F(CleanupCommand, BakTickedOrGrayedWritesNoDeleteLines) {
   for (int bak : {1, 2}) {
     window_.bak = bak;
     ByFolder();
-    const std::string restoring = runner_.calls.back().rawFolder.at("RAWreverse.bat");
+    const std::string restoring = runner_.calls.back().files.at("RAWreverse.bat");
     EXPECT_THAT(restoring, ::testing::Not(HasSubstr("del "))) << bak;
   }
 }
@@ -153,7 +131,7 @@ TEST_F(CleanupCommand, ListsLongerThanSixteenBitsAreTakenWhole) {
   window_.file2 = &names;
   ByFolder();
   ASSERT_EQ(runner_.calls.size(), 2u);
-  const std::string restoring = runner_.calls[0].rawFolder.at("RAWreverse.bat");
+  const std::string restoring = runner_.calls[0].files.at("RAWreverse.bat");
   EXPECT_EQ(std::count(restoring.begin(), restoring.end(), '\n'), 2 + 5 * 40000);
   EXPECT_THAT(restoring, HasSubstr("ren " + Raw("DSC_39999.obak") + " DSC_39999.orf\r\n"));
 }
@@ -301,7 +279,7 @@ TEST_F(CleanupCommand, PhotoListIsReadWholeFirstAndItsLinesAreTheNames) {
   window_.bak = 0;
   ByList(temp_.str() + "/list.txt");
   ASSERT_EQ(runner_.calls.size(), 2u);
-  const std::string restoring = runner_.calls[0].rawFolder.at("RAWreverse.bat");
+  const std::string restoring = runner_.calls[0].files.at("RAWreverse.bat");
   EXPECT_THAT(restoring, HasSubstr("ren " + Raw("DSC_1.nbak") + " DSC_1.nef\r\n"));
   EXPECT_THAT(restoring, HasSubstr("ren " + Raw("DSC_2.nbak") + " DSC_2.nef\r\n"));
   EXPECT_THAT(restoring, HasSubstr("ren " + Raw(".nbak") + " .nef\r\n"));  // the empty line

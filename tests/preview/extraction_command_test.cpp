@@ -7,10 +7,10 @@
 #include <functional>
 #include <optional>
 
-#include "platform/script_runner.h"
 #include "preview/tool_lookup.h"
 #include "settings/module1.h"
 #include "tests/support/fake_window.h"
+#include "tests/support/recording_runner.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep {
@@ -19,25 +19,10 @@ namespace {
 namespace fs = std::filesystem;
 using testing::FakeWindow;
 using testing::ReadFile;
+using testing::RecordingRunner;
 using testing::ScriptedDialogs;
 using testing::Snapshot;
 using testing::TempFolder;
-
-// Records each request with the script's text at the moment it was started.
-class RecordingRunner : public ScriptRunner {
- public:
-  ScriptOutcome Run(const ScriptRequest& request) override {
-    requests.push_back(request);
-    std::error_code ec;
-    scripts.push_back(fs::exists(request.scriptPath, ec) ? ReadFile(request.scriptPath) : "");
-    if (during) during();
-    return outcome;
-  }
-  std::vector<ScriptRequest> requests;
-  std::vector<std::string> scripts;
-  ScriptOutcome outcome;
-  std::function<void()> during;
-};
 
 // PATH for the length of one test.
 class ScopedPath {
@@ -117,13 +102,13 @@ TEST(ExtractPreviews, WritesTheScriptThenRunsItInTheWindowAndReports) {
   s.window->exif = 1;
   s.Run();
 
-  ASSERT_EQ(s.runner.requests.size(), 1u);
-  const ScriptRequest& request = s.runner.requests[0];
+  ASSERT_EQ(s.runner.calls.size(), 1u);
+  const ScriptRequest& request = s.runner.calls[0].request;
   EXPECT_EQ(request.scriptPath, s.start + "/Extr.bat");
   EXPECT_EQ(request.workingDir, s.start);
   EXPECT_EQ(request.style, WindowStyle::NormalWithFocus);
 
-  const std::string& text = s.runner.scripts[0];
+  const std::string& text = s.runner.calls[0].files.at("Extr.bat");
   EXPECT_EQ(text.rfind("chcp 1250\r\n", 0), 0u) << text;
   EXPECT_NE(text.find(s.start + "/exiv2 -pv " + s.raw + "/DSC_0001.NEF >" + s.jpg + "/DSC_0001.txt\r\n"),
             std::string::npos) << text;
@@ -145,8 +130,8 @@ TEST(ExtractPreviews, WritesTheScriptThenRunsItInTheWindowAndReports) {
 TEST(ExtractPreviews, EmptyRawFolderStillRunsTheClosingLine) {
   Shoot s;
   s.Run();
-  ASSERT_EQ(s.runner.scripts.size(), 1u);
-  EXPECT_EQ(s.runner.scripts[0], "chcp 0\r\ndel " + s.jpg + "/*.jpg_original\r\n");
+  ASSERT_EQ(s.runner.calls.size(), 1u);
+  EXPECT_EQ(s.runner.calls[0].files.at("Extr.bat"), "chcp 0\r\ndel " + s.jpg + "/*.jpg_original\r\n");
   EXPECT_EQ(s.dialogs.messages.at(0).text, "Operation done");
 }
 
@@ -157,7 +142,7 @@ TEST(ExtractPreviews, MissingToolChangesNothing) {
     s.root.Write("RAW/DSC_0001.NEF");
     const auto before = Snapshot(s.root.path());
     s.Run();
-    EXPECT_TRUE(s.runner.requests.empty());
+    EXPECT_TRUE(s.runner.calls.empty());
     EXPECT_EQ(Snapshot(s.root.path()), before) << tool;
     ASSERT_EQ(s.dialogs.messages.size(), 1u);
     EXPECT_EQ(s.dialogs.messages[0].title, "Error");
@@ -172,7 +157,7 @@ TEST(ExtractPreviews, NothingIsStartedUnlessTheScriptWasWrittenWhole) {
   // A folder where the script belongs: it cannot be created, even by root.
   s.root.MakeDir("tools/Extr.bat");
   s.Run();
-  EXPECT_TRUE(s.runner.requests.empty());
+  EXPECT_TRUE(s.runner.calls.empty());
   ASSERT_EQ(s.dialogs.messages.size(), 1u);
   EXPECT_EQ(s.dialogs.messages[0].title, "Error");
   EXPECT_NE(s.dialogs.messages[0].text.find("Extr.bat"), std::string::npos);
@@ -183,7 +168,7 @@ TEST(ExtractPreviews, NothingIsStartedUnlessTheScriptWasWrittenWhole) {
   t.root.Write("tools/Extr.bat", "old");
   t.root.Write("RAW/bad\nname.nef");
   t.Run();
-  EXPECT_TRUE(t.runner.requests.empty());
+  EXPECT_TRUE(t.runner.calls.empty());
   EXPECT_EQ(ReadFile(t.start + "/Extr.bat"), "old");
   ASSERT_EQ(t.dialogs.messages.size(), 1u);
   EXPECT_EQ(t.dialogs.messages[0].text.rfind("22 The RAW file", 0), 0u) << t.dialogs.messages[0].text;
@@ -191,14 +176,14 @@ TEST(ExtractPreviews, NothingIsStartedUnlessTheScriptWasWrittenWhole) {
 
 TEST(ExtractPreviews, AScriptThatDidNotRunIsNoSuccess) {
   Shoot s;
-  s.runner.outcome.error = CommandError{2, "No such file or directory: shotsweep-batch"};
+  s.runner.outcomes.push_back({CommandError{2, "No such file or directory: shotsweep-batch"}});
   s.Run();
   ASSERT_EQ(s.dialogs.messages.size(), 1u);
   EXPECT_EQ(s.dialogs.messages[0].text, "2 No such file or directory: shotsweep-batch");
   EXPECT_EQ(s.dialogs.messages[0].title, "Error");
 
   Shoot t;
-  t.runner.outcome.exitStatus = 1;
+  t.runner.outcomes.push_back({std::nullopt, 1});
   t.Run();
   ASSERT_EQ(t.dialogs.messages.size(), 1u);
   EXPECT_EQ(t.dialogs.messages[0].title, "Error");
@@ -209,15 +194,14 @@ TEST(ExtractPreviews, NoSecondRunWhileOneWaitsForItsScript) {
   std::optional<CommandContext> ctx;
   s.window.emplace(s.raw, s.jpg);
   ctx.emplace(CommandContext{s.module, *s.window, s.dialogs, s.runner});
-  s.runner.during = [&] { ExtractPreviews(*ctx); };
+  s.runner.duringNextRun = [&] { ExtractPreviews(*ctx); };
   ExtractPreviews(*ctx);
-  EXPECT_EQ(s.runner.requests.size(), 1u);
+  EXPECT_EQ(s.runner.calls.size(), 1u);
   EXPECT_EQ(s.dialogs.messages.size(), 1u);
 
   // Once that run has ended, the next one starts as usual.
-  s.runner.during = nullptr;
   ExtractPreviews(*ctx);
-  EXPECT_EQ(s.runner.requests.size(), 2u);
+  EXPECT_EQ(s.runner.calls.size(), 2u);
 }
 
 }  // namespace
