@@ -12,16 +12,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 #include "cleanup/cleanup_commands.h"
 #include "cleanup/file_names.h"
-#include "platform/dialogs.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
+#include "tests/support/fake_window.h"
 
 namespace fs = std::filesystem;
 using namespace shotsweep;
@@ -30,42 +29,6 @@ namespace {
 
 constexpr int kRawFiles = 20000;
 constexpr int kJpgNames = 10000;
-
-class NoList : public FileListView {
- public:
-  void Refresh() override {}
-  int ListCount() override { return 0; }
-  std::string List(int) override { return {}; }
-  void SetListIndex(int) override {}
-  std::string FileName() override { return {}; }
-};
-
-class BenchWindow : public CommandWindow {
- public:
-  BenchWindow(std::string raw, std::string jpg) : raw_(std::move(raw)), jpg_(std::move(jpg)) {}
-  std::string Dir1Path() override { return raw_; }
-  std::string Dir2Path() override { return jpg_; }
-  FileListView& File1() override { return list_; }
-  FileListView& File2() override { return list_; }
-  int BakValue() override { return 0; }
-  int ExifValue() override { return 0; }
-
- private:
-  std::string raw_, jpg_;
-  NoList list_;
-};
-
-class BenchDialogs : public Dialogs {
- public:
-  explicit BenchDialogs(std::string list) : list_(std::move(list)) {}
-  void MessageBox(const std::string& text, const std::string&, MessageIcon) override { last = text; }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
-  std::optional<std::string> OpenFile(const OpenFileRequest&) override { return list_; }
-  std::string last;
-
- private:
-  std::string list_;
-};
 
 std::string Stem(int i) { return "DSC_" + std::to_string(100000 + i); }
 
@@ -84,15 +47,21 @@ double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 
 double RunCommand(const fs::path& raw, const fs::path& list) {
   Module1 module;
-  BenchWindow window(raw.string(), raw.string());
-  BenchDialogs dialogs(list.string());
+  testing::FakeWindow window(raw.string(), raw.string());
+  // The file lists stay empty: refreshing them is the window's work, not the cleanup's.
+  testing::NameList none({});
+  window.file1 = window.file2 = &none;
+  window.bak = 0;
+  testing::ScriptedDialogs dialogs;
+  dialogs.openAnswers = {list.string()};
   PosixScriptRunner runner;
   CommandContext ctx{module, window, dialogs, runner};
   const auto start = std::chrono::steady_clock::now();
   DeleteUnmatchedByPhotoList(ctx);
   const double seconds = Seconds(std::chrono::steady_clock::now() - start);
-  if (dialogs.last != "Operation done") {
-    std::fprintf(stderr, "cleanup failed: %s\n", dialogs.last.c_str());
+  const std::string last = dialogs.messages.empty() ? "no message" : dialogs.messages.back().text;
+  if (last != "Operation done") {
+    std::fprintf(stderr, "cleanup failed: %s\n", last.c_str());
     std::exit(1);
   }
   return seconds;
