@@ -23,9 +23,7 @@ using ::testing::StartsWith;
 // bash rather than sh: dash cannot write to a descriptor above 9, and the progress pipe's
 // number in the child may well be higher.
 std::string StandIn(const testing::TempFolder& temp, const std::string& body) {
-  const fs::path path = temp.Write("interpreter.sh", "#!/bin/bash\n" + body);
-  fs::permissions(path, fs::perms::owner_all);
-  return path.string();
+  return temp.WriteProgram("interpreter.sh", "#!/bin/bash\n" + body).string();
 }
 
 TEST(PosixScriptRunner, RunsInTheWorkingFolderAndCollectsOutputProgressAndStatus) {

@@ -28,9 +28,7 @@ namespace {
 // bash rather than sh: dash cannot write to a descriptor above 9, and the progress pipe's
 // number in the child may well be higher.
 std::string StandIn(const shotsweep::testing::TempFolder& temp, const std::string& body) {
-  const fs::path path = temp.Write("interpreter.sh", "#!/bin/bash\n" + body);
-  fs::permissions(path, fs::perms::owner_all);
-  return path.string();
+  return temp.WriteProgram("interpreter.sh", "#!/bin/bash\n" + body).string();
 }
 
 // Calls `check` every 20 ms while a run is under way, until it returns true.

@@ -157,8 +157,7 @@ TEST(ExiftoolSession, EndsItsProcessWhenClosedAndWhenItsOwnerIsKilled) {
 TEST(ExiftoolSession, FallsBackToOneProcessPerLineWhenTheModeFails) {
   TempFolder t;
   // A program by that name that knows nothing of stay-open mode.
-  const fs::path fake = t.Write("bin/exiftool", "#!/bin/sh\necho \"run with $*\"\n");
-  fs::permissions(fake, fs::perms::owner_all);
+  const fs::path fake = t.WriteProgram("bin/exiftool", "#!/bin/sh\necho \"run with $*\"\n");
   ExiftoolSessionRunner runner(std::make_unique<SpawnRunner>());
   for (int i = 0; i < 2; ++i) {
     const std::string outPath = t.str() + "/out";

@@ -37,12 +37,6 @@ class ScopedPath {
   std::optional<std::string> old_;
 };
 
-fs::path MakeProgram(const TempFolder& folder, const std::string& relative) {
-  fs::path path = folder.Write(relative, "#!/bin/sh\n");
-  fs::permissions(path, fs::perms::owner_all);
-  return path;
-}
-
 // A start folder holding both tools, a RAW folder and a JPG folder.
 struct Shoot {
   TempFolder root;
@@ -56,8 +50,8 @@ struct Shoot {
   ScopedPath path{""};
 
   Shoot() {
-    MakeProgram(root, "tools/exiv2");
-    MakeProgram(root, "tools/exiftool");
+    root.WriteProgram("tools/exiv2");
+    root.WriteProgram("tools/exiftool");
     module.StartFolder = start;
   }
   void Run() {
@@ -72,20 +66,20 @@ TEST(FindTool, StartFolderFirstThenAbsolutePathEntries) {
   const std::string start = t.MakeDir("start").string();
   const std::string bin1 = t.MakeDir("bin1").string();
   const std::string bin2 = t.MakeDir("bin2").string();
-  MakeProgram(t, "bin2/exiv2");
+  t.WriteProgram("bin2/exiv2");
   t.Write("bin1/exiv2", "not executable");
   const std::string path = "relative:" + bin1 + ":" + bin2 + "/";
   EXPECT_EQ(FindTool(start, "exiv2", path), bin2 + "/exiv2");
   EXPECT_EQ(FindTool(start, "exiftool", path), std::nullopt);
 
-  MakeProgram(t, "start/exiv2.exe");
+  t.WriteProgram("start/exiv2.exe");
   EXPECT_EQ(FindTool(start, "exiv2", path), start + "/exiv2.exe");
-  MakeProgram(t, "start/exiv2");
+  t.WriteProgram("start/exiv2");
   EXPECT_EQ(FindTool(start, "exiv2", path), start + "/exiv2");
 
   // A folder in the current folder is never taken from an empty or relative entry.
   t.MakeDir("start/bin");
-  MakeProgram(t, "start/bin/exiftool");
+  t.WriteProgram("start/bin/exiftool");
   std::error_code ec;
   const fs::path before = fs::current_path();
   fs::current_path(start);

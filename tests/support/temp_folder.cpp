@@ -33,6 +33,12 @@ fs::path TempFolder::Write(const std::string& relative, const std::string& conte
   return file;
 }
 
+fs::path TempFolder::WriteProgram(const std::string& relative, const std::string& content) const {
+  fs::path file = Write(relative, content);
+  fs::permissions(file, fs::perms::owner_all);
+  return file;
+}
+
 fs::path TempFolder::MakeDir(const std::string& relative) const {
   fs::path dir = path_ / relative;
   fs::create_directories(dir);

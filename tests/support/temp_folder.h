@@ -19,6 +19,8 @@ class TempFolder {
 
   // Creates (or overwrites) a file below the folder, making missing parent folders.
   std::filesystem::path Write(const std::string& relative, const std::string& content = {}) const;
+  // Creates a file as Write does and makes it executable: a stand-in for a program.
+  std::filesystem::path WriteProgram(const std::string& relative, const std::string& content = "#!/bin/sh\n") const;
   std::filesystem::path MakeDir(const std::string& relative) const;
 
  private:
