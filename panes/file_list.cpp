@@ -10,11 +10,8 @@
 #include "platform/local_path.h"
 
 namespace shotsweep {
-namespace {
 
 namespace fs = std::filesystem;
-
-}  // namespace
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::SingleSelection);
