@@ -324,7 +324,7 @@ bool MainFrm::RunCommand(void (*command)(CommandContext&)) {
     command(context);
   } catch (const std::exception& failure) {
     // The commands report their own failures; one that escapes is still a failure.
-    dialogs_->MessageBox(CommandError{0, failure.what()}.Text(), "Error", MessageIcon::Critical);
+    ShowError(*dialogs_, CommandError{0, failure.what()});
   }
   commandRunning_ = false;
   if (closeRequested_) close();

@@ -16,6 +16,7 @@
 #include "batch/case_folding.h"
 #include "batch/file_operations.h"
 #include "batch/wildcard.h"
+#include "platform/files.h"
 #include "platform/script_runner.h"
 
 extern char** environ;
@@ -712,23 +713,9 @@ bool Interpreter::Confirm(const Streams& s, const std::string& question) { retur
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
                   ExternalProgramRunner& runner, int progressFd) {
   std::string text;
-  int error = 0;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = errno;
-  } else {
-    char buffer[65536];
-    while (true) {
-      const ssize_t n = ::read(fd, buffer, sizeof buffer);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) error = errno;
-      if (n <= 0) break;
-      text.append(buffer, static_cast<size_t>(n));
-    }
-    ::close(fd);
-  }
-  if (error != 0) {
-    output.Write(2, "shotsweep-batch: cannot read the script \"" + path + "\": " + std::strerror(error) + "\n");
+  if (const auto error = ReadWholeFile(path, text)) {
+    output.Write(2, "shotsweep-batch: cannot read the script \"" + path + "\": " +
+                        std::strerror(error->number) + "\n");
     output.Flush();
     return 1;
   }

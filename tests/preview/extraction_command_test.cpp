@@ -170,14 +170,14 @@ TEST(ExtractPreviews, NothingIsStartedUnlessTheScriptWasWrittenWhole) {
 
 TEST(ExtractPreviews, AScriptThatDidNotRunIsNoSuccess) {
   Shoot s;
-  s.runner.outcomes.push_back({CommandError{2, "No such file or directory: shotsweep-batch"}});
+  s.runner.outcomes.push_back({CommandError{2, "No such file or directory: shotsweep-batch"}, 0, ""});
   s.Run();
   ASSERT_EQ(s.dialogs.messages.size(), 1u);
   EXPECT_EQ(s.dialogs.messages[0].text, "2 No such file or directory: shotsweep-batch");
   EXPECT_EQ(s.dialogs.messages[0].title, "Error");
 
   Shoot t;
-  t.runner.outcomes.push_back({std::nullopt, 1});
+  t.runner.outcomes.push_back({std::nullopt, 1, ""});
   t.Run();
   ASSERT_EQ(t.dialogs.messages.size(), 1u);
   EXPECT_EQ(t.dialogs.messages[0].title, "Error");
