@@ -21,12 +21,12 @@ ProgramResult SpawnRunner::Run(const ProgramCall& call) {
   if (call.stderrFd != 2) posix_spawn_file_actions_adddup2(&actions, call.stderrFd, 2);
   if (!call.workingDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, call.workingDir.c_str());
 
-  // The interpreter ignores SIGPIPE for itself; the programs it runs get the usual default.
+  // The interpreter ignores SIGPIPE, and during a cleanup more, for itself; the programs it
+  // runs get the usual defaults.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t defaults, none;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
+  sigfillset(&defaults);
   sigemptyset(&none);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setsigmask(&attributes, &none);

@@ -17,7 +17,7 @@
 #include "batch/file_operations.h"
 #include "batch/wildcard.h"
 #include "platform/files.h"
-#include "platform/script_runner.h"
+#include "platform/progress_protocol.h"
 
 extern char** environ;
 
@@ -139,17 +139,39 @@ Interpreter::Interpreter(InterpreterOptions options, Output& output, ExternalPro
     char buffer[4096];
     options_.workingDir = ::getcwd(buffer, sizeof buffer) ? buffer : "/";
   }
-  cwd_ = NormalizePath("/", options_.workingDir);
+  cwd_ = initialCwd_ = NormalizePath("/", options_.workingDir);
 }
 
 int Interpreter::Run(std::string_view scriptText) {
-  const std::vector<ScriptLine> lines = SplitLines(scriptText);
-  linesTotal_ = lines.size();
+  return Run({ScriptText{options_.args.empty() ? std::string() : options_.args[0], scriptText}});
+}
+
+int Interpreter::Run(const std::vector<ScriptText>& scripts) {
+  linesTotal_ = 0;
+  for (const ScriptText& script : scripts) linesTotal_ += SplitLines(script.text).size();
   linesDone_ = 0;
   lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
   if (options_.progressFd >= 0) ReportProgress();
+  for (const ScriptText& script : scripts) {
+    if (exitStatus_) break;
+    if (options_.args.empty()) options_.args.emplace_back();
+    options_.args[0] = script.path;
+    scriptName_ = script.path.substr(script.path.rfind('/') + 1);
+    cwd_ = initialCwd_;
+    echo_ = true;
+    scriptFailures_ = 0;
+    RunLines(script.text);
+  }
+  if (options_.progressFd >= 0) ReportProgress();
+  output_.Flush();
+  return exitStatus_.value_or(failures_ > 0 ? 1 : 0);
+}
+
+void Interpreter::RunLines(std::string_view scriptText) {
+  const std::vector<ScriptLine> lines = SplitLines(scriptText);
   for (size_t i = 0; i < lines.size() && !exitStatus_; ++i) {
     lineNumber_ = i + 1;
+    lineText_ = lines[i].text;
     if (lines[i].refused) {
       Unsupported(*lines[i].refused);
     } else if (ContinuesOnNextLine(lines[i].text) && !lines[i].text.starts_with(':')) {
@@ -160,7 +182,7 @@ int Interpreter::Run(std::string_view scriptText) {
     } else {
       RunLine(lines[i].text);
     }
-    linesDone_ = i + 1;
+    ++linesDone_;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastFlush_ >= std::chrono::milliseconds(50)) {
       // Whoever shows the output live should not wait for a full buffer.
@@ -169,13 +191,10 @@ int Interpreter::Run(std::string_view scriptText) {
     }
     if (options_.progressFd >= 0 && now - lastReport_ >= std::chrono::milliseconds(50)) ReportProgress();
   }
-  if (options_.progressFd >= 0) ReportProgress();
-  output_.Flush();
-  return exitStatus_.value_or(0);
 }
 
 void Interpreter::ReportProgress() {
-  const std::string line = std::to_string(linesDone_) + " " + std::to_string(linesTotal_) + "\n";
+  const std::string line = ProgressLine(linesDone_, linesTotal_);
   ssize_t n;
   do {
     n = ::write(options_.progressFd, line.data(), line.size());
@@ -193,6 +212,7 @@ void Interpreter::RunLine(std::string_view raw) {
   if (line.empty() || line.front() == ':') return;  // empty line, label or "::" comment
 
   Expansion expansion = ExpandPercents(line, options_.args, options_.environment);
+  lineText_ = expansion.text;
   if (echo_ && !quiet) output_.Write(1, "\n" + cwd_ + ">" + expansion.text + "\n");
   if (expansion.unsupported) return Unsupported(*expansion.unsupported);
   if (IsRem(expansion.text)) return;
@@ -327,15 +347,35 @@ void Interpreter::Print(const Channel& channel, std::string_view text) {
   }
 }
 
-void Interpreter::Fail(const Streams& s, std::string_view message) {
+void Interpreter::Fail(const Streams& s, std::string_view message, std::string_view subject) {
+  Warn(s, message);
+  ReportFailure(subject, message);
+}
+
+void Interpreter::Warn(const Streams& s, std::string_view message) {
   std::string line(message);
   line += '\n';
   Print(s.err, line);
 }
 
 void Interpreter::Unsupported(std::string_view what) {
-  output_.Write(2, "Not supported by shotsweep-batch, line " + std::to_string(lineNumber_) + " skipped: " +
-                       std::string(what) + "\n");
+  const std::string message = "Not supported by shotsweep-batch, line " + std::to_string(lineNumber_) +
+                              " skipped: " + std::string(what);
+  output_.Write(2, message + "\n");
+  ReportFailure({}, message);
+}
+
+void Interpreter::ReportFailure(std::string_view subject, std::string_view message) {
+  ++failures_;
+  ++scriptFailures_;
+  if (options_.progressFd < 0) return;
+  // The message alone rarely says which file; the report names it, or quotes the line.
+  std::string text = scriptName_ + ", line " + std::to_string(lineNumber_) + ": ";
+  text += subject.empty() ? lineText_ : std::string(subject);
+  text += ": ";
+  text += message;
+  const std::string line = FailureLine(text);
+  WriteAll(options_.progressFd, line);
 }
 
 void Interpreter::Echo(Cursor cursor, const Streams& s) {
@@ -363,7 +403,7 @@ void Interpreter::Chcp(Cursor cursor, const Streams& s) {
   cursor.SkipDelimiters();
   // File names keep their bytes whatever the code page; the number is only checked and shown.
   if (error != std::errc() || end != number.data() + number.size() || !cursor.AtEnd() || !IsValidCodePage(value)) {
-    return Fail(s, kInvalidCodePage);
+    return Warn(s, kInvalidCodePage);
   }
   codePage_ = static_cast<int>(value);
   Print(s.out, "Active code page: " + std::to_string(codePage_) + "\n");
@@ -397,7 +437,7 @@ void Interpreter::Ren(Cursor cursor, const Streams& s) {
   const std::string& realDir = folder.real;
   DirectoryIndex* index = folder.index;
   const std::vector<DirEntry> sources = Named(*index, pattern, true);
-  if (sources.empty()) return Fail(s, kFileNotFound);
+  if (sources.empty()) return Warn(s, kFileNotFound);
 
   const bool mask = HasWildcards(target);
   for (const DirEntry& e : sources) {
@@ -408,12 +448,13 @@ void Interpreter::Ren(Cursor cursor, const Streams& s) {
     }
     if (newName == e.name) continue;
     // The file itself may take another spelling of its own name; any other file blocks it.
+    const std::string from = JoinPath(realDir, e.name);
     if (index->HasOtherThan(newName, e.name)) {
-      Fail(s, kDuplicate);
+      Fail(s, kDuplicate, from);
       continue;
     }
-    if (const int error = RenameNoReplace(JoinPath(realDir, e.name), JoinPath(realDir, newName))) {
-      Fail(s, error == EEXIST ? kDuplicate : ErrnoMessage(error));
+    if (const int error = RenameNoReplace(from, JoinPath(realDir, newName))) {
+      Fail(s, error == EEXIST ? kDuplicate : ErrnoMessage(error), from);
       if (error == ENOENT) index->Remove(e.name);
       continue;
     }
@@ -482,11 +523,17 @@ void Interpreter::Del(Cursor cursor, const Streams& s) {
       continue;
     }
     const std::vector<DirEntry> files = Named(*folder.index, name, false);
-    if (files.empty()) Fail(s, "Could Not Find " + shown);
+    if (files.empty()) Warn(s, "Could Not Find " + shown);
+    if (options_.guardDeletes && scriptFailures_ > 0 && !files.empty()) {
+      // What is still set aside may be a twin whose restore line failed.
+      Fail(s, "Nothing deleted: an earlier line of this script failed", shown);
+      continue;
+    }
     for (const DirEntry& e : files) {
       const std::string path = JoinPath(folder.real, e.name);
       if (const int error = Unlink(path)) {
-        Fail(s, path + "\n" + ErrnoMessage(error));
+        Warn(s, path);
+        Fail(s, ErrnoMessage(error), path);
       } else {
         folder.index->Remove(e.name);
       }
@@ -523,12 +570,18 @@ void Interpreter::Copy(Cursor cursor, const Streams& s) {
     Fail(s, message);
     copied(0);
   };
+  // Nothing to copy is no failure: a RAW file without a third preview has no file for that
+  // preview's copy line.
+  auto nothing = [&] {
+    Warn(s, kFileNotFound);
+    copied(0);
+  };
 
   const auto [sourceDir, sourceName] = SplitLast(NormalizePath(cwd_, paths[0]));
   const Folder source = OpenFolder(sourceDir);
   if (!source.index) return fail(source.error);
   const std::vector<DirEntry> sources = Named(*source.index, sourceName, false);
-  if (sources.empty()) return fail(kFileNotFound);
+  if (sources.empty()) return nothing();
 
   // The target: a folder to copy into, or a name (a mask when it holds wildcards).
   const std::string targetPath = NormalizePath(cwd_, paths.size() == 2 ? paths[1] : ".");
@@ -554,14 +607,14 @@ void Interpreter::Copy(Cursor cursor, const Streams& s) {
     }
     const DirEntry* existing = target.index->Find(name);
     if (existing && existing->isDir) {
-      Fail(s, kAccessDenied);
+      Fail(s, kAccessDenied, JoinPath(target.real, existing->name));
       continue;
     }
     if (existing) name = existing->name;  // an existing file keeps its spelling
     const std::string from = JoinPath(source.real, e.name);
     const std::string to = JoinPath(target.real, name);
     if (existing && SameFile(from, to)) {
-      Fail(s, kOntoItself);
+      Fail(s, kOntoItself, from);
       continue;
     }
     if (existing && ask && !all) {
@@ -570,7 +623,7 @@ void Interpreter::Copy(Cursor cursor, const Streams& s) {
       if (answer != "y" && answer != "a") continue;
     }
     if (const int error = CopyFile(from, to)) {
-      Fail(s, ErrnoMessage(error));
+      Fail(s, ErrnoMessage(error), to);
       continue;
     }
     if (!existing) target.index->Add(name, false);
@@ -725,6 +778,26 @@ int RunScriptFile(const std::string& path, std::vector<std::string> args, Output
   options.progressFd = progressFd;
   Interpreter interpreter(std::move(options), output, runner);
   return interpreter.Run(text);
+}
+
+int RunCleanupFiles(const std::string& renaming, const std::string& restoring, Output& output,
+                    ExternalProgramRunner& runner, int progressFd) {
+  std::string texts[2];
+  const std::string* paths[2] = {&renaming, &restoring};
+  for (int i = 0; i < 2; ++i) {
+    if (const auto error = ReadWholeFile(*paths[i], texts[i])) {
+      output.Write(2, "shotsweep-batch: cannot read the script \"" + *paths[i] + "\": " +
+                          std::strerror(error->number) + "; nothing was run\n");
+      output.Flush();
+      return 1;
+    }
+  }
+  InterpreterOptions options;
+  options.args = {renaming};
+  options.progressFd = progressFd;
+  options.guardDeletes = true;
+  Interpreter interpreter(std::move(options), output, runner);
+  return interpreter.Run({ScriptText{renaming, texts[0]}, ScriptText{restoring, texts[1]}});
 }
 
 int ProgressFdFromEnvironment() {

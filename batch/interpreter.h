@@ -21,17 +21,30 @@ struct InterpreterOptions {
   std::vector<std::string> args;  // %0, %1, ...: the script as named, then its arguments
   std::string workingDir;         // absolute; empty: the process's current folder
   int inputFd = 0;                // answers to "Are you sure (Y/N)?"; -1: every answer is No
-  int progressFd = -1;            // see platform/script_runner.h; -1: no progress lines
+  int progressFd = -1;            // see platform/progress_protocol.h; -1: no reports
   EnvironmentLookup environment;  // empty: the process environment
+  // Once a line of a script has failed, no later "del" line of that script deletes anything:
+  // a cleanup must not delete what a failed restore line left set aside.
+  bool guardDeletes = false;
+};
+
+// One script of a run: its path (%0, and the name failures are reported under) and its text.
+struct ScriptText {
+  std::string path;
+  std::string_view text;
 };
 
 class Interpreter {
  public:
   Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner);
 
-  // Runs every line of the script; returns the exit status: 0 when it ran to its end, or the
-  // number an "exit" line gave.
+  // Runs every line of the script; returns the exit status: the number an "exit" line gave;
+  // else 1 when a line failed on a file that was there or could not run at all, 0 when every
+  // line did what it asked or merely found nothing to act on.
   int Run(std::string_view scriptText);
+  // Runs the scripts one after the other, each from the working folder on, as one run: one
+  // progress count, one exit status.
+  int Run(const std::vector<ScriptText>& scripts);
 
   const std::string& workingDir() const { return cwd_; }
 
@@ -45,6 +58,7 @@ class Interpreter {
     Channel err{2, -1};
   };
 
+  void RunLines(std::string_view scriptText);
   void RunLine(std::string_view raw);
   void Execute(Cursor cursor, const std::vector<Redirection>& redirections);
   bool OpenRedirections(const std::vector<Redirection>& redirections, Streams* streams, std::vector<int>* opened);
@@ -74,8 +88,15 @@ class Interpreter {
   bool Confirm(const Streams& s, const std::string& question);
 
   void Print(const Channel& channel, std::string_view text);
-  void Fail(const Streams& s, std::string_view message);
+  // The line could not do what it asks with a file that is there, or could not run at all:
+  // the message goes to the line's error stream, and the failure, naming `subject` (the file)
+  // when there is one, is counted and reported.
+  void Fail(const Streams& s, std::string_view message, std::string_view subject = {});
+  // The line found nothing to act on, or asked for something harmless that cannot be done
+  // here ("chcp 0"): the message only.
+  void Warn(const Streams& s, std::string_view message);
   void Unsupported(std::string_view what);
+  void ReportFailure(std::string_view subject, std::string_view message);
   void ReportProgress();
 
   InterpreterOptions options_;
@@ -86,6 +107,11 @@ class Interpreter {
   bool echo_ = true;
   int codePage_ = 65001;
   std::optional<int> exitStatus_;
+  std::string initialCwd_;
+  std::string scriptName_;   // the running script's file name, for reports
+  std::string lineText_;     // the running line as expanded, for reports
+  size_t failures_ = 0;        // in the whole run
+  size_t scriptFailures_ = 0;  // in the running script
   size_t lineNumber_ = 0;
   size_t linesDone_ = 0;
   size_t linesTotal_ = 0;
@@ -97,6 +123,13 @@ class Interpreter {
 // says so on standard error and returns 1.
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
                   ExternalProgramRunner& runner, int progressFd);
+
+// `shotsweep-batch --cleanup RENAMING RESTORING`: reads both scripts before it runs either
+// (a restoring script that cannot be read must not leave every RAW file set aside), then runs
+// them in turn with guarded deletions. Returns 1 without running anything when one cannot be
+// read.
+int RunCleanupFiles(const std::string& renaming, const std::string& restoring, Output& output,
+                    ExternalProgramRunner& runner, int progressFd);
 
 // The file descriptor named by SHOTSWEEP_PROGRESS_FD when it is open, else -1.
 int ProgressFdFromEnvironment();

@@ -1,16 +1,35 @@
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "batch/external_program.h"
 #include "batch/interpreter.h"
 #include "batch/output.h"
 
-// Runs a generated script: shotsweep-batch SCRIPT [ARGUMENTS...].
+namespace {
+
+// A cleanup half done leaves RAW files set aside: once started, it must end as planned whatever
+// becomes of the program that started it. A session of its own keeps a terminal's hang-up and
+// interrupt away; the signals a dying desktop session or window sends are ignored. Only a kill
+// that cannot be ignored stops it, and the next cleanup then finishes the job.
+void OutliveTheCaller() {
+  ::setsid();
+  for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) std::signal(signal, SIG_IGN);
+}
+
+}  // namespace
+
+// Runs a generated script: shotsweep-batch SCRIPT [ARGUMENTS...]
+// or a cleanup's two scripts:  shotsweep-batch --cleanup RENAMING RESTORING
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s SCRIPT [ARGUMENTS...]\n", argv[0]);
+  const bool cleanup = argc >= 2 && std::string_view(argv[1]) == "--cleanup";
+  if (argc < 2 || (cleanup && argc != 4)) {
+    std::fprintf(stderr, "usage: %s SCRIPT [ARGUMENTS...]\n       %s --cleanup RENAMING RESTORING\n", argv[0],
+                 argv[0]);
     return 2;
   }
   // A reader that has gone away must not end the script half way through its lines.
@@ -19,5 +38,9 @@ int main(int argc, char** argv) {
   const int progressFd = ProgressFdFromEnvironment();
   Output output;
   const auto runner = MakeProgramRunner();
+  if (cleanup) {
+    OutliveTheCaller();
+    return RunCleanupFiles(argv[2], argv[3], output, *runner, progressFd);
+  }
   return RunScriptFile(argv[1], std::vector<std::string>(argv + 2, argv + argc), output, *runner, progressFd);
 }

@@ -1,5 +1,6 @@
 #include "cleanup/cleanup_commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
 #include <unistd.h>
@@ -64,39 +65,93 @@ std::optional<CommandError> RefuseUnwritable(const std::vector<std::string>& tex
   return std::nullopt;
 }
 
+// The files of a listing, folders left out.
+std::vector<std::string> FileNames(const RawFolderListing& listing) {
+  std::vector<std::string> names;
+  for (const FolderEntry& entry : listing.entries) {
+    if (!entry.isFolder) names.push_back(entry.name);
+  }
+  return names;
+}
+
+// What the user must know after a cleanup that did not go as planned: what failed, and what
+// the RAW folder now holds set aside, read afresh.
+CommandError CleanupFailure(const ScriptOutcome& outcome, const std::string& rawFolder, bool deleting) {
+  std::string text;
+  if (outcome.error) {
+    text = outcome.error->description + ".\n";
+  } else if (outcome.failures.empty()) {
+    text = "The cleanup scripts did not run to their end";
+    const std::string firstLine = outcome.output.substr(0, outcome.output.find_first_of("\r\n"));
+    if (!firstLine.empty()) text += ": " + firstLine;
+    text += ".\n";
+  }
+  if (!outcome.failures.empty()) text += "Not every RAW file could be handled:\n" + ListFailures(outcome.failures);
+
+  RawFolderListing listing;
+  if (ReadRawFolder(rawFolder, listing)) {
+    text += "The RAW folder cannot be read now to tell which files are still set aside.";
+  } else {
+    std::vector<std::string> aside;
+    for (const std::string& name : FileNames(listing)) {
+      if (IsSetAsideName(name)) aside.push_back(name);
+    }
+    std::sort(aside.begin(), aside.end());
+    if (aside.empty()) {
+      text += "No RAW file is left set aside.";
+    } else {
+      text += std::to_string(aside.size()) + " file(s) in the RAW folder are set aside: ";
+      for (std::size_t i = 0; i < aside.size() && i < 10; ++i) text += (i > 0 ? ", " : "") + aside[i];
+      if (aside.size() > 10) text += ", ...";
+      text += deleting ? ". Nothing set aside was deleted after the failure; a later cleanup restores or "
+                         "deletes them as their JPG files say."
+                       : ".";
+    }
+  }
+  return CommandError{outcome.error ? outcome.error->number : EIO, text};
+}
+
 // Everything that follows once the JPG names are known. Every check and every file is done
-// before the renaming script runs, so a failure up to then leaves the RAW folder as it was;
-// each script is waited for, so restoring starts only after renaming has finished, and the
-// scripts are deleted only after restoring has finished.
+// before the renaming script runs, so a failure up to then leaves the RAW folder as it was.
+// Both scripts run in one interpreter process that finishes the cleanup even if this program
+// dies; restoring starts only after renaming has finished, no deletion follows a restore line
+// that failed, and the scripts are deleted only after restoring has finished.
 void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std::string& quote,
-                     const std::vector<std::string>& names, const DescribeName& describe) {
+                     const std::vector<std::string>& names, const DescribeName& describe, bool fromList) {
   Module1& module = ctx.module;
   if (auto refusal = RefuseUnwritable({dir1Path}, [](int) { return std::string("The RAW folder"); })) {
     return ShowError(ctx.dialogs, *refusal);
   }
   if (auto refusal = RefuseUnwritable(names, describe)) return ShowError(ctx.dialogs, *refusal);
-  std::vector<std::string> rawNames;
-  if (auto refusal = CheckRawFolder(dir1Path, rawNames)) return ShowError(ctx.dialogs, *refusal);
+  RawFolderListing listing;
+  if (auto refusal = ReadRawFolder(dir1Path, listing)) return ShowError(ctx.dialogs, *refusal);
   // A RAW file kept for a JPG named after its first dot is restored by its own name, which
   // must be as writable as a listed name: a restore line broken by it would set the file aside
   // for good, and the delete lines would then remove it.
-  const std::vector<std::string> stems = StemsPairedByFirstDot(rawNames, names);
+  const std::vector<std::string> stems =
+      StemsPairedByFirstDot(FileNames(listing), names, kNativeSeparator, fromList);
   if (auto refusal = RefuseUnwritable(stems, [](int) { return std::string("The RAW file name"); })) {
     return ShowError(ctx.dialogs, *refusal);
   }
+  std::vector<std::string> keptBases = stems;
+  for (const std::string& name : names) {
+    for (std::string& base : RestoredBases(name, kNativeSeparator, fromList)) keptBases.push_back(std::move(base));
+  }
+  if (auto refusal = CheckRawFolder(listing, keptBases)) return ShowError(ctx.dialogs, *refusal);
 
   const CleanupScriptContext script{quote, module.RawFolder, dir1Path,
                                     module.settings.RAWCodePage, kNativeSeparator};
   std::string restoring = ScriptHeader(script);
   std::string pairing;
   for (const std::string& name : names) {
-    restoring += RestoreLines(script, name);
+    restoring += RestoreLines(script, name, fromList);
     pairing += PairingRecordLine(name, module.JpgFolder + name, FileBaseName(name));
   }
   for (const std::string& stem : stems) {
     restoring += RestoreLinesForBase(script, stem);
   }
-  if (ctx.window.BakValue() == 0) restoring += DeleteLines(script);
+  const bool deleting = ctx.window.BakValue() == 0;
+  if (deleting) restoring += DeleteLines(script);
 
   const std::string renamingPath = module.RawFolder + std::string(kRenamingScriptName);
   const std::string pairingPath = module.RawFolder + std::string(kPairingRecordName);
@@ -110,18 +165,13 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
     }
   }
 
-  // Each script runs with Dir1's folder as its current folder.
-  auto failure = ScriptFailure(
-      ctx.runner.Run({renamingPath, dir1Path, WindowStyle::Hidden, kDoneTitle}),
-      renamingPath);
-  if (!failure) {
-    failure = ScriptFailure(
-        ctx.runner.Run({restoringPath, dir1Path, WindowStyle::Hidden, kDoneTitle}),
-        restoringPath);
-  }
-  if (failure) ShowError(ctx.dialogs, *failure);
+  // The scripts run with Dir1's folder as their current folder.
+  const ScriptOutcome outcome =
+      ctx.runner.Run({renamingPath, dir1Path, WindowStyle::Hidden, kDoneTitle, restoringPath});
+  const bool failed = outcome.error || outcome.exitStatus != 0 || !outcome.failures.empty();
+  if (failed) ShowError(ctx.dialogs, CleanupFailure(outcome, dir1Path, deleting));
   if (auto deleteFailure = DeleteFile(pairingPath)) ShowError(ctx.dialogs, *deleteFailure);
-  if (!failure) {
+  if (!failed) {
     ctx.dialogs.MessageBox("Operation done", kDoneTitle, MessageIcon::Information);
     // Only the two scripts of this run: other .bat files in the RAW folder are the user's.
     if (module.settings.KillBat == 1) {
@@ -140,9 +190,15 @@ void DeleteUnmatchedByJpgFolder(CommandContext& ctx) {
   file2.Refresh();
   const std::string dir1Path = ctx.window.Dir1Path();
   const std::string quote = SetCommandFolders(ctx.module, dir1Path, ctx.window.Dir2Path());
+  // A JPG folder that cannot be listed (a card pulled, a share gone) is no empty folder: taken
+  // as one, it would cost every RAW file.
+  if (const auto& error = file2.ReadError()) {
+    return ShowError(ctx.dialogs, CommandError{error->number, "The JPG folder cannot be read, so no RAW file "
+                                                              "can be matched to its JPG: " + error->description});
+  }
 
   CarryOutCleanup(ctx, dir1Path, quote, SelectEachEntry(file2),
-                  [](int) { return std::string("The JPG name"); });
+                  [](int) { return std::string("The JPG name"); }, false);
 }
 
 void DeleteUnmatchedByPhotoList(CommandContext& ctx) {
@@ -167,7 +223,7 @@ void DeleteUnmatchedByPhotoList(CommandContext& ctx) {
   if (list.error) return ShowError(ctx.dialogs, *list.error);
   CarryOutCleanup(ctx, dir1Path, quote, list.lines, [](int index) {
     return "Line " + std::to_string(index + 1) + " of the photo list";
-  });
+  }, true);
 }
 
 }  // namespace shotsweep

@@ -4,6 +4,7 @@
 #include <unicode/utf8.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "cleanup/file_names.h"
 
@@ -46,18 +47,15 @@ void AppendRestoreLines(const CleanupScriptContext& ctx, std::string_view base, 
   }
 }
 
-// The lines for one name without folder part: its base name, and the text before its last dot.
-void AppendLinesForName(const CleanupScriptContext& ctx, std::string_view name, std::string& out) {
+// The bases for one name without folder part: its base name, and the text before its last dot.
+void AddBasesOfName(std::string_view name, std::vector<std::string>& bases) {
   const std::string base = FileBaseName(name);
-  AppendRestoreLines(ctx, base, out);
-
   // The renaming script keeps a RAW name up to its last dot, while the base name ends at the
-  // first: trip.day1.nef becomes trip.day1.nbak and would not be found by the lines above.
+  // first: trip.day1.nef becomes trip.day1.nbak and would not be found by the base name alone.
   // (When the name has a base, its first dot stands right after it.)
   const std::size_t lastDot = name.rfind('.');
-  if (!base.empty() && lastDot > base.size()) {
-    AppendRestoreLines(ctx, name.substr(0, lastDot), out);
-  }
+  bases.push_back(base);
+  if (!base.empty() && lastDot > base.size()) bases.emplace_back(name.substr(0, lastDot));
 }
 
 }  // namespace
@@ -112,21 +110,33 @@ std::string RenamingScript(const CleanupScriptContext& ctx) {
   return out;
 }
 
-std::string RestoreLines(const CleanupScriptContext& ctx, std::string_view jpgName) {
+std::vector<std::string> RestoredBases(std::string_view jpgName, char sep, bool trimLeadingBlanks) {
   const std::string_view name = LastPathComponent(jpgName);
-  std::string out;
-  AppendLinesForName(ctx, name, out);
+  std::vector<std::string> bases;
+  AddBasesOfName(name, bases);
 
   // Where "\" is no separator, a name such as a\b.jpg may be a real file name whose RAW twin
   // is a\b.nef; keep that twin too. A listed folder that does not exist only adds lines that
   // find nothing.
   const bool onlyBackslashes = jpgName.find('/') == std::string_view::npos;
-  if (name.size() != jpgName.size() && ctx.sep != '\\' && onlyBackslashes) {
-    AppendLinesForName(ctx, jpgName, out);
+  if (name.size() != jpgName.size() && sep != '\\' && onlyBackslashes) AddBasesOfName(jpgName, bases);
+
+  // A list written by hand or by another program may indent a name; no file in the RAW folder
+  // is likely to begin with that blank, so its twin is kept under the name without it too.
+  if (trimLeadingBlanks) {
+    const std::size_t first = name.find_first_not_of(' ');
+    if (first != 0 && first != std::string_view::npos) AddBasesOfName(name.substr(first), bases);
+  }
+  return bases;
+}
+
+std::string RestoreLines(const CleanupScriptContext& ctx, std::string_view jpgName, bool trimLeadingBlanks) {
+  std::string out;
+  for (const std::string& base : RestoredBases(jpgName, ctx.sep, trimLeadingBlanks)) {
+    AppendRestoreLines(ctx, base, out);
   }
   return out;
 }
-
 
 std::string RestoreLinesForBase(const CleanupScriptContext& ctx, std::string_view base) {
   std::string out;

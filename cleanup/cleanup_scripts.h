@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace shotsweep {
 
@@ -39,10 +40,16 @@ std::optional<std::string> UnwritableReason(std::string_view text);
 std::string ScriptHeader(const CleanupScriptContext& ctx);
 // The whole renaming script: header and one set-aside line per RAW kind.
 std::string RenamingScript(const CleanupScriptContext& ctx);
-// The restore lines for one JPG name N: five lines for FileBaseName(N); names that need it get
-// quoted targets, a name with several dots gets five more for the text before its last dot,
-// and a folder part ("/" or "\") in N is dropped first.
-std::string RestoreLines(const CleanupScriptContext& ctx, std::string_view jpgName);
+// The base names a listed JPG name keeps RAW files under, in the order of its restore lines:
+// FileBaseName of the name without its folder part ("/" or "\"); for a name with several
+// dots, also the text before its last dot; where "\" is no separator, the same for the whole
+// name; and with `trimLeadingBlanks` (a photo-list line), the same again for the name without
+// the blanks it begins with.
+std::vector<std::string> RestoredBases(std::string_view jpgName, char sep, bool trimLeadingBlanks = false);
+// The restore lines for one JPG name N: five lines for each of its RestoredBases, the first
+// five being those for FileBaseName(N); names that need it get quoted targets.
+std::string RestoreLines(const CleanupScriptContext& ctx, std::string_view jpgName,
+                         bool trimLeadingBlanks = false);
 // The five restore lines for a base name taken as it stands, for RAW files the command pairs
 // by looking at the RAW folder itself.
 std::string RestoreLinesForBase(const CleanupScriptContext& ctx, std::string_view base);

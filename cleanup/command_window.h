@@ -2,8 +2,11 @@
 // What the commands read from the main window. The window implements it over its controls;
 // tests implement it over plain folders, so every command runs without a window.
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/errors.h"
 
 namespace shotsweep {
 
@@ -16,6 +19,9 @@ class FileListView {
   virtual std::string List(int index) = 0;  // bare file name
   virtual void SetListIndex(int index) = 0;
   virtual std::string FileName() = 0;       // the selected entry's name
+  // Why the last Refresh could not read the folder; nullopt when it could. A list that could
+  // not be read is empty, which must not be taken for an empty folder.
+  virtual const std::optional<CommandError>& ReadError() const = 0;
 };
 
 // Every entry's file name, taken the way the commands take them: the selection walks down the

@@ -1,5 +1,7 @@
 #include "cleanup/raw_folder_check.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -14,14 +16,20 @@
 namespace shotsweep {
 namespace {
 
-// The length of the RAW or set-aside extension a folded name ends in, with the set-aside
-// extension of that kind; nullopt for any other file. The renaming script matches "*.nef" and
-// the like without regard to case.
-std::optional<std::pair<std::size_t, std::string_view>> RawExtension(std::string_view folded) {
+using batch::FoldCase;
+
+struct KindMatch {
+  std::size_t length;  // of the extension the name ends in
+  const RawKind* kind;
+  bool aside;          // the name carries the aside extension already
+};
+
+// Which RAW or set-aside extension a folded name ends in; nullopt for any other file. The
+// renaming script matches "*.nef" and the like without regard to case.
+std::optional<KindMatch> RawExtension(std::string_view folded) {
   for (const RawKind& kind : kRawKinds) {
-    for (std::string_view extension : {kind.extension, kind.aside}) {
-      if (folded.ends_with(extension)) return std::pair{extension.size(), kind.aside};
-    }
+    if (folded.ends_with(kind.extension)) return KindMatch{kind.extension.size(), &kind, false};
+    if (folded.ends_with(kind.aside)) return KindMatch{kind.aside.size(), &kind, true};
   }
   return std::nullopt;
 }
@@ -29,30 +37,52 @@ std::optional<std::pair<std::size_t, std::string_view>> RawExtension(std::string
 // The name a file of one of the five kinds carries once set aside (the renaming script keeps
 // the name up to its last dot), folded; nullopt for any other file.
 std::optional<std::string> SetAsideKey(std::string_view name) {
-  const std::string folded = batch::FoldCase(name);
-  const auto extension = RawExtension(folded);
-  if (!extension) return std::nullopt;
-  return folded.substr(0, folded.size() - extension->first) + std::string(extension->second);
+  const std::string folded = FoldCase(name);
+  const auto match = RawExtension(folded);
+  if (!match) return std::nullopt;
+  return folded.substr(0, folded.size() - match->length) + std::string(match->kind->aside);
 }
 
-std::string DescribeClashes(const std::vector<std::vector<std::string>>& clashes) {
+// "a, b and c", at most ten of them.
+std::string Enumerate(const std::vector<std::string>& items) {
   constexpr std::size_t kShown = 10;
-  std::string text =
-      "These files in the RAW folder would take the same name when set aside, so the cleanup "
-      "could not tell which of them to keep: ";
-  for (std::size_t i = 0; i < clashes.size() && i < kShown; ++i) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size() && i < kShown; ++i) {
     if (i > 0) text += "; ";
-    for (std::size_t k = 0; k < clashes[i].size(); ++k) {
-      if (k > 0) text += " and ";
-      text += clashes[i][k];
-    }
+    text += items[i];
   }
-  if (clashes.size() > kShown) text += "; and " + std::to_string(clashes.size() - kShown) + " more";
-  text += ". Rename or move them, then run the cleanup again.";
+  if (items.size() > kShown) text += "; and " + std::to_string(items.size() - kShown) + " more";
   return text;
 }
 
+CommandError Refusal(int number, const std::string& what, const std::vector<std::string>& items) {
+  return CommandError{number, what + Enumerate(items) + ". Rename or move them, then run the cleanup again."};
+}
+
 }  // namespace
+
+std::optional<CommandError> ReadRawFolder(const std::string& folder, RawFolderListing& listing) {
+  namespace fs = std::filesystem;
+  listing = {};
+  // An empty path would otherwise become the root folder once a separator is appended.
+  if (folder.empty()) return ErrnoError(ENOENT);
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code typeError;
+    listing.entries.push_back({it->path().filename().string(), it->is_directory(typeError)});
+  }
+  if (ec) return ErrnoError(ec.value(), folder);
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return ErrnoError(errno, folder);
+  const long nameMax = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+  if (nameMax > 0) listing.nameMax = static_cast<std::size_t>(nameMax);
+  return std::nullopt;
+}
+
+bool IsSetAsideName(std::string_view name) {
+  const auto match = RawExtension(FoldCase(name));
+  return match && match->aside;
+}
 
 std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names) {
   std::map<std::string, std::vector<std::string>> byKey;
@@ -69,51 +99,104 @@ std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::str
   return clashes;
 }
 
-std::optional<CommandError> CheckRawFolder(const std::string& folder, std::vector<std::string>& names) {
-  namespace fs = std::filesystem;
-  names.clear();
-  // An empty path would otherwise become the root folder once a separator is appended.
-  if (folder.empty()) return ErrnoError(ENOENT);
-  std::error_code ec;
-  fs::directory_iterator it(folder, ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    // Only files are set aside and deleted; a folder named like one cannot be lost.
-    std::error_code typeError;
-    if (it->is_directory(typeError)) continue;
-    names.push_back(it->path().filename().string());
+std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing,
+                                           const std::vector<std::string>& keptBases) {
+  std::vector<std::string> files;
+  std::map<std::string, std::string> folders;  // folded name -> name
+  for (const FolderEntry& entry : listing.entries) {
+    if (entry.isFolder) {
+      folders.emplace(FoldCase(entry.name), entry.name);
+    } else {
+      files.push_back(entry.name);
+    }
   }
-  if (ec) return ErrnoError(ec.value(), folder);
 
-  const auto clashes = SetAsideClashes(names);
-  if (!clashes.empty()) return CommandError{EEXIST, DescribeClashes(clashes)};
+  const auto clashes = SetAsideClashes(files);
+  if (!clashes.empty()) {
+    std::vector<std::string> groups;
+    for (const auto& group : clashes) {
+      std::string text;
+      for (std::size_t k = 0; k < group.size(); ++k) text += (k > 0 ? " and " : "") + group[k];
+      groups.push_back(text);
+    }
+    return Refusal(EEXIST,
+                   "These files in the RAW folder would take the same name when set aside, so the cleanup "
+                   "could not tell which of them to keep: ",
+                   groups);
+  }
+
+  // What the renaming script will leave set aside, by folded name; and what it cannot.
+  std::set<std::string> setAside;
+  std::vector<std::string> blocked, tooLong;
+  for (const std::string& name : files) {
+    const std::string folded = FoldCase(name);
+    const auto match = RawExtension(folded);
+    if (!match) continue;
+    const std::string key = folded.substr(0, folded.size() - match->length) + std::string(match->kind->aside);
+    setAside.insert(key);
+    if (match->aside) continue;  // set aside by an earlier run: the renaming script leaves it be
+    if (const auto folder = folders.find(key); folder != folders.end()) {
+      blocked.push_back("the folder " + folder->second + " holds the name " + name + " is to be set aside under");
+    }
+    if (name.size() - match->length + match->kind->aside.size() > listing.nameMax) tooLong.push_back(name);
+  }
+  // A restore line names its file without regard to case, and may meet a folder of that name
+  // instead; the name it gives back may be held by a folder.
+  for (const std::string& base : keptBases) {
+    const std::string folded = FoldCase(base);
+    for (const RawKind& kind : kRawKinds) {
+      if (!setAside.count(folded + std::string(kind.aside))) continue;
+      for (std::string_view extension : {kind.aside, kind.extension}) {
+        if (const auto folder = folders.find(folded + std::string(extension)); folder != folders.end()) {
+          blocked.push_back("the folder " + folder->second + " stands where the RAW file " + base +
+                            std::string(kind.extension) + " is to be restored");
+        }
+      }
+    }
+  }
+  std::sort(blocked.begin(), blocked.end());
+  blocked.erase(std::unique(blocked.begin(), blocked.end()), blocked.end());
+  if (!blocked.empty()) {
+    return Refusal(EEXIST, "A folder in the RAW folder is named like a RAW file the cleanup would rename: ",
+                   blocked);
+  }
+  if (!tooLong.empty()) {
+    return Refusal(ENAMETOOLONG,
+                   "These RAW files have names too long to be set aside (the set-aside extension is one "
+                   "letter longer than the RAW extension): ",
+                   tooLong);
+  }
   return std::nullopt;
 }
 
 std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& rawNames,
-                                               const std::vector<std::string>& jpgNames) {
+                                               const std::vector<std::string>& jpgNames, char sep,
+                                               bool trimLeadingBlanks) {
   // Folded base names of the single-dot JPG names, and every folded name a restore line for
   // the listed names already covers.
   std::set<std::string> singleDotBases;
   std::set<std::string> covered;
   for (const std::string& listed : jpgNames) {
-    const std::string_view name = LastPathComponent(listed);
-    const std::string base = FileBaseName(name);
-    covered.insert(batch::FoldCase(base));
-    const std::size_t lastDot = name.rfind('.');
-    if (!base.empty() && lastDot > base.size()) {
-      covered.insert(batch::FoldCase(name.substr(0, lastDot)));
-    } else if (!base.empty()) {
-      singleDotBases.insert(batch::FoldCase(base));
+    for (const std::string& base : RestoredBases(listed, sep, trimLeadingBlanks)) covered.insert(FoldCase(base));
+    std::string_view name = LastPathComponent(listed);
+    for (int pass = 0; pass < (trimLeadingBlanks ? 2 : 1); ++pass) {
+      if (pass == 1) {
+        const std::size_t first = name.find_first_not_of(' ');
+        if (first == 0 || first == std::string_view::npos) break;
+        name.remove_prefix(first);
+      }
+      const std::string base = FileBaseName(name);
+      if (!base.empty() && name.rfind('.') == base.size()) singleDotBases.insert(FoldCase(base));
     }
   }
   std::vector<std::string> stems;
   for (const std::string& raw : rawNames) {
-    const auto extension = RawExtension(batch::FoldCase(raw));
-    if (!extension) continue;
-    const std::string stem = raw.substr(0, raw.size() - extension->first);
+    const auto match = RawExtension(FoldCase(raw));
+    if (!match) continue;
+    const std::string stem = raw.substr(0, raw.size() - match->length);
     const std::string base = FileBaseName(raw);
-    if (base.size() >= stem.size() || covered.count(batch::FoldCase(stem))) continue;
-    if (singleDotBases.count(batch::FoldCase(base))) stems.push_back(stem);
+    if (base.size() >= stem.size() || covered.count(FoldCase(stem))) continue;
+    if (singleDotBases.count(FoldCase(base))) stems.push_back(stem);
   }
   std::sort(stems.begin(), stems.end());
   stems.erase(std::unique(stems.begin(), stems.end()), stems.end());

@@ -1,5 +1,6 @@
 #pragma once
-// What a cleanup checks in the RAW folder before it writes or starts anything.
+// What a cleanup checks in the RAW folder before it writes or starts anything: every reason
+// its scripts could not do all their work there that can be known in advance.
 
 #include <optional>
 #include <string>
@@ -10,6 +11,27 @@
 
 namespace shotsweep {
 
+// One entry of the RAW folder as the interpreter sees it: a folder (or a link to one), which
+// no wildcard of a script takes, or anything else, which the renaming script sets aside when
+// it carries a RAW extension.
+struct FolderEntry {
+  std::string name;
+  bool isFolder = false;
+};
+
+struct RawFolderListing {
+  std::vector<FolderEntry> entries;
+  std::size_t nameMax = 255;  // the longest file name the folder's file system takes, in bytes
+};
+
+// Reads the RAW folder; an error when it cannot be read whole, or when nothing in it could be
+// renamed or deleted (no write permission).
+std::optional<CommandError> ReadRawFolder(const std::string& folder, RawFolderListing& listing);
+
+// Whether a file name carries one of the aside extensions (".nbak", ...), compared as the
+// interpreter compares names.
+bool IsSetAsideName(std::string_view name);
+
 // Groups of names in one folder that the renaming script would give the same set-aside name,
 // compared as the interpreter compares names: RAW files whose names differ only in case
 // (DSC_1.NEF, dsc_1.nef), or a RAW file beside a set-aside file of its own name (DSC_1.nef,
@@ -18,17 +40,22 @@ namespace shotsweep {
 // sorted by their first name.
 std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names);
 
-// Reads the RAW folder into `names` (its files) and refuses a cleanup there: the folder cannot
-// be read, or it holds names that clash when set aside. Nothing is changed.
-std::optional<CommandError> CheckRawFolder(const std::string& folder, std::vector<std::string>& names);
+// Refuses a cleanup whose scripts would fail on a file of the folder, so that nothing is
+// touched: names that clash when set aside; a set-aside name longer than `nameMax` bytes; a
+// folder holding the name a file would be set aside under, or the name a restore line for one
+// of `keptBases` would give a set-aside file back.
+std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing,
+                                           const std::vector<std::string>& keptBases);
 
 // The stems (names without their RAW extension) of RAW files with more than one dot that a
 // listed JPG pairs by its base name although no restore line for the JPG names them: the
 // preview extraction names the JPG of trip.day1.nef "trip.jpg", and culling those JPGs must not
 // cost the RAW file. Only JPG names with a single dot after their base count, so trip.day1.jpg
 // keeps trip.day1.nef alone and not trip.day2.nef. Names compare as the interpreter compares
-// them; folder parts of listed names do not count.
+// them; folder parts of listed names do not count, and with `trimLeadingBlanks` neither do
+// the blanks a photo-list line begins with.
 std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& rawNames,
-                                               const std::vector<std::string>& jpgNames);
+                                               const std::vector<std::string>& jpgNames, char sep,
+                                               bool trimLeadingBlanks);
 
 }  // namespace shotsweep

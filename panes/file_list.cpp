@@ -33,6 +33,7 @@ void FileList::SetPattern(std::string_view pattern) {
 void FileList::Refresh() {
   clear();
   names_.clear();
+  readError_.reset();
   if (path_.empty()) return;
   std::vector<QRegularExpression> patterns;
   for (const QString& pattern : pattern_.split(';', Qt::SkipEmptyParts))
@@ -57,6 +58,11 @@ void FileList::Refresh() {
     if (std::any_of(patterns.begin(), patterns.end(),
                     [&](const QRegularExpression& p) { return p.match(shown).hasMatch(); }))
       entries.push_back({std::move(shown), std::move(name)});
+  }
+  if (end) {
+    // Half a listing is no listing: show nothing, and say why to whoever asks.
+    readError_ = ErrnoError(end.value(), path_);
+    return;
   }
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
     const int folded = QString::compare(a.shown, b.shown, Qt::CaseInsensitive);

@@ -29,11 +29,13 @@ class FileList : public QListWidget, public FileListView {
   int ListIndex() const { return currentRow(); }
   void SetListIndex(int index) override;
   std::string FileName() override;  // the selected entry, empty when none is selected
+  const std::optional<CommandError>& ReadError() const override { return readError_; }
 
  private:
   std::string path_;
   QString pattern_;
   std::vector<std::string> names_;  // the entries' names as the file system's bytes, by row
+  std::optional<CommandError> readError_;
 };
 
 }  // namespace shotsweep

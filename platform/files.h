@@ -9,12 +9,16 @@
 
 namespace shotsweep {
 
-// Appends the bytes of `path` to `bytes`. On a failure part way, what was read before it stays
-// appended and the error is returned.
+// Appends the bytes of `path` to `bytes`. Only a regular file is read (a link to one counts):
+// a pipe or a device under a settings, folder pair, photo list or script name would block or
+// never end, so it is refused without waiting. On a failure part way, what was read before it
+// stays appended and the error is returned.
 std::optional<CommandError> ReadWholeFile(const std::string& path, std::string& bytes);
 
-// Creates or overwrites `path` with `content`. A file that could not be written whole is
-// removed again: a cut-off script must never be left where it could be run.
+// Creates or replaces `path` with `content`. The content goes to a fresh file beside it that
+// then takes its name, so a link or a special file planted under that name is replaced, never
+// written through, and a file that could not be written whole is never left under the name,
+// where it could be run. An existing regular file the user may not write keeps its content.
 std::optional<CommandError> WriteWholeFile(const std::string& path, std::string_view content);
 
 }  // namespace shotsweep

@@ -7,6 +7,9 @@
 namespace shotsweep {
 
 inline constexpr const char* kInterpreterName = "shotsweep-batch";
+// `shotsweep-batch --cleanup RENAMING RESTORING` runs a cleanup's two scripts in one process
+// that outlives whoever started it.
+inline constexpr const char* kCleanupOption = "--cleanup";
 
 // The full path of shotsweep-batch beside the running executable, or the empty text when the
 // executable's own path cannot be read. Never a bare name: that would be looked up in the

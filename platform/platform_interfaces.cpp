@@ -1,9 +1,17 @@
+#include <cerrno>
 #include <cstring>
 
 #include "platform/errors.h"
 #include "platform/script_runner.h"
 
 namespace shotsweep {
+
+std::string ListFailures(const std::vector<std::string>& failures, std::size_t shown) {
+  std::string text;
+  for (std::size_t i = 0; i < failures.size() && i < shown; ++i) text += failures[i] + "\n";
+  if (failures.size() > shown) text += "and " + std::to_string(failures.size() - shown) + " more.\n";
+  return text;
+}
 
 CommandError ErrnoError(int err) { return CommandError{err, std::strerror(err)}; }
 
@@ -14,6 +22,10 @@ CommandError ErrnoError(int err, const std::string& path) {
 std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script) {
   if (outcome.error) return outcome.error;
   if (outcome.exitStatus == 0) return std::nullopt;
+  if (!outcome.failures.empty()) {
+    return CommandError{EIO, "Not every line of " + script + " could be carried out:\n" +
+                                 ListFailures(outcome.failures)};
+  }
   std::string description = "The script " + script + " did not run to its end";
   const std::string firstLine = outcome.output.substr(0, outcome.output.find_first_of("\r\n"));
   if (!firstLine.empty()) description += ": " + firstLine;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/interpreter_path.h"
+#include "platform/progress_protocol.h"
 
 extern char** environ;
 
@@ -109,10 +110,15 @@ ScriptProcess::ScriptProcess(const std::string& interpreter, const ScriptRequest
   std::vector<char*> envp;
   for (const std::string& entry : env) envp.push_back(const_cast<char*>(entry.c_str()));
   envp.push_back(nullptr);
-  char* argv[] = {const_cast<char*>(interpreter.c_str()),
-                  const_cast<char*>(request.scriptPath.c_str()), nullptr};
+  std::vector<std::string> args{interpreter};
+  if (!request.thenScriptPath.empty()) args.push_back(kCleanupOption);
+  args.push_back(request.scriptPath);
+  if (!request.thenScriptPath.empty()) args.push_back(request.thenScriptPath);
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
 
-  const int rc = ::posix_spawn(&pid_, interpreter.c_str(), &actions, &attributes, argv, envp.data());
+  const int rc = ::posix_spawn(&pid_, interpreter.c_str(), &actions, &attributes, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   ::close(out[1]);
@@ -146,11 +152,12 @@ void ScriptProcess::ReadProgress() {
   ReadAvailable(progressFd_, progressBuffer_);
   std::size_t end;
   while ((end = progressBuffer_.find('\n')) != std::string::npos) {
-    int done = 0;
-    int total = 0;
-    if (std::sscanf(progressBuffer_.c_str(), "%d %d", &done, &total) == 2) {
-      done_ = done;
-      total_ = total;
+    const ReportLine report = ParseReportLine(std::string_view(progressBuffer_).substr(0, end));
+    if (report.kind == ReportLine::Progress) {
+      done_ = static_cast<int>(report.done);
+      total_ = static_cast<int>(report.total);
+    } else if (report.kind == ReportLine::Failure) {
+      failures_.push_back(report.text);
     }
     progressBuffer_.erase(0, end + 1);
   }
@@ -203,6 +210,7 @@ void ScriptProcess::Kill() {
 ScriptOutcome ScriptProcess::Outcome() const {
   ScriptOutcome outcome;
   outcome.output = output_;
+  outcome.failures = failures_;
   if (startError_) {
     outcome.error = startError_;
   } else if (WIFEXITED(status_)) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/script_runner.h"
 
@@ -17,8 +18,9 @@ namespace shotsweep {
 // its event loop as well as a plain loop can.
 class ScriptProcess {
  public:
-  // Starts `interpreter request.scriptPath` with request.workingDir as its current folder;
-  // startError() tells whether that failed.
+  // Starts `interpreter request.scriptPath` (`interpreter --cleanup scriptPath thenScriptPath`
+  // for a cleanup) with request.workingDir as its current folder; startError() tells whether
+  // that failed.
   ScriptProcess(const std::string& interpreter, const ScriptRequest& request);
   // A process still running is killed and reaped: no run outlives its owner unseen.
   ~ScriptProcess();
@@ -62,6 +64,7 @@ class ScriptProcess {
   std::string output_;
   std::size_t taken_ = 0;
   std::string progressBuffer_;
+  std::vector<std::string> failures_;
   int done_ = 0;
   int total_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/errors.h"
 
@@ -19,12 +20,18 @@ struct ScriptRequest {
   std::string workingDir;  // made the current folder of the script's process
   WindowStyle style = WindowStyle::Hidden;
   std::string title;       // shown by the progress indicator or output window
+  // A cleanup's restoring script. The same interpreter process runs it right after
+  // scriptPath, in a session of its own, so the cleanup ends as planned even when the program
+  // that started it dies half way; and none of its deletions runs once one of its lines failed
+  // on a file that was there.
+  std::string thenScriptPath;
 };
 
 struct ScriptOutcome {
   std::optional<CommandError> error;  // set when the script could not be started or run
   int exitStatus = 0;                 // the interpreter's exit status when it ran
   std::string output;                 // what the script printed (stdout and stderr)
+  std::vector<std::string> failures;  // the lines that failed on a file, as the interpreter told them
 };
 
 class ScriptRunner {
@@ -34,14 +41,11 @@ class ScriptRunner {
   virtual ScriptOutcome Run(const ScriptRequest& request) = 0;
 };
 
-// Why a run did not get to the end of `script`, or nullopt when it did: the interpreter ends
-// with status 0 only when it read its script to the end.
+// Why a run did not do everything `script` asked, or nullopt when it did: the interpreter ends
+// with status 0 only when it read its script to the end and no line failed on a file.
 std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script);
 
-// Protocol between runner and interpreter for progress: when the environment variable
-// SHOTSWEEP_PROGRESS_FD names an open file descriptor, shotsweep-batch writes lines
-// "DONE TOTAL\n" to it (script lines executed, script lines in all), at most every 50 ms and
-// once at the end.
-inline constexpr const char* kProgressFdVariable = "SHOTSWEEP_PROGRESS_FD";
+// The first `shown` failures, one a line, and how many more there were.
+std::string ListFailures(const std::vector<std::string>& failures, std::size_t shown = 10);
 
 }  // namespace shotsweep

@@ -1,37 +1,11 @@
 #include "settings/saved_pair.h"
 
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
-#include <system_error>
-
 #include "platform/files.h"
-
-namespace fs = std::filesystem;
 
 namespace shotsweep {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-// A name no other save can be using at the same moment, even from a second Shotsweep started
-// in the same folder, so two saves never write into one temporary file.
-std::string TemporaryNameFor(const std::string& path) {
-  std::random_device seed;
-  std::ostringstream name;
-  name << path << ".tmp-" << std::hex << seed() << seed();
-  return name.str();
-}
-
-// A file the user made read-only keeps its content: renaming over it would need only write
-// access to the folder, but the pair has always been saved by opening the file itself.
-bool ExistingFileRefusesWrites(const std::string& path) {
-  std::error_code ec;
-  if (!fs::exists(fs::symlink_status(path, ec))) return false;
-  std::ofstream probe(path, std::ios::binary | std::ios::app);
-  return !probe.is_open();
-}
 
 }  // namespace
 
@@ -73,16 +47,7 @@ std::optional<SavedPair> ReadSavedPair(const std::string& path) {
 }
 
 bool WriteSavedPair(const std::string& path, const SavedPair& pair) {
-  if (ExistingFileRefusesWrites(path)) return false;
-  const std::string temporary = TemporaryNameFor(path);
-  if (WriteWholeFile(temporary, FormatSavedPair(pair))) return false;
-  std::error_code ec;
-  fs::rename(temporary, path, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    return false;
-  }
-  return true;
+  return !WriteWholeFile(path, FormatSavedPair(pair));
 }
 
 }  // namespace shotsweep

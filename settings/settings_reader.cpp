@@ -4,7 +4,6 @@
 #include <limits>
 #include <optional>
 #include <string>
-#include <system_error>
 
 #include "platform/files.h"
 
@@ -114,21 +113,13 @@ void ParseSettings(std::string_view bytes, Settings& s) {
 }
 
 void ReadSettingsFile(const std::filesystem::path& file, Settings& s) {
-  try {
-    // Only a regular file is read: a FIFO or device under this name would block the start-up
-    // or never end.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return;
-    std::string bytes;
-    if (ReadWholeFile(file.string(), bytes)) {
-      // What was read before a failure counts, but not an entry it may have cut short.
-      const std::size_t lastEnd = bytes.find_last_of(kEntryEnds);
-      bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
-    }
-    ParseSettings(bytes, s);
-  } catch (...) {
-    // Out of memory for an absurd file: the start-up goes on with what was applied.
+  std::string bytes;
+  if (ReadWholeFile(file.string(), bytes)) {
+    // What was read before a failure counts, but not an entry it may have cut short.
+    const std::size_t lastEnd = bytes.find_last_of(kEntryEnds);
+    bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
   }
+  ParseSettings(bytes, s);
 }
 
 void ReadSettings(Settings& s) { ReadSettingsFile(std::filesystem::path(kSettingsFileName), s); }

@@ -128,7 +128,9 @@ TEST_F(Commands, RenFailureMessages) {
             "The system cannot find the path specified.\n"
             "The syntax of the command is incorrect.\n"
             "The syntax of the command is incorrect.\n");
-  EXPECT_EQ(r.status, 0);
+  // Lines that could not run count; lines that found nothing do not.
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(Run("ren " + P("nothing.nbak") + " nothing.nef\r\n").status, 0);
   EXPECT_TRUE(fs::exists(dir_.path() / "s*b/x.nef"));
 }
 
@@ -311,7 +313,7 @@ TEST_F(Commands, UnsupportedSyntaxIsReportedAndNothingOfTheLineRuns) {
     ++reports;
   }
   EXPECT_EQ(reports, 10u) << r.err;  // "call" is part of the line the caret before it continues
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
 }
 
 TEST_F(Commands, UnknownCommandsAndExit) {

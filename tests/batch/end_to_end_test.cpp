@@ -197,10 +197,13 @@ TEST(EndToEnd, ExitStatusTellsWhetherTheScriptCouldBeRead) {
   const Ran folder = RunBatch(temp.str(), temp.str());
   EXPECT_NE(folder.status, 0);
 
-  // Failing lines are the script's business: it still ran to its end.
+  // A line that finds nothing to act on is no failure; one that cannot run is, and the script
+  // still runs to its end.
+  temp.Write("s.bat", "del nothing.here\r\necho done\r\n");
+  EXPECT_EQ(RunBatch("s.bat", temp.str()).status, 0);
   temp.Write("s.bat", "del nothing.here\r\nbogus command\r\necho done\r\n");
   const Ran ran = RunBatch("s.bat", temp.str());
-  EXPECT_EQ(ran.status, 0);
+  EXPECT_EQ(ran.status, 1);
   EXPECT_NE(ran.out.find("done\n"), std::string::npos);
   EXPECT_NE(ran.err.find("Could Not Find"), std::string::npos);
 }

@@ -82,13 +82,12 @@ TEST_F(CleanupCommand, ByFolderWritesBothScriptsRunsThemInOrderAndReports) {
   const std::string renaming = header + "ren " + Raw("*.nef") + " *.nbak\r\nren " + Raw("*.cr2") +
                                " *.cbak\r\nren " + Raw("*.crw") + " *.wbak\r\nren " + Raw("*.arw") +
                                " *.abak\r\nren " + Raw("*.orf") + " *.obak\r\n";
-  ASSERT_EQ(runner_.calls.size(), 2u);
+  // One run: the renaming script, then the restoring script, in one interpreter process.
+  ASSERT_EQ(runner_.calls.size(), 1u);
   EXPECT_EQ(runner_.calls[0].request.scriptPath, Raw("rRAW.bat"));
-  EXPECT_EQ(runner_.calls[1].request.scriptPath, Raw("RAWreverse.bat"));
-  for (const auto& call : runner_.calls) {
-    EXPECT_EQ(call.request.workingDir, raw_);
-    EXPECT_EQ(call.request.style, WindowStyle::Hidden);
-  }
+  EXPECT_EQ(runner_.calls[0].request.thenScriptPath, Raw("RAWreverse.bat"));
+  EXPECT_EQ(runner_.calls[0].request.workingDir, raw_);
+  EXPECT_EQ(runner_.calls[0].request.style, WindowStyle::Hidden);
   // Everything is on disk, whole, before the first script starts.
   const auto& atStart = runner_.calls[0].files;
   EXPECT_EQ(atStart.at("rRAW.bat"), renaming);
@@ -130,7 +129,7 @@ TEST_F(CleanupCommand, ListsLongerThanSixteenBitsAreTakenWhole) {
   NameList names(many);
   window_.file2 = &names;
   ByFolder();
-  ASSERT_EQ(runner_.calls.size(), 2u);
+  ASSERT_EQ(runner_.calls.size(), 1u);
   const std::string restoring = runner_.calls[0].files.at("RAWreverse.bat");
   EXPECT_EQ(std::count(restoring.begin(), restoring.end(), '\n'), 2 + 5 * 40000);
   EXPECT_THAT(restoring, HasSubstr("ren " + Raw("DSC_39999.obak") + " DSC_39999.orf\r\n"));
@@ -150,31 +149,33 @@ TEST_F(CleanupCommand, KillBatOneDeletesOnlyTheTwoScripts) {
   }
 }
 
-TEST_F(CleanupCommand, AFailedScriptIsReportedInsteadOfOperationDone) {
+TEST_F(CleanupCommand, AFailedRunIsReportedWithTheFolderStateInsteadOfOperationDone) {
   ScriptOutcome killed;
   killed.error = CommandError{4, "shotsweep-batch was ended by signal 9"};
-  ScriptOutcome broken;
-  broken.exitStatus = 1;
-  broken.output = "cannot read the script\r\nmore\r\n";
+  ScriptOutcome failedLines;
+  failedLines.exitStatus = 1;
+  failedLines.failures = {"RAWreverse.bat, line 3: " + Raw("a.nbak") + ": Access is denied.",
+                          "RAWreverse.bat, line 18: " + Raw("*.nbak") + ": Nothing deleted: an earlier line failed"};
   module_.settings.KillBat = 1;
+  window_.bak = 0;
+  temp_.Write("raw/a.nbak", "left set aside");
 
-  // The renaming script fails: the restoring script (which would delete) is never started.
   runner_.outcomes = {killed};
   ByFolder();
-  EXPECT_EQ(runner_.calls.size(), 1u);
-  EXPECT_EQ(OnlyError(), "4 shotsweep-batch was ended by signal 9");
+  EXPECT_THAT(OnlyError(), ::testing::AllOf(::testing::StartsWith("4 shotsweep-batch was ended by signal 9."),
+                                            HasSubstr("1 file(s) in the RAW folder are set aside: a.nbak")));
   // The scripts stay for inspection, the pairing record does not.
   auto left = Snapshot(raw_);
   EXPECT_TRUE(left.count("rRAW.bat") && left.count("RAWreverse.bat"));
   EXPECT_FALSE(left.count("RAWjpg.txt"));
 
   dialogs_.messages.clear();
-  runner_.calls.clear();
-  runner_.outcomes = {ScriptOutcome{}, broken};
+  runner_.outcomes = {failedLines};
   ByFolder();
-  EXPECT_EQ(runner_.calls.size(), 2u);
-  EXPECT_EQ(OnlyError(), "1 The script " + Raw("RAWreverse.bat") +
-                             " did not run to its end: cannot read the script");
+  EXPECT_THAT(OnlyError(), ::testing::AllOf(::testing::StartsWith("5 Not every RAW file could be handled:\n"),
+                                            HasSubstr(failedLines.failures[0] + "\n" + failedLines.failures[1]),
+                                            HasSubstr("set aside: a.nbak"),
+                                            HasSubstr("Nothing set aside was deleted")));
   EXPECT_EQ(window_.rawList.refreshes, 2);  // the RAW list shows what the scripts did
 }
 
@@ -278,7 +279,7 @@ TEST_F(CleanupCommand, PhotoListIsReadWholeFirstAndItsLinesAreTheNames) {
   module_.settings.KillBat = 0;
   window_.bak = 0;
   ByList(temp_.str() + "/list.txt");
-  ASSERT_EQ(runner_.calls.size(), 2u);
+  ASSERT_EQ(runner_.calls.size(), 1u);
   const std::string restoring = runner_.calls[0].files.at("RAWreverse.bat");
   EXPECT_THAT(restoring, HasSubstr("ren " + Raw("DSC_1.nbak") + " DSC_1.nef\r\n"));
   EXPECT_THAT(restoring, HasSubstr("ren " + Raw("DSC_2.nbak") + " DSC_2.nef\r\n"));

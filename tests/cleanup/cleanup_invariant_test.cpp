@@ -284,15 +284,14 @@ class KillAfterEvents {
   std::atomic<bool> killed_{false};
 };
 
-// The real runner, except that one chosen run is killed part way through.
+// The real runner, except that the run is killed part way through.
 class InterruptingRunner : public ScriptRunner {
  public:
-  InterruptingRunner(std::string folder, int runToKill, std::uint32_t mask, int afterEvents)
-      : folder_(std::move(folder)), runToKill_(runToKill), mask_(mask), afterEvents_(afterEvents) {}
+  InterruptingRunner(std::string folder, std::uint32_t mask, int afterEvents)
+      : folder_(std::move(folder)), mask_(mask), afterEvents_(afterEvents) {}
 
   ScriptOutcome Run(const ScriptRequest& request) override {
     PosixScriptRunner runner;
-    if (runs_++ != runToKill_) return runner.Run(request);
     KillAfterEvents killer(folder_, mask_, afterEvents_);
     runner.onStarted = [&](ScriptProcess& process) { killer.Arm(process.pid()); };
     ScriptOutcome outcome = runner.Run(request);
@@ -303,22 +302,19 @@ class InterruptingRunner : public ScriptRunner {
 
  private:
   std::string folder_;
-  int runToKill_;
   std::uint32_t mask_;
   int afterEvents_;
-  int runs_ = 0;
 };
 
 TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
   struct Case {
     const char* what;
-    int run;              // 0 the renaming script, 1 the restoring script
     std::uint32_t mask;
-    int afterEvents;
+    int afterEvents;  // renames: every file is set aside first, then a third restored
   };
   constexpr int kFiles = 1500;
-  for (const Case& c : {Case{"renaming", 0, IN_MOVED_TO, 150}, Case{"restoring", 1, IN_MOVED_TO, 100},
-                        Case{"deleting", 1, IN_DELETE, 100}}) {
+  for (const Case& c : {Case{"renaming", IN_MOVED_TO, 150}, Case{"restoring", IN_MOVED_TO, kFiles + 100},
+                        Case{"deleting", IN_DELETE, 100}}) {
     SCOPED_TRACE(c.what);
     testing::TempFolder temp;
     const std::string raw = temp.MakeDir("raw").string();
@@ -341,7 +337,7 @@ TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
     Module1 module;
     window.bak = 0;
     testing::ScriptedDialogs dialogs;
-    InterruptingRunner interrupting(raw, c.run, c.mask, c.afterEvents);
+    InterruptingRunner interrupting(raw, c.mask, c.afterEvents);
     dialogs.openAnswers.push_back(listFile.string());
     CommandContext ctx{module, window, dialogs, interrupting};
     DeleteUnmatchedByPhotoList(ctx);

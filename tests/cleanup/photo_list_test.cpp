@@ -70,17 +70,41 @@ TEST(SetAsideClashes, OtherFilesNeverClash) {
   EXPECT_THAT(SetAsideClashes({}), IsEmpty());
 }
 
-TEST(SetAsideClashes, TheFolderCheckNamesThemAndSkipsSubfolders) {
+TEST(RawFolderCheck, ClashesAndFoldersThatWouldBlockARenameAreRefusedUpFront) {
   testing::TempFolder temp;
-  std::vector<std::string> names;
   temp.Write("X.nef");
-  temp.MakeDir("x.NEF");  // a folder is never set aside
-  EXPECT_FALSE(CheckRawFolder(temp.str(), names));
-  EXPECT_THAT(names, ElementsAre("X.nef"));
+  temp.MakeDir("x.NEF");  // a folder is never set aside, and this one blocks nothing
+  RawFolderListing listing;
+  ASSERT_FALSE(ReadRawFolder(temp.str(), listing));
+  EXPECT_FALSE(CheckRawFolder(listing, {"other"}));
+  // ...until a restore line for its name would have to give X.nbak that name back.
+  auto refusal = CheckRawFolder(listing, {"x"});
+  ASSERT_TRUE(refusal);
+  EXPECT_THAT(refusal->Text(), ::testing::AllOf(::testing::StartsWith("17 "), ::testing::HasSubstr("x.NEF")));
+
   temp.Write("x.Nef");
-  const auto refusal = CheckRawFolder(temp.str(), names);
+  ASSERT_FALSE(ReadRawFolder(temp.str(), listing));
+  refusal = CheckRawFolder(listing, {});
   ASSERT_TRUE(refusal);
   EXPECT_THAT(refusal->Text(), ::testing::HasSubstr("X.nef and x.Nef"));
+
+  // A folder holding the set-aside name, whatever the JPG names say.
+  const std::vector<FolderEntry> asideTaken{{"a.cr2", false}, {"A.CBAK", true}};
+  EXPECT_TRUE(CheckRawFolder({asideTaken, 255}, {}));
+  // A folder named like the set-aside file a restore line looks for would be renamed in its place.
+  const std::vector<FolderEntry> sourceTaken{{"b.nbak", false}, {"B.NBAK", true}};
+  EXPECT_TRUE(CheckRawFolder({sourceTaken, 255}, {"b"}));
+  EXPECT_FALSE(CheckRawFolder({sourceTaken, 255}, {"c"}));
+}
+
+TEST(RawFolderCheck, ANameWithNoRoomForItsSetAsideExtensionIsRefused) {
+  const std::string longest(251, 'x');  // 255 bytes with ".nef"
+  EXPECT_FALSE(CheckRawFolder({{{longest.substr(1) + ".nef", false}}, 255}, {}));
+  const auto refusal = CheckRawFolder({{{longest + ".nef", false}, {longest + ".jpg", false}}, 255}, {});
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ(refusal->number, ENAMETOOLONG);
+  EXPECT_THAT(refusal->Text(), ::testing::HasSubstr(longest + ".nef"));
+  EXPECT_THAT(refusal->Text(), ::testing::Not(::testing::HasSubstr(".jpg")));
 }
 
 }  // namespace

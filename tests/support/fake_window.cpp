@@ -36,13 +36,19 @@ void FolderFileList::Refresh() {
   std::vector<std::string> patterns;
   std::stringstream ss(pattern_);
   for (std::string p; std::getline(ss, p, ';');) patterns.push_back(p);
+  readError_.reset();
   std::error_code ec;
-  for (const auto& e : fs::directory_iterator(folder_, ec)) {
-    if (!e.is_regular_file()) continue;
-    std::string name = e.path().filename().string();
+  for (fs::directory_iterator it(folder_, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError)) continue;
+    std::string name = it->path().filename().string();
     if (std::any_of(patterns.begin(), patterns.end(),
                     [&](const std::string& p) { return GlobMatch(p.c_str(), name.c_str()); }))
       entries_.push_back(name);
+  }
+  if (ec) {
+    entries_.clear();
+    readError_ = CommandError{ec.value(), ec.message() + ": " + folder_};
   }
   std::sort(entries_.begin(), entries_.end(),
             [](const std::string& a, const std::string& b) { return LowerAll(a) < LowerAll(b); });

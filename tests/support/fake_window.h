@@ -23,10 +23,12 @@ class FolderFileList : public FileListView {
   std::string List(int index) override { return entries_.at(static_cast<size_t>(index)); }
   void SetListIndex(int index) override { index_ = index; }
   std::string FileName() override { return index_ < 0 ? std::string() : entries_.at(static_cast<size_t>(index_)); }
+  const std::optional<CommandError>& ReadError() const override { return readError_; }
   int ListIndex() const { return index_; }
   int refreshes = 0;
 
  private:
+  std::optional<CommandError> readError_;
   std::string folder_;
   std::string pattern_;
   std::vector<std::string> entries_;
@@ -42,9 +44,11 @@ class NameList : public FileListView {
   std::string List(int index) override { return names_.at(static_cast<size_t>(index)); }
   void SetListIndex(int index) override { index_ = index; }
   std::string FileName() override { return index_ < 0 ? std::string() : names_.at(static_cast<size_t>(index_)); }
+  const std::optional<CommandError>& ReadError() const override { return noError_; }
   int refreshes = 0;
 
  private:
+  std::optional<CommandError> noError_;
   std::vector<std::string> names_;
   int index_ = -1;
 };

@@ -1,0 +1,66 @@
+#pragma once
+// What shotsweep-batch tells whoever started it, beside its ordinary output: when the
+// environment variable SHOTSWEEP_PROGRESS_FD names an open file descriptor, it writes one line
+// at a time to it:
+//   "DONE TOTAL"  script lines run and script lines in all, at most every 50 ms and at the end;
+//   "! TEXT"      a line that failed on a file that was there, or could not run at all. TEXT
+//                 names the script, the line and the file, and says why. Lines that merely
+//                 found nothing to act on (a restore line for a JPG without a RAW twin) are
+//                 not reported.
+// Writer and reader both use these functions, so the two sides cannot drift apart.
+
+#include <charconv>
+#include <string>
+#include <string_view>
+
+namespace shotsweep {
+
+inline constexpr const char* kProgressFdVariable = "SHOTSWEEP_PROGRESS_FD";
+
+inline std::string ProgressLine(std::size_t done, std::size_t total) {
+  return std::to_string(done) + " " + std::to_string(total) + "\n";
+}
+
+// Control characters in TEXT (a file name may hold a line end) are written as \xHH, so one
+// report is always one line.
+inline std::string FailureLine(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string line = "! ";
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      line += "\\x";
+      line += kHex[byte >> 4];
+      line += kHex[byte & 0xF];
+    } else {
+      line += c;
+    }
+  }
+  return line + "\n";
+}
+
+struct ReportLine {
+  enum Kind { Progress, Failure, Unknown } kind = Unknown;
+  long done = 0;
+  long total = 0;
+  std::string text;  // a failure's text
+};
+
+// One line without its line end.
+inline ReportLine ParseReportLine(std::string_view line) {
+  ReportLine report;
+  if (line.starts_with("! ")) {
+    report.kind = ReportLine::Failure;
+    report.text = std::string(line.substr(2));
+    return report;
+  }
+  const char* end = line.data() + line.size();
+  auto [p, error] = std::from_chars(line.data(), end, report.done);
+  if (error != std::errc() || p == end || *p != ' ') return report;
+  auto [q, error2] = std::from_chars(p + 1, end, report.total);
+  if (error2 != std::errc() || q != end) return report;
+  report.kind = ReportLine::Progress;
+  return report;
+}
+
+}  // namespace shotsweep
