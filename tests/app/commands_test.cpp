@@ -46,6 +46,24 @@ TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
   EXPECT_EQ(fs::current_path(), fs::path(Start()) / "RAW");
 }
 
+TEST_F(Commands, AJpgFolderGoneSinceTheWindowOpenedCostsNoRawFile) {
+  PosixScriptRunner interpreter;
+  Open(&interpreter);
+  Control<QCheckBox>("Bak")->setChecked(false);
+  const std::set<std::string> before = RawFolder();
+  // The card is pulled, or the share goes: no folder, or something else in its place.
+  fs::remove_all(Start() + "/JPG");
+  Click("DelRAWBtn");
+  scratch.Write("start/JPG", "not a folder now");
+  Click("DelRAWBtn");
+  EXPECT_EQ(RawFolder(), before);
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  for (const ShownMessage& message : dialogs.messages) {
+    EXPECT_EQ(message.title, "Error");
+    EXPECT_NE(message.text.find("JPG folder cannot be read"), std::string::npos) << message.text;
+  }
+}
+
 TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
   scratch.Write("start/list.txt", "a.JPG\r\n");
   dialogs.openAnswers = {Start() + "/list.txt"};

@@ -1,5 +1,6 @@
 // Start-up: the start folder, the settings file and the saved folder pair.
 #include <QComboBox>
+#include <QPushButton>
 
 #include "panes/drive_list.h"
 #include "panes/file_list.h"
@@ -34,6 +35,20 @@ TEST_F(StartUp, WithoutSettingsOrSavedPairBothPanesShowTheStartFolder) {
   // Nothing changed yet, so nothing was saved.
   EXPECT_FALSE(std::filesystem::exists(Start() + "/ShotsweepDirs.dat"));
   EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(StartUp, AFifoUnderTheSettingsOrFolderPairNameLeavesTheDefaults) {
+  scratch.MakeDir("start/JPG");
+  const Fifo settings(Start() + "/Shotsweep.ini");
+  const Fifo pair(Start() + "/ShotsweepDirs.dat");
+  MainFrm& frame = Open();
+  EXPECT_EQ(frame.module().settings.KillBat, 1);
+  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_TRUE(dialogs.messages.empty());
+  // Saving replaces the FIFO with a file instead of writing into it.
+  Control<QPushButton>("CpyPath2")->click();
+  EXPECT_TRUE(std::filesystem::is_regular_file(Start() + "/ShotsweepDirs.dat"));
+  EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start(), "/ [sda1]", Start()));
 }
 
 TEST_F(StartUp, SettingsAreReadFromTheStartFolderAfterKillBatIsSet) {

@@ -5,12 +5,8 @@
 
 #include <filesystem>
 
-#include "cleanup/cleanup_commands.h"
-#include "platform/posix_script_runner.h"
-#include "settings/module1.h"
 #include "settings/settings_reader.h"
-#include "tests/support/fake_window.h"
-#include "tests/support/temp_folder.h"
+#include "tests/cleanup/cleanup_scene.h"
 
 namespace shotsweep {
 namespace {
@@ -20,52 +16,8 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using Files = std::map<std::string, std::string>;
 using testing::ReadFile;
+using testing::Scene;
 using testing::Snapshot;
-
-// Two folders, the window over them, and the real interpreter. Every file gets its own name
-// as content, so a file can be followed through renames.
-struct Scene {
-  explicit Scene(const std::string& rawName = "raw", const std::string& jpgName = "jpg")
-      : raw(temp.MakeDir(rawName).string()),
-        jpg(temp.MakeDir(jpgName).string()),
-        window(raw, jpg) {
-    module.settings.KillBat = 1;
-  }
-  void Raw(std::initializer_list<std::string> names) {
-    for (const auto& name : names) temp.Write(fs::relative(raw, temp.path()) / name, name);
-  }
-  void Jpg(std::initializer_list<std::string> names) {
-    for (const auto& name : names) temp.Write(fs::relative(jpg, temp.path()) / name, name);
-  }
-  void ByFolder() {
-    CommandContext ctx{module, window, dialogs, runner};
-    DeleteUnmatchedByJpgFolder(ctx);
-  }
-  void ByList(const std::string& listBytes) {
-    const fs::path list = temp.Write("photo_file_list.txt", listBytes);
-    dialogs.openAnswers.push_back(list.string());
-    CommandContext ctx{module, window, dialogs, runner};
-    DeleteUnmatchedByPhotoList(ctx);
-  }
-  Files RawFiles() const { return Snapshot(raw); }
-  // Files named after their original name, as the end state of a run expects them.
-  static Files Expect(std::initializer_list<std::pair<std::string, std::string>> renamed) {
-    return Files(renamed.begin(), renamed.end());
-  }
-  void ExpectDone() const {
-    ASSERT_EQ(dialogs.messages.size(), 1u) << dialogs.messages[0].text;
-    EXPECT_EQ(dialogs.messages[0].text, "Operation done");
-    EXPECT_EQ(dialogs.messages[0].title, "RAW files deleted/renamed");
-  }
-
-  testing::TempFolder temp;
-  std::string raw;
-  std::string jpg;
-  testing::FakeWindow window;
-  Module1 module;
-  testing::ScriptedDialogs dialogs;
-  PosixScriptRunner runner;
-};
 
 TEST(CleanupEndToEnd, LifeOfAFileWithBakClearTickedAndGrayed) {
   for (int bak : {0, 1, 2}) {

@@ -1,5 +1,10 @@
 #include "tests/support/temp_folder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -50,6 +55,26 @@ std::string ReadFile(const fs::path& file) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+Fifo::Fifo(fs::path path) : path_(std::move(path)) {
+  if (::mkfifo(path_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
+  rescue_ = std::thread([this] {
+    for (int i = 0; i < 100 && !done_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // A blocked reader waits for a writer, a blocked writer for a reader: be both in turn.
+    while (!done_) {
+      for (int mode : {O_WRONLY, O_RDONLY}) {
+        const int fd = ::open(path_.c_str(), mode | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) ::close(fd);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  });
+}
+
+Fifo::~Fifo() {
+  done_ = true;
+  rescue_.join();
 }
 
 std::map<std::string, std::string> Snapshot(const fs::path& root) {

@@ -1,9 +1,11 @@
 #pragma once
 // A scratch folder for one test, removed with everything in it when the test ends.
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
 
 namespace shotsweep::testing {
 
@@ -28,6 +30,22 @@ class TempFolder {
 };
 
 std::string ReadFile(const std::filesystem::path& file);
+
+// A FIFO at `path` for the time of a test of "never blocks on it": should the code under test
+// ever wait on it, the FIFO is opened from the other end after a few seconds to let it go on,
+// so the test fails on what the code then does instead of hanging.
+class Fifo {
+ public:
+  explicit Fifo(std::filesystem::path path);
+  ~Fifo();
+  Fifo(const Fifo&) = delete;
+  Fifo& operator=(const Fifo&) = delete;
+
+ private:
+  std::filesystem::path path_;
+  std::atomic<bool> done_{false};
+  std::thread rescue_;
+};
 
 // Every regular file below `root`, by path relative to it, with its content. Two snapshots
 // compare equal when nothing was added, removed, renamed or changed.
