@@ -61,6 +61,17 @@ TEST_F(Commands, RenFindsTheSourceWithoutRegardToCaseAndNamesTheTargetAsWritten)
   EXPECT_EQ(Names(), (NameSet{"z.nef", "ärger.nef"}));
 }
 
+TEST_F(Commands, CanonicallyEquivalentSpellingsAreOneNameAsCaseVariantsAre) {
+  dir_.Write("Cafe\xCC\x81.nbak", "decomposed");  // e and a combining accent
+  dir_.Write("\xC3\x89t\xC3\xA9.nbak", "composed");  // Été with single characters
+  const ScriptResult r = Run("ren " + P("caf\xC3\xA9.nbak") + " caf\xC3\xA9.nef\r\n" +
+                             "ren " + P("E\xCC\x81te\xCC\x81.NBAK") + " e\xCC\x81te\xCC\x81.nef\r\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(Names(), (NameSet{"caf\xC3\xA9.nef", "e\xCC\x81te\xCC\x81.nef"}));
+  // Different letters stay different names.
+  EXPECT_EQ(Run("ren " + P("cafe.nef") + " x.nef\r\n").err, "The system cannot find the file specified.\n");
+}
+
 TEST_F(Commands, RenPrefersTheExactSpellingAndNeverReplaces) {
   dir_.Write("x.nbak", "lower");
   dir_.Write("X.NBAK", "upper");

@@ -32,8 +32,8 @@ struct Ran {
   std::string err;
 };
 
-// Runs shotsweep-batch SCRIPT in `cwd`; `progressFd`, when given, becomes descriptor 3 of the child.
-Ran RunBatch(const std::string& script, const std::string& cwd, int progressFd = -1) {
+// Runs shotsweep-batch ARGUMENTS in `cwd`; `progressFd`, when given, becomes descriptor 3 of the child.
+Ran RunBatch(std::vector<std::string> arguments, const std::string& cwd, int progressFd = -1) {
   const int outFd = ::memfd_create("out", 0);
   const int errFd = ::memfd_create("err", 0);
   posix_spawn_file_actions_t actions;
@@ -49,7 +49,9 @@ Ran RunBatch(const std::string& script, const std::string& cwd, int progressFd =
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
   std::string program = SHOTSWEEP_BATCH;
-  std::vector<char*> argv{program.data(), const_cast<char*>(script.c_str()), nullptr};
+  std::vector<char*> argv{program.data()};
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
   pid_t pid;
   Ran ran;
   if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
@@ -63,6 +65,10 @@ Ran RunBatch(const std::string& script, const std::string& cwd, int progressFd =
   ::close(outFd);
   ::close(errFd);
   return ran;
+}
+
+Ran RunBatch(const std::string& script, const std::string& cwd, int progressFd = -1) {
+  return RunBatch(std::vector<std::string>{script}, cwd, progressFd);
 }
 
 constexpr std::array<std::pair<const char*, const char*>, 5> kKinds{
@@ -206,6 +212,45 @@ TEST(EndToEnd, ExitStatusTellsWhetherTheScriptCouldBeRead) {
   EXPECT_EQ(ran.status, 1);
   EXPECT_NE(ran.out.find("done\n"), std::string::npos);
   EXPECT_NE(ran.err.find("Could Not Find"), std::string::npos);
+}
+
+TEST(EndToEnd, ACleanupRunsBothScriptsButDeletesNothingAfterARestoreFailed) {
+  TempFolder temp;
+  const std::string folder = temp.MakeDir("raw").string();
+  temp.Write("raw/a.NEF", "twin");
+  temp.Write("raw/b.nef", "unmatched");
+  const CleanupScripts s = MakeScripts(folder, {"a.jpg"}, "per kind");
+  temp.Write("rRAW.bat", s.renaming);
+  temp.Write("RAWreverse.bat", s.restoring);
+  const std::string renaming = (temp.path() / "rRAW.bat").string();
+  const std::string restoring = (temp.path() / "RAWreverse.bat").string();
+
+  // Something takes the twin's name back while the scripts run: its restore line fails.
+  temp.MakeDir("raw/A.nef");
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  const Ran ran = RunBatch({"--cleanup", renaming, restoring}, folder, fds[1]);
+  ::close(fds[1]);
+  const std::string report = testing::ReadBack(fds[0]);
+  ::close(fds[0]);
+  EXPECT_EQ(ran.status, 1);
+  EXPECT_EQ(Names(fs::path(folder)), (std::set<std::string>{"A.nef", "a.nbak", "b.nbak"}));
+  EXPECT_NE(report.find("! RAWreverse.bat, line 3: " + folder + "/a.nbak: A duplicate file name exists"),
+            std::string::npos) << report;
+  EXPECT_NE(report.find("! RAWreverse.bat, line 8: " + folder + "/*.nbak: Nothing deleted"), std::string::npos);
+
+  // Without that, the same run ends as planned, and says so.
+  fs::remove(fs::path(folder) / "A.nef");
+  fs::rename(fs::path(folder) / "b.nbak", fs::path(folder) / "b.nef");
+  EXPECT_EQ(RunBatch({"--cleanup", renaming, restoring}, folder).status, 0);
+  EXPECT_EQ(Names(fs::path(folder)), (std::set<std::string>{"a.nef"}));
+
+  // A restoring script that cannot be read: nothing is set aside in the first place.
+  temp.Write("raw/c.nef");
+  const Ran unread = RunBatch({"--cleanup", renaming, restoring + ".missing"}, folder);
+  EXPECT_EQ(unread.status, 1);
+  EXPECT_NE(unread.err.find("nothing was run"), std::string::npos);
+  EXPECT_EQ(Names(fs::path(folder)), (std::set<std::string>{"a.nef", "c.nef"}));
 }
 
 TEST(EndToEnd, ProgressLinesGoToTheNamedDescriptor) {

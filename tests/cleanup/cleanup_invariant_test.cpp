@@ -50,11 +50,19 @@ KindOf Classify(const std::string& name) {
   return {};
 }
 
-// The names a listed JPG name keeps RAW files under, in the order its restore lines come:
-// its base name, then the text before its last dot; a folder part does not count.
-std::vector<std::string> KeptStems(const std::string& listed) {
+// The names a listed JPG name stands for: without its folder part, and for a photo-list line
+// also without the blanks it begins with.
+std::vector<std::string> Candidates(const std::string& listed, bool trim) {
   const std::size_t slash = listed.find_last_of('/');
   const std::string name = slash == std::string::npos ? listed : listed.substr(slash + 1);
+  std::vector<std::string> names{name};
+  const std::size_t first = name.find_first_not_of(' ');
+  if (trim && first != 0 && first != std::string::npos) names.push_back(name.substr(first));
+  return names;
+}
+
+// The stems a name keeps RAW files under: its base name, then the text before its last dot.
+std::vector<std::string> StemsOf(const std::string& name) {
   std::vector<std::string> stems{FileBaseName(name)};
   const std::size_t lastDot = name.rfind('.');
   if (!stems[0].empty() && lastDot != std::string::npos && lastDot > stems[0].size()) {
@@ -63,25 +71,37 @@ std::vector<std::string> KeptStems(const std::string& listed) {
   return stems;
 }
 
+// Every stem a listed JPG name keeps RAW files under, in the order its restore lines come.
+std::vector<std::string> KeptStems(const std::string& listed, bool trim) {
+  std::vector<std::string> stems;
+  for (const std::string& name : Candidates(listed, trim)) {
+    for (std::string& stem : StemsOf(name)) stems.push_back(std::move(stem));
+  }
+  return stems;
+}
+
 // A RAW name with more than one dot is also kept by a listed JPG of a single dot with its base
 // name (trip.jpg keeps trip.day1.nef, as the preview extraction names that JPG).
 bool PairedByFirstDot(const std::string& raw, const std::string& stem,
-                      const std::vector<std::string>& listed) {
+                      const std::vector<std::string>& listed, bool trim) {
   const std::string base = FileBaseName(raw);
   if (base.size() >= stem.size()) return false;
-  return std::any_of(listed.begin(), listed.end(), [&](const std::string& name) {
-    const std::vector<std::string> stems = KeptStems(name);
-    return stems.size() == 1 && !stems[0].empty() && batch::FoldCase(stems[0]) == batch::FoldCase(base);
+  return std::any_of(listed.begin(), listed.end(), [&](const std::string& entry) {
+    for (const std::string& name : Candidates(entry, trim)) {
+      const std::vector<std::string> stems = StemsOf(name);
+      if (stems.size() == 1 && !stems[0].empty() && batch::FoldCase(stems[0]) == batch::FoldCase(base)) return true;
+    }
+    return false;
   });
 }
 
 // The RAW folder after a successful cleanup: each RAW file of the five kinds whose stem a
 // listed name keeps is there under the first such name with its lower-case RAW extension;
 // every other one is gone, or set aside when Bak is not 0; every other file is unchanged.
-Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& listed, int bak) {
+Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& listed, int bak, bool trim = false) {
   std::vector<std::string> stems;
   for (const auto& name : listed) {
-    for (auto& stem : KeptStems(name)) stems.push_back(std::move(stem));
+    for (auto& stem : KeptStems(name, trim)) stems.push_back(std::move(stem));
   }
   Files after;
   for (const auto& [name, content] : before) {
@@ -96,7 +116,7 @@ Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& lis
                                      [&](const std::string& s) { return batch::FoldCase(s) == folded; });
     if (keeper != stems.end()) {
       after[*keeper + std::string(kind.kind->extension)] = content;
-    } else if (PairedByFirstDot(name, stem, listed)) {
+    } else if (PairedByFirstDot(name, stem, listed, trim)) {
       after[stem + std::string(kind.kind->extension)] = content;
     } else if (bak != 0) {
       // Set aside by this run under the lower-case aside extension, or by an earlier one.
@@ -131,6 +151,42 @@ bool AnyClash(const Files& folder) {
   return false;
 }
 
+// Whether a folder stands where the scripts would rename a file (its set-aside name, or the
+// name a restore line looks for or gives back); the cleanup must refuse them.
+bool AnyFolderInTheWay(const Files& files, const std::set<std::string>& folders,
+                       const std::vector<std::string>& listed, bool trim) {
+  std::set<std::string> folded, asideKeys;
+  for (const std::string& folder : folders) folded.insert(batch::FoldCase(folder));
+  for (const auto& [name, content] : files) {
+    const KindOf kind = Classify(name);
+    if (kind.kind == nullptr) continue;
+    const std::string key = batch::FoldCase(name.substr(0, name.size() - kind.extensionLength)) +
+                            std::string(kind.kind->aside);
+    asideKeys.insert(key);
+    if (!kind.aside && folded.count(key)) return true;
+  }
+  std::vector<std::string> kept;
+  for (const auto& entry : listed) {
+    for (auto& stem : KeptStems(entry, trim)) kept.push_back(std::move(stem));
+  }
+  for (const auto& [name, content] : files) {
+    const KindOf kind = Classify(name);
+    if (kind.kind != nullptr && PairedByFirstDot(name, name.substr(0, name.size() - kind.extensionLength), listed, trim)) {
+      kept.push_back(name.substr(0, name.size() - kind.extensionLength));
+    }
+  }
+  for (const std::string& stem : kept) {
+    for (const RawKind& kind : kRawKinds) {
+      const std::string base = batch::FoldCase(stem);
+      if (asideKeys.count(base + std::string(kind.aside)) &&
+          (folded.count(base + std::string(kind.aside)) || folded.count(base + std::string(kind.extension)))) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 class RandomCases : public ::testing::Test {
  protected:
   std::string Pick(const std::vector<std::string>& from) {
@@ -139,7 +195,8 @@ class RandomCases : public ::testing::Test {
   bool Chance(double p) { return std::bernoulli_distribution(p)(random_); }
   std::string Stem() {
     static const std::vector<std::string> kPieces = {
-        "DSC_", "img", "a", "B", "trip", "x y", "100%", "r&r", "a;b", "k=v", " lead", "Žluť", "é", "(1)", "^", "_"};
+        "DSC_", "img", "a", "B", "trip", "x y", "100%", "r&r", "a;b", "k=v", " lead", "Žluť", "é", "(1)", "^", "_",
+        "cafe\xCC\x81", "caf\xC3\xA9", "E\xCC\x81"};  // one name, decomposed and composed
     std::string stem = Pick(kPieces) + std::to_string(std::uniform_int_distribution<int>(0, 3)(random_));
     if (Chance(0.2)) stem += "." + Pick(kPieces);  // a second dot
     return stem;
@@ -174,6 +231,24 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
       const std::string name = stem + Pick(kExtensions);
       if (!fs::exists(fs::path(raw) / name)) temp.Write(fs::relative(raw, temp.path()) / name, name);
     }
+    // Folders and links named like RAW files: a link to a file is set aside and deleted as
+    // one (the file it points to is never touched), a folder or a link to one never is.
+    temp.Write("linked.nef", "linked");
+    temp.MakeDir("linked folder");
+    std::set<std::string> folders;
+    for (const auto& stem : stems) {
+      const std::string name = stem + Pick({".nef", ".NBAK", ".cr2", ".orf"});
+      if (fs::exists(fs::symlink_status(fs::path(raw) / name))) continue;
+      if (Chance(0.04)) {
+        fs::create_directory(fs::path(raw) / name);
+        folders.insert(name);
+      } else if (Chance(0.04)) {
+        fs::create_directory_symlink(temp.path() / "linked folder", fs::path(raw) / name);
+        folders.insert(name);
+      } else if (Chance(0.1)) {
+        fs::create_symlink(temp.path() / "linked.nef", fs::path(raw) / name);
+      }
+    }
     std::vector<std::string> listed;
     for (int i = std::uniform_int_distribution<int>(0, 8)(random_); i > 0; --i) {
       std::string stem = stems.empty() || Chance(0.3) ? Stem() : SwapCase(Pick(stems));
@@ -197,6 +272,7 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
       for (std::string name : listed) {
         if (Chance(0.2)) name = "shoot/" + name;
         if (Chance(0.2)) name += "  ";
+        if (Chance(0.15)) name.insert(name.find('/') + 1, Chance(0.5) ? " " : "   ");
         if (Chance(0.1)) names.push_back(""), bytes += "\r\n";
         names.push_back(name);
         bytes += name + Pick({"\r\n", "\n", "\r"});
@@ -221,8 +297,9 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
     }
     EXPECT_EQ(SnapshotOutside(temp.path(), raw), outsideBefore);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    if (AnyClash(before)) {
-      // Two files that would merge when set aside: refused, and nothing was touched.
+    if (AnyClash(before) || AnyFolderInTheWay(before, folders, names, byList)) {
+      // Two files that would merge when set aside, or a folder in the way: refused, and
+      // nothing was touched.
       ++refused;
       EXPECT_EQ(dialogs.messages[0].title, "Error");
       EXPECT_EQ(Snapshot(raw), before);
@@ -231,7 +308,7 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
     EXPECT_EQ(dialogs.messages[0].text, "Operation done");
     Files after = Snapshot(raw);
     if (module.settings.KillBat != 1) after = Without(after, {"rRAW.bat", "RAWreverse.bat"});
-    EXPECT_EQ(after, ExpectedRawFolder(before, names, window.bak));
+    EXPECT_EQ(after, ExpectedRawFolder(before, names, window.bak, byList));
   }
   // Most rounds must have run a cleanup for this test to mean anything.
   EXPECT_LT(refused, 40);

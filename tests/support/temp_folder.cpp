@@ -80,7 +80,8 @@ Fifo::~Fifo() {
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = ReadFile(entry.path());
+    // Lexically: a link keeps its own name, not the one of the file it points to.
+    if (entry.is_regular_file()) files[entry.path().lexically_relative(root).string()] = ReadFile(entry.path());
   }
   return files;
 }
