@@ -5,7 +5,7 @@
 # Usage: check_package.sh BUILD_DIR VERSION APP_ID HAS_CLI
 set -euo pipefail
 build=$1 version=$2 id=$3 has_cli=$4
-source "$(dirname "${BASH_SOURCE[0]}")/expected_files.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT

@@ -1,4 +1,6 @@
-# What an install puts under its prefix, one path a line: sourced by both install checks.
+# Sourced by both install checks.
+
+# What an install puts under its prefix, one path a line.
 # Arguments: APP_ID HAS_CLI (1 when shotsweep-cli is built).
 expected_files() {
   local id=$1 has_cli=$2 size program
@@ -24,6 +26,7 @@ files_under() {
   (cd "$1" && find . \( -type f -o -type l \) -printf '%P\n' | LC_ALL=C sort)
 }
 
+# A check that fails says why and lets the others run; the script's end counts them.
 failures=0
 fail() {
   echo "FAIL: $*" >&2
