@@ -16,7 +16,7 @@ deb=$scratch/shotsweep_${version}_$(dpkg --print-architecture).deb
 [[ -f $deb ]] || { ls "$scratch" >&2; fail "no ${deb##*/}"; exit 1; }
 
 # lintian prints its warnings and notes too, so the log shows them; only errors fail.
-lintian --fail-on error --no-tag-display-limit "$deb" >&2 || fail "lintian reports errors"
+lintian --fail-on error --tag-display-limit 0 "$deb" >&2 || fail "lintian reports errors"
 
 field() { dpkg-deb --field "$deb" "$1"; }
 [[ $(field Version) == "$version" ]] || fail "Version: $(field Version), the build is $version"
