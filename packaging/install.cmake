@@ -28,7 +28,7 @@ install(FILES desktop/${SHOTSWEEP_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DA
 # The metainfo lists every program the package provides, so the command line one is added
 # when it is built.
 set(SHOTSWEEP_CLI_BINARY "")
-if(TARGET shotsweep-cli)
+if(shotsweep-cli IN_LIST shotsweep_programs)
   set(SHOTSWEEP_CLI_BINARY "\n    <binary>shotsweep-cli</binary>")
 endif()
 configure_file(desktop/${SHOTSWEEP_APP_ID}.metainfo.xml.in
@@ -71,15 +71,12 @@ macro(shotsweep_gzip source output)
   list(APPEND shotsweep_generated_files ${output})
 endmacro()
 
-set(shotsweep_pages shotsweep shotsweep-batch)
-if(TARGET shotsweep-cli)
-  list(APPEND shotsweep_pages shotsweep-cli)
-endif()
-# Every page is made, so the tests check the command line's page before its program exists.
+# Every page is made, so the tests check the command line's page before its program exists;
+# a page is installed with its program.
 foreach(page IN ITEMS shotsweep shotsweep-batch shotsweep-cli)
   configure_file(man/${page}.1.in ${CMAKE_BINARY_DIR}/man/${page}.1 @ONLY)
   shotsweep_gzip(${CMAKE_BINARY_DIR}/man/${page}.1 ${CMAKE_BINARY_DIR}/man/${page}.1.gz)
-  if(page IN_LIST shotsweep_pages)
+  if(page IN_LIST shotsweep_programs)
     install(FILES ${CMAKE_BINARY_DIR}/man/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endif()
 endforeach()
