@@ -23,11 +23,11 @@
 #include "panes/file_list.h"
 #include "panes/folder_list.h"
 #include "panes/pane_handlers.h"
-#include "platform/drives.h"
-#include "platform/errors.h"
-#include "platform/local_path.h"
-#include "platform/qt_dialogs.h"
-#include "platform/qt_script_runner.h"
+#include "platform/qt/drives.h"
+#include "base/errors.h"
+#include "platform/qt/local_path.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_script_runner.h"
 #include "preview/extraction_command.h"
 #include "settings/saved_pair.h"
 #include "settings/settings_reader.h"
@@ -365,12 +365,12 @@ void MainFrm::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
-std::string MainFrm::Dir1Path() { return ui_.Dir1->Path(); }
-std::string MainFrm::Dir2Path() { return ui_.Dir2->Path(); }
+std::string MainFrm::Dir1Path() const { return ui_.Dir1->Path(); }
+std::string MainFrm::Dir2Path() const { return ui_.Dir2->Path(); }
 FileListView& MainFrm::File1() { return *ui_.File1; }
 FileListView& MainFrm::File2() { return *ui_.File2; }
 
-int MainFrm::BakValue() {
+int MainFrm::BakValue() const {
   switch (ui_.Bak->checkState()) {
     case Qt::Checked: return 1;
     case Qt::PartiallyChecked: return 2;
@@ -378,6 +378,6 @@ int MainFrm::BakValue() {
   }
 }
 
-int MainFrm::ExifValue() { return ui_.EXIF->isChecked() ? 1 : 0; }
+int MainFrm::ExifValue() const { return ui_.EXIF->isChecked() ? 1 : 0; }
 
 }  // namespace shotsweep

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "cleanup/command_window.h"
+#include "port/command_port.h"
 #include "settings/module1.h"
 
 class QCheckBox;
@@ -47,12 +47,12 @@ class MainFrm : public QMainWindow, public CommandWindow {
 
   const Module1& module() const { return module_; }
 
-  std::string Dir1Path() override;
-  std::string Dir2Path() override;
+  std::string Dir1Path() const override;
+  std::string Dir2Path() const override;
   FileListView& File1() override;
   FileListView& File2() override;
-  int BakValue() override;
-  int ExifValue() override;
+  int BakValue() const override;
+  int ExifValue() const override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "batch/case_folding.h"
+#include "base/case_folding.h"
 
 namespace shotsweep::batch {
 

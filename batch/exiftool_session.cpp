@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "batch/case_folding.h"
+#include "base/case_folding.h"
 #include "batch/output.h"
 
 extern char** environ;

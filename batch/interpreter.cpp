@@ -13,11 +13,12 @@
 
 #include <unicode/ucnv.h>
 
-#include "batch/case_folding.h"
+#include "base/case_folding.h"
+#include "base/text.h"
 #include "batch/file_operations.h"
 #include "batch/wildcard.h"
-#include "platform/files.h"
-#include "platform/progress_protocol.h"
+#include "base/files.h"
+#include "base/progress_protocol.h"
 
 extern char** environ;
 
@@ -93,12 +94,6 @@ std::optional<std::string> ProcessEnvironment(std::string_view name) {
     }
   }
   return std::nullopt;
-}
-
-std::string Trimmed(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
 bool IsRem(std::string_view text) {
@@ -383,7 +378,7 @@ void Interpreter::Echo(Cursor cursor, const Streams& s) {
   const Ch separator = cursor.Peek();
   cursor.Advance(1);
   const std::string text = cursor.Rest();
-  const std::string trimmed = Trimmed(text);
+  const std::string trimmed(Trim(text));
   if (IsDelimiter(separator)) {
     const std::string folded = FoldCase(trimmed);
     if (trimmed.empty()) return Print(s.out, echo_ ? "ECHO is on.\n" : "ECHO is off.\n");
@@ -413,7 +408,7 @@ void Interpreter::Cd(Cursor cursor, const Streams& s) {
   std::string path = cursor.RestUnquoted();
   const bool driveSwitch = path.size() >= 2 && path[0] == '/' && (path[1] == 'd' || path[1] == 'D') &&
                            (path.size() == 2 || path[2] == ' ' || path[2] == '\t');
-  if (driveSwitch) path = Trimmed(path.substr(2));
+  if (driveSwitch) path = Trim(std::string_view(path).substr(2));
   if (path.empty()) return Print(s.out, cwd_ + "\n");
   const std::string normalized = NormalizePath(cwd_, path);
   if (const auto real = cache_.ResolveDirectory(normalized)) {
@@ -757,7 +752,7 @@ std::string Interpreter::Ask(const Streams& s, const std::string& question) {
     }
   }
   Print(s.out, "\n");
-  const std::string trimmed = FoldCase(Trimmed(answer));
+  const std::string trimmed = FoldCase(Trim(answer));
   return trimmed.empty() ? std::string() : trimmed.substr(0, 1);
 }
 

@@ -1,9 +1,10 @@
 #include "batch/line_parser.h"
+#include "base/text.h"
 
 namespace shotsweep::batch {
 
 std::vector<ScriptLine> SplitLines(std::string_view text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  text = WithoutByteOrderMark(text);
   std::vector<ScriptLine> lines;
   size_t start = 0;
   while (start < text.size()) {
@@ -226,10 +227,7 @@ std::string Cursor::RestUnquoted() const {
   for (size_t i = pos_; i < chars_->size(); ++i) {
     if ((*chars_)[i].kind != Ch::Quote) text += (*chars_)[i].c;
   }
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  const size_t last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
+  return std::string(Trim(text));
 }
 
 std::vector<std::string> SplitCommandLine(std::string_view s) {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "cleanup/cleanup_commands.h"
-#include "cleanup/file_names.h"
+#include "base/file_names.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
 #include "tests/support/fake_window.h"

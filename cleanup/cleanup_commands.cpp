@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "cleanup/cleanup_scripts.h"
-#include "cleanup/file_names.h"
+#include "base/file_names.h"
+#include "base/script_names.h"
 #include "cleanup/photo_list.h"
 #include "cleanup/raw_folder_check.h"
 #include "platform/dialogs.h"
-#include "platform/files.h"
+#include "base/files.h"
 #include "platform/script_runner.h"
 #include "settings/module1.h"
 
@@ -21,24 +22,8 @@ namespace {
 constexpr const char* kDoneTitle = "RAW files deleted/renamed";
 
 // Where a refused JPG name came from, for the error box: its place in File2 or in the list.
-using DescribeName = std::function<std::string(int index)>;
-
-// A name as an error box can show it: control characters written as \xHH.
-std::string Printable(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      out += "\\x";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
+using DescribeName = std::function<std::string(std::size_t index)>;
+constexpr std::string_view kInto = "a cleanup script";
 
 // The length of a UTF-8 text in characters rather than bytes.
 std::size_t CharacterCount(std::string_view text) {
@@ -50,18 +35,6 @@ std::size_t CharacterCount(std::string_view text) {
 // Deletes a file of ours; one that is already gone is not a failure.
 std::optional<CommandError> DeleteFile(const std::string& path) {
   if (::unlink(path.c_str()) != 0 && errno != ENOENT) return ErrnoError(errno, path);
-  return std::nullopt;
-}
-
-// The first reason one of `texts` cannot go into a script, if any.
-std::optional<CommandError> RefuseUnwritable(const std::vector<std::string>& texts,
-                                             const DescribeName& describe) {
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    if (auto reason = UnwritableReason(texts[i])) {
-      return CommandError{EINVAL, describe(static_cast<int>(i)) + " " + Printable(texts[i]) +
-                                      " cannot be written into a cleanup script: " + *reason};
-    }
-  }
   return std::nullopt;
 }
 
@@ -119,10 +92,10 @@ CommandError CleanupFailure(const ScriptOutcome& outcome, const std::string& raw
 void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std::string& quote,
                      const std::vector<std::string>& names, const DescribeName& describe, bool fromList) {
   Module1& module = ctx.module;
-  if (auto refusal = RefuseUnwritable({dir1Path}, [](int) { return std::string("The RAW folder"); })) {
+  if (auto refusal = RefuseUnwritable({dir1Path}, [](std::size_t) { return "The RAW folder"; }, kInto)) {
     return ShowError(ctx.dialogs, *refusal);
   }
-  if (auto refusal = RefuseUnwritable(names, describe)) return ShowError(ctx.dialogs, *refusal);
+  if (auto refusal = RefuseUnwritable(names, describe, kInto)) return ShowError(ctx.dialogs, *refusal);
   RawFolderListing listing;
   if (auto refusal = ReadRawFolder(dir1Path, listing)) return ShowError(ctx.dialogs, *refusal);
   // A RAW file kept for a JPG named after its first dot is restored by its own name, which
@@ -130,7 +103,7 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   // for good, and the delete lines would then remove it.
   const std::vector<std::string> stems =
       StemsPairedByFirstDot(FileNames(listing), names, kNativeSeparator, fromList);
-  if (auto refusal = RefuseUnwritable(stems, [](int) { return std::string("The RAW file name"); })) {
+  if (auto refusal = RefuseUnwritable(stems, [](std::size_t) { return "The RAW file name"; }, kInto)) {
     return ShowError(ctx.dialogs, *refusal);
   }
   std::vector<std::string> keptBases = stems;
@@ -198,7 +171,7 @@ void DeleteUnmatchedByJpgFolder(CommandContext& ctx) {
   }
 
   CarryOutCleanup(ctx, dir1Path, quote, SelectEachEntry(file2),
-                  [](int) { return std::string("The JPG name"); }, false);
+                  [](std::size_t) { return "The JPG name"; }, false);
 }
 
 void DeleteUnmatchedByPhotoList(CommandContext& ctx) {
@@ -221,7 +194,7 @@ void DeleteUnmatchedByPhotoList(CommandContext& ctx) {
   // file aside, and a list that failed half-way would cost the twins of the names not read.
   PhotoListContent list = ReadPhotoList(listPath);
   if (list.error) return ShowError(ctx.dialogs, *list.error);
-  CarryOutCleanup(ctx, dir1Path, quote, list.lines, [](int index) {
+  CarryOutCleanup(ctx, dir1Path, quote, list.lines, [](std::size_t index) {
     return "Line " + std::to_string(index + 1) + " of the photo list";
   }, true);
 }

@@ -4,7 +4,7 @@
 // set aside when Bak is ticked. The file work is done by two generated scripts run through
 // ctx.runner; the commands talk to the user only through ctx.dialogs.
 
-#include "cleanup/command_window.h"
+#include "port/command_port.h"
 
 namespace shotsweep {
 

@@ -4,7 +4,6 @@
 // so the Windows form can be checked byte for byte as well as the native one.
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,19 +21,6 @@ struct CleanupScriptContext {
   std::int32_t codePage = 0;
   char sep = '/';
 };
-
-// A path as a script line writes it: between `quote`, or between double quotes whenever it
-// holds a blank or a character the interpreter treats specially, with "%" doubled.
-// A path that needs none of this is returned as quote + path + quote.
-std::string ScriptPath(std::string_view quote, std::string_view path);
-
-// What remains of a listed JPG name once any folder part ("C:\jpg\" or "jpg/") is dropped:
-// the RAW twin lies in the RAW folder whatever folder the JPG was listed from.
-std::string_view LastPathComponent(std::string_view name);
-
-// Why `text` (a name or path) cannot be written safely into a script, or nullopt when it can:
-// control characters, a double quote, the wildcards "*" and "?", text that is not valid UTF-8.
-std::optional<std::string> UnwritableReason(std::string_view text);
 
 // "chcp CP" and "cd QPQ".
 std::string ScriptHeader(const CleanupScriptContext& ctx);

@@ -1,12 +1,12 @@
 #include "cleanup/photo_list.h"
 
-#include "platform/files.h"
+#include "base/files.h"
+#include "base/text.h"
 
 namespace shotsweep {
 
 std::vector<std::string> SplitPhotoList(std::string_view bytes) {
-  constexpr std::string_view kBom = "\xEF\xBB\xBF";
-  if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
+  bytes = WithoutByteOrderMark(bytes);
 
   std::vector<std::string> lines;
   std::size_t start = 0;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace shotsweep {
 

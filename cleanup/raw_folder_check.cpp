@@ -9,14 +9,13 @@
 #include <set>
 #include <system_error>
 
-#include "batch/case_folding.h"
+#include "base/case_folding.h"
+#include "base/script_names.h"
 #include "cleanup/cleanup_scripts.h"
-#include "cleanup/file_names.h"
+#include "base/file_names.h"
 
 namespace shotsweep {
 namespace {
-
-using batch::FoldCase;
 
 struct KindMatch {
   std::size_t length;  // of the extension the name ends in

@@ -3,7 +3,7 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
-#include "platform/local_path.h"
+#include "platform/qt/local_path.h"
 
 namespace shotsweep {
 

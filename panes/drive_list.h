@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/drives.h"
+#include "platform/qt/drives.h"
 
 namespace shotsweep {
 

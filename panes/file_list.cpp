@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/local_path.h"
+#include "platform/qt/local_path.h"
 
 namespace shotsweep {
 
@@ -76,14 +76,14 @@ void FileList::Refresh() {
   addItems(shown);
 }
 
-std::string FileList::List(int index) {
+std::string FileList::List(int index) const {
   if (index < 0 || index >= count()) throw std::out_of_range("file list index " + std::to_string(index));
   return names_[static_cast<std::size_t>(index)];
 }
 
 void FileList::SetListIndex(int index) { setCurrentRow(index); }
 
-std::string FileList::FileName() {
+std::string FileList::FileName() const {
   const int selected = currentRow();
   return selected < 0 ? std::string() : names_[static_cast<std::size_t>(selected)];
 }

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cleanup/command_window.h"
+#include "port/command_port.h"
 
 namespace shotsweep {
 
@@ -24,11 +24,11 @@ class FileList : public QListWidget, public FileListView {
   void SetPattern(std::string_view pattern);  // reads the folder again
 
   void Refresh() override;
-  int ListCount() override { return count(); }
-  std::string List(int index) override;  // throws std::out_of_range outside 0..ListCount-1
+  int ListCount() const override { return count(); }
+  std::string List(int index) const override;  // throws std::out_of_range outside 0..ListCount-1
   int ListIndex() const { return currentRow(); }
   void SetListIndex(int index) override;
-  std::string FileName() override;  // the selected entry, empty when none is selected
+  std::string FileName() const override;  // the selected entry, empty when none is selected
   const std::optional<CommandError>& ReadError() const override { return readError_; }
 
  private:

@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QStyle>
 
-#include "platform/local_path.h"
+#include "platform/qt/local_path.h"
 
 namespace shotsweep {
 namespace {

@@ -10,7 +10,7 @@
 #include "panes/file_list.h"
 #include "panes/folder_list.h"
 #include "platform/dialogs.h"
-#include "platform/drives.h"
+#include "platform/qt/drives.h"
 
 namespace shotsweep {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace shotsweep {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "platform/interpreter_path.h"
-#include "platform/progress_protocol.h"
+#include "base/progress_protocol.h"
 
 extern char** environ;
 

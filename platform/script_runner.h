@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace shotsweep {
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "cleanup/cleanup_scripts.h"
+#include "base/script_names.h"
 #include "platform/dialogs.h"
-#include "platform/files.h"
+#include "base/files.h"
 #include "platform/script_runner.h"
 #include "preview/extraction_script.h"
 #include "preview/tool_lookup.h"
@@ -33,38 +33,22 @@ std::optional<CommandError> FindTools(const Module1& module, ExtractionScriptCon
 
 // Every text the script will carry must survive being written into it: a line end or a
 // double quote in a name would change what the line does.
-std::optional<CommandError> RefuseUnwritable(const ExtractionScriptContext& script,
-                                             const std::string& startFolder,
-                                             const std::vector<std::string>& names) {
-  std::vector<std::pair<std::string, const std::string*>> texts = {
-      {"The RAW folder", &script.rawFolder},  {"The JPG folder", &script.jpgFolder},
-      {"The start folder", &startFolder},     {"The exiv2 path", &script.exiv2Path},
-      {"The exiftool path", &script.exiftoolPath}};
-  for (const std::string& name : names) texts.push_back({"The RAW file", &name});
-  for (const auto& [what, text] : texts) {
-    if (auto reason = UnwritableReason(*text)) {
-      return CommandError{EINVAL, what + " " + *text +
-                                      " cannot be written into the extraction script: " + *reason};
-    }
-  }
-  return std::nullopt;
+std::optional<CommandError> CheckWritable(const ExtractionScriptContext& script,
+                                          const std::string& startFolder,
+                                          const std::vector<std::string>& names) {
+  std::vector<std::string> texts{script.rawFolder, script.jpgFolder, startFolder, script.exiv2Path,
+                                 script.exiftoolPath};
+  static constexpr const char* kWhat[] = {"The RAW folder", "The JPG folder", "The start folder",
+                                          "The exiv2 path", "The exiftool path"};
+  texts.insert(texts.end(), names.begin(), names.end());
+  return RefuseUnwritable(
+      texts, [](std::size_t i) { return std::string(i < std::size(kWhat) ? kWhat[i] : "The RAW file"); },
+      "the extraction script");
 }
-
-// Clicks that arrive while a run waits for its script do not start a second one: two
-// scripts would copy onto the same JPGs and delete each other's previews.
-bool extractionRunning = false;
-
-class RunningMark {
- public:
-  RunningMark() { extractionRunning = true; }
-  ~RunningMark() { extractionRunning = false; }
-};
 
 }  // namespace
 
 void ExtractPreviews(CommandContext& ctx) {
-  if (extractionRunning) return;
-  const RunningMark running;
   Module1& module = ctx.module;
 
   // Without both tools the script could only fail on every line; nothing is written then.
@@ -81,7 +65,7 @@ void ExtractPreviews(CommandContext& ctx) {
   script.exif = ctx.window.ExifValue() == 1;
 
   const std::vector<std::string> names = SelectEachEntry(file1);
-  if (auto refusal = RefuseUnwritable(script, module.StartFolder, names)) {
+  if (auto refusal = CheckWritable(script, module.StartFolder, names)) {
     return ShowError(ctx.dialogs, *refusal);
   }
 

@@ -2,7 +2,7 @@
 // The Export menu's one command: write "Extr.bat" in the start folder, run it in a window
 // that shows its output, and report.
 
-#include "cleanup/command_window.h"
+#include "port/command_port.h"
 
 namespace shotsweep {
 

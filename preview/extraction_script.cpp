@@ -1,12 +1,12 @@
 #include "preview/extraction_script.h"
 
-#include "cleanup/cleanup_scripts.h"
-#include "cleanup/file_names.h"
+#include "base/script_names.h"
+#include "base/file_names.h"
+#include "base/text.h"
 
 namespace shotsweep {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kBlockEnd =
     "REM ********************************************************************";
 

@@ -1,14 +1,9 @@
 #include "settings/saved_pair.h"
 
-#include "platform/files.h"
+#include "base/files.h"
+#include "base/text.h"
 
 namespace shotsweep {
-namespace {
-
-constexpr std::string_view kLineEnd = "\r\n";
-
-}  // namespace
-
 std::string SavedPairPath(std::string_view startFolder, char sep) {
   return JoinUnchanged(startFolder, kSavedPairFileName, sep);
 }

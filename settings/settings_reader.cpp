@@ -5,7 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/files.h"
+#include "base/files.h"
+#include "base/text.h"
 
 namespace shotsweep {
 namespace {
@@ -63,18 +64,12 @@ void Store(std::string_view value, Field& field) {
   }
 }
 
-std::string_view TrimSpaces(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 void ApplyEntry(std::string_view entry, Settings& s) {
   const std::size_t equals = entry.find('=');
   if (equals == std::string_view::npos || equals == 0) return;
   // The key is compared as written: "KillBat =1" names no setting.
   const std::string_view key = entry.substr(0, equals);
-  const std::string_view value = TrimSpaces(entry.substr(equals + 1));
+  const std::string_view value = Trim(entry.substr(equals + 1), " ");
   if (key == "KillBat") {
     Store(value, s.KillBat);
   } else if (key == "QMark") {

@@ -110,6 +110,18 @@ TEST_F(Commands, AClickWhileACommandWaitsForItsScriptStartsNothing) {
   EXPECT_TRUE(dialogs.openRequests.empty());
 }
 
+TEST_F(Commands, NoSecondExtractionWhileOneWaitsForItsScript) {
+  Open();
+  runner.duringNextRun = [&] { Control<QAction>("Extract4_Mnu")->trigger(); };
+  Control<QAction>("Extract4_Mnu")->trigger();
+  EXPECT_EQ(runner.calls.size(), 1u);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+
+  // Once that run has ended, the next one starts as usual.
+  Control<QAction>("Extract4_Mnu")->trigger();
+  EXPECT_EQ(runner.calls.size(), 2u);
+}
+
 TEST_F(Commands, AFailureThatEscapesACommandIsShownAsAnError) {
   runner.duringNextRun = [] { throw std::runtime_error("the interpreter vanished"); };
   Open();

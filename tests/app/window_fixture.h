@@ -10,18 +10,13 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "platform/drives.h"
+#include "platform/qt/drives.h"
+#include "tests/support/fake_drives.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/recording_runner.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep::testing {
-
-class FakeDrives : public DriveSource {
- public:
-  std::vector<Drive> Drives() override { return drives; }
-  std::vector<Drive> drives;
-};
 
 // Each test gets a scratch folder; "start" in it is the current folder, and the drives are
 // the root plus two made-up drives below the scratch folder: "card" (mounted, a folder) and

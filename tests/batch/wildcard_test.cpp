@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "batch/case_folding.h"
+#include "base/case_folding.h"
 
 namespace shotsweep::batch {
 namespace {

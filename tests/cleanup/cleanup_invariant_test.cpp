@@ -14,9 +14,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "batch/case_folding.h"
+#include "base/case_folding.h"
 #include "cleanup/cleanup_commands.h"
-#include "cleanup/file_names.h"
+#include "base/file_names.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
 #include "tests/support/fake_window.h"
@@ -38,7 +38,7 @@ struct KindOf {
 };
 
 KindOf Classify(const std::string& name) {
-  const std::string folded = batch::FoldCase(name);
+  const std::string folded = FoldCase(name);
   for (const RawKind& kind : kRawKinds) {
     for (bool aside : {false, true}) {
       const std::string_view ext = aside ? kind.aside : kind.extension;
@@ -89,7 +89,7 @@ bool PairedByFirstDot(const std::string& raw, const std::string& stem,
   return std::any_of(listed.begin(), listed.end(), [&](const std::string& entry) {
     for (const std::string& name : Candidates(entry, trim)) {
       const std::vector<std::string> stems = StemsOf(name);
-      if (stems.size() == 1 && !stems[0].empty() && batch::FoldCase(stems[0]) == batch::FoldCase(base)) return true;
+      if (stems.size() == 1 && !stems[0].empty() && FoldCase(stems[0]) == FoldCase(base)) return true;
     }
     return false;
   });
@@ -111,9 +111,9 @@ Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& lis
       continue;
     }
     const std::string stem = name.substr(0, name.size() - kind.extensionLength);
-    const std::string folded = batch::FoldCase(stem);
+    const std::string folded = FoldCase(stem);
     const auto keeper = std::find_if(stems.begin(), stems.end(),
-                                     [&](const std::string& s) { return batch::FoldCase(s) == folded; });
+                                     [&](const std::string& s) { return FoldCase(s) == folded; });
     if (keeper != stems.end()) {
       after[*keeper + std::string(kind.kind->extension)] = content;
     } else if (PairedByFirstDot(name, stem, listed, trim)) {
@@ -146,7 +146,7 @@ bool AnyClash(const Files& folder) {
     const KindOf kind = Classify(name);
     if (kind.kind == nullptr) continue;
     const std::string stem = name.substr(0, name.size() - kind.extensionLength);
-    if (!asideNames.insert(batch::FoldCase(stem) + std::string(kind.kind->aside)).second) return true;
+    if (!asideNames.insert(FoldCase(stem) + std::string(kind.kind->aside)).second) return true;
   }
   return false;
 }
@@ -156,11 +156,11 @@ bool AnyClash(const Files& folder) {
 bool AnyFolderInTheWay(const Files& files, const std::set<std::string>& folders,
                        const std::vector<std::string>& listed, bool trim) {
   std::set<std::string> folded, asideKeys;
-  for (const std::string& folder : folders) folded.insert(batch::FoldCase(folder));
+  for (const std::string& folder : folders) folded.insert(FoldCase(folder));
   for (const auto& [name, content] : files) {
     const KindOf kind = Classify(name);
     if (kind.kind == nullptr) continue;
-    const std::string key = batch::FoldCase(name.substr(0, name.size() - kind.extensionLength)) +
+    const std::string key = FoldCase(name.substr(0, name.size() - kind.extensionLength)) +
                             std::string(kind.kind->aside);
     asideKeys.insert(key);
     if (!kind.aside && folded.count(key)) return true;
@@ -177,7 +177,7 @@ bool AnyFolderInTheWay(const Files& files, const std::set<std::string>& folders,
   }
   for (const std::string& stem : kept) {
     for (const RawKind& kind : kRawKinds) {
-      const std::string base = batch::FoldCase(stem);
+      const std::string base = FoldCase(stem);
       if (asideKeys.count(base + std::string(kind.aside)) &&
           (folded.count(base + std::string(kind.aside)) || folded.count(base + std::string(kind.extension)))) {
         return true;

@@ -161,9 +161,6 @@ TEST(CleanupScripts, FolderPathWithSpecialCharacterIsQuotedWhateverQuoteSays) {
   // The base name is plain, so the target stays bare.
   EXPECT_EQ(Line(RestoreLines(ctx, "DSC.jpg"), 0), "ren \"/home/a&b%%x%%/DSC.nbak\" DSC.nef");
   EXPECT_EQ(Line(DeleteLines(ctx), 0), "del \"/home/a&b%%x%%/*.nbak\"");
-  EXPECT_EQ(ScriptPath("", "/plain/path"), "/plain/path");
-  EXPECT_EQ(ScriptPath("\"", "/plain/path"), "\"/plain/path\"");
-  EXPECT_EQ(ScriptPath("", "/a=b"), "\"/a=b\"");
 }
 
 TEST(CleanupScripts, MultiDotNameAlsoRestoresTheNameUpToItsLastDot) {
@@ -212,31 +209,6 @@ TEST(CleanupScripts, BackslashInALinuxFileNameKeepsBothReadings) {
   EXPECT_EQ(Line(lines, 5), "ren /r/a\\b.nbak a\\b.nef");
   // A forward slash is a folder part on Linux: only the last component counts.
   EXPECT_EQ(RestoreLines(ctx, "jpg/b.jpg"), RestoreLines(ctx, "b.jpg"));
-}
-
-TEST(CleanupScripts, UnwritableNamesAreReported) {
-  for (const char* fine : {"DSC_0001.JPG", "My photo & (1), 100%.jpg", "Žluťoučký kůň.jpg",
-                           "C:\\My Photos\\x.jpg", "\xF0\x9F\x93\xB7.jpg", ""}) {
-    EXPECT_EQ(UnwritableReason(fine), std::nullopt) << fine;
-  }
-  const std::vector<std::string> unwritable = {
-      "a\rb.jpg", "a\nb.jpg", "a\tb.jpg", std::string("a\0b.jpg", 7), "a\x7F.jpg",
-      "a\xC2\x85.jpg",         // C1 control character NEL, validly encoded
-      "say \"cheese\".jpg",
-      "a*.jpg", "a?.jpg",        // wildcards would rename other files than the one named
-      "caf\xE9.jpg",             // Latin-1, not UTF-8
-      "a\xC0\xAF.jpg",          // overlong "/"
-      "a\xED\xA0\x80.jpg",      // surrogate
-      "a\xF4\x90\x80\x80.jpg",  // beyond U+10FFFF
-      "a\xE2\x82.jpg",          // cut-off sequence
-      "end\xE2\x82",            // cut off at the very end
-      "a\x80.jpg",              // stray continuation byte
-  };
-  for (const std::string& name : unwritable) {
-    const auto reason = UnwritableReason(name);
-    ASSERT_TRUE(reason.has_value()) << name;
-    EXPECT_FALSE(reason->empty());
-  }
 }
 
 TEST(CleanupScripts, PairingRecordLineKeepsTheThreeValuesApart) {

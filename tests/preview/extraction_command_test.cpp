@@ -183,20 +183,5 @@ TEST(ExtractPreviews, AScriptThatDidNotRunIsNoSuccess) {
   EXPECT_EQ(t.dialogs.messages[0].title, "Error");
 }
 
-TEST(ExtractPreviews, NoSecondRunWhileOneWaitsForItsScript) {
-  Shoot s;
-  std::optional<CommandContext> ctx;
-  s.window.emplace(s.raw, s.jpg);
-  ctx.emplace(CommandContext{s.module, *s.window, s.dialogs, s.runner});
-  s.runner.duringNextRun = [&] { ExtractPreviews(*ctx); };
-  ExtractPreviews(*ctx);
-  EXPECT_EQ(s.runner.calls.size(), 1u);
-  EXPECT_EQ(s.dialogs.messages.size(), 1u);
-
-  // Once that run has ended, the next one starts as usual.
-  ExtractPreviews(*ctx);
-  EXPECT_EQ(s.runner.calls.size(), 2u);
-}
-
 }  // namespace
 }  // namespace shotsweep

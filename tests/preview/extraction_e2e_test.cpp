@@ -10,7 +10,7 @@
 #include "platform/posix_script_runner.h"
 #include "preview/extraction_command.h"
 #include "settings/module1.h"
-#include "tests/preview/raw_like_file.h"
+#include "tests/support/raw_like_file.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 

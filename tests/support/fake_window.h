@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cleanup/command_window.h"
+#include "port/command_port.h"
 #include "platform/dialogs.h"
 
 namespace shotsweep::testing {
@@ -19,10 +19,10 @@ class FolderFileList : public FileListView {
   FolderFileList(std::string folder, std::string pattern);
   void SetFolder(std::string folder) { folder_ = std::move(folder); Refresh(); }
   void Refresh() override;
-  int ListCount() override { return static_cast<int>(entries_.size()); }
-  std::string List(int index) override { return entries_.at(static_cast<size_t>(index)); }
+  int ListCount() const override { return static_cast<int>(entries_.size()); }
+  std::string List(int index) const override { return entries_.at(static_cast<size_t>(index)); }
   void SetListIndex(int index) override { index_ = index; }
-  std::string FileName() override { return index_ < 0 ? std::string() : entries_.at(static_cast<size_t>(index_)); }
+  std::string FileName() const override { return index_ < 0 ? std::string() : entries_.at(static_cast<size_t>(index_)); }
   const std::optional<CommandError>& ReadError() const override { return readError_; }
   int ListIndex() const { return index_; }
   int refreshes = 0;
@@ -40,10 +40,10 @@ class NameList : public FileListView {
  public:
   explicit NameList(std::vector<std::string> names) : names_(std::move(names)) {}
   void Refresh() override { ++refreshes; }
-  int ListCount() override { return static_cast<int>(names_.size()); }
-  std::string List(int index) override { return names_.at(static_cast<size_t>(index)); }
+  int ListCount() const override { return static_cast<int>(names_.size()); }
+  std::string List(int index) const override { return names_.at(static_cast<size_t>(index)); }
   void SetListIndex(int index) override { index_ = index; }
-  std::string FileName() override { return index_ < 0 ? std::string() : names_.at(static_cast<size_t>(index_)); }
+  std::string FileName() const override { return index_ < 0 ? std::string() : names_.at(static_cast<size_t>(index_)); }
   const std::optional<CommandError>& ReadError() const override { return noError_; }
   int refreshes = 0;
 
@@ -56,12 +56,12 @@ class NameList : public FileListView {
 class FakeWindow : public CommandWindow {
  public:
   FakeWindow(std::string dir1, std::string dir2);
-  std::string Dir1Path() override { return dir1; }
-  std::string Dir2Path() override { return dir2; }
+  std::string Dir1Path() const override { return dir1; }
+  std::string Dir2Path() const override { return dir2; }
   FileListView& File1() override { return *file1; }
   FileListView& File2() override { return *file2; }
-  int BakValue() override { return bak; }
-  int ExifValue() override { return exif; }
+  int BakValue() const override { return bak; }
+  int ExifValue() const override { return exif; }
 
   std::string dir1, dir2;
   FileListView* file1;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace shotsweep::batch {
+namespace shotsweep {
 
 // The key two names share when the interpreter takes them for the same name: Unicode simple
 // case folding applied code point by code point, so "STRASSE" and "straße" stay different as
@@ -15,4 +15,4 @@ namespace shotsweep::batch {
 // Linux allows such names, and they then only match themselves.
 std::string FoldCase(std::string_view name);
 
-}  // namespace shotsweep::batch
+}  // namespace shotsweep

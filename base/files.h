@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace shotsweep {
 

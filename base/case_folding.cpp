@@ -1,11 +1,11 @@
-#include "batch/case_folding.h"
+#include "base/case_folding.h"
 
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 #include <unicode/utf8.h>
 
-namespace shotsweep::batch {
+namespace shotsweep {
 namespace {
 
 // Simple case folding, code point by code point; ill-formed bytes pass through unchanged.
@@ -77,4 +77,4 @@ std::string FoldCase(std::string_view name) {
   return out;
 }
 
-}  // namespace shotsweep::batch
+}  // namespace shotsweep

@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/text.h"
+
 namespace shotsweep {
 
 inline constexpr const char* kProgressFdVariable = "SHOTSWEEP_PROGRESS_FD";
@@ -23,21 +25,7 @@ inline std::string ProgressLine(std::size_t done, std::size_t total) {
 
 // Control characters in TEXT (a file name may hold a line end) are written as \xHH, so one
 // report is always one line.
-inline std::string FailureLine(std::string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string line = "! ";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      line += "\\x";
-      line += kHex[byte >> 4];
-      line += kHex[byte & 0xF];
-    } else {
-      line += c;
-    }
-  }
-  return line + "\n";
-}
+inline std::string FailureLine(std::string_view text) { return "! " + EscapeControls(text) + "\n"; }
 
 struct ReportLine {
   enum Kind { Progress, Failure, Unknown } kind = Unknown;

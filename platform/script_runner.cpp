@@ -1,8 +1,6 @@
-#include <cerrno>
-#include <cstring>
-
-#include "platform/errors.h"
 #include "platform/script_runner.h"
+
+#include <cerrno>
 
 namespace shotsweep {
 
@@ -11,12 +9,6 @@ std::string ListFailures(const std::vector<std::string>& failures, std::size_t s
   for (std::size_t i = 0; i < failures.size() && i < shown; ++i) text += failures[i] + "\n";
   if (failures.size() > shown) text += "and " + std::to_string(failures.size() - shown) + " more.\n";
   return text;
-}
-
-CommandError ErrnoError(int err) { return CommandError{err, std::strerror(err)}; }
-
-CommandError ErrnoError(int err, const std::string& path) {
-  return CommandError{err, std::string(std::strerror(err)) + ": " + path};
 }
 
 std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script) {

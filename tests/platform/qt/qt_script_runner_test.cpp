@@ -1,7 +1,7 @@
 // The window's runner on the offscreen platform: the result comes back, a long run shows
 // progress, no input reaches the window meanwhile, and the output window waits for Close.
 
-#include "platform/qt_script_runner.h"
+#include "platform/qt/qt_script_runner.h"
 
 #include <QApplication>
 #include <QDialog>

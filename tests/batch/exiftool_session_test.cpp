@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "tests/preview/raw_like_file.h"
+#include "tests/support/raw_like_file.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep::batch {

@@ -1,24 +1,30 @@
 #pragma once
-// What the commands read from the main window. The window implements it over its controls;
-// tests implement it over plain folders, so every command runs without a window.
+// Where the commands and whoever starts them meet: what a command reads from the window (its
+// folders, file lists and check boxes) and the services it is given. The window implements it
+// over its controls; tests implement it over plain folders, so every command runs without a
+// window.
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/errors.h"
+#include "base/errors.h"
 
 namespace shotsweep {
+
+struct Module1;
+class Dialogs;
+class ScriptRunner;
 
 // A file list control (File1, File2): its folder's files that match its pattern.
 class FileListView {
  public:
   virtual ~FileListView() = default;
   virtual void Refresh() = 0;
-  virtual int ListCount() = 0;
-  virtual std::string List(int index) = 0;  // bare file name
+  virtual int ListCount() const = 0;
+  virtual std::string List(int index) const = 0;  // bare file name
   virtual void SetListIndex(int index) = 0;
-  virtual std::string FileName() = 0;       // the selected entry's name
+  virtual std::string FileName() const = 0;       // the selected entry's name
   // Why the last Refresh could not read the folder; nullopt when it could. A list that could
   // not be read is empty, which must not be taken for an empty folder.
   virtual const std::optional<CommandError>& ReadError() const = 0;
@@ -38,21 +44,13 @@ inline std::vector<std::string> SelectEachEntry(FileListView& list) {
 class CommandWindow {
  public:
   virtual ~CommandWindow() = default;
-  virtual std::string Dir1Path() = 0;  // left folder list's path
-  virtual std::string Dir2Path() = 0;  // right folder list's path
+  virtual std::string Dir1Path() const = 0;  // left folder list's path
+  virtual std::string Dir2Path() const = 0;  // right folder list's path
   virtual FileListView& File1() = 0;
   virtual FileListView& File2() = 0;
-  virtual int BakValue() = 0;   // 0 cleared, 1 ticked, 2 grayed
-  virtual int ExifValue() = 0;  // 0 cleared, 1 ticked
+  virtual int BakValue() const = 0;   // 0 cleared, 1 ticked, 2 grayed
+  virtual int ExifValue() const = 0;  // 0 cleared, 1 ticked
 };
-
-}  // namespace shotsweep
-
-namespace shotsweep {
-
-struct Module1;
-class Dialogs;
-class ScriptRunner;
 
 // Everything a command needs: the shared values, the window, the dialogs, the script runner.
 struct CommandContext {

@@ -1,5 +1,5 @@
 // The real dialogs, answered by a timer the way a user would answer them.
-#include "platform/qt_dialogs.h"
+#include "platform/qt/qt_dialogs.h"
 
 #include <gtest/gtest.h>
 

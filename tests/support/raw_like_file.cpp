@@ -1,4 +1,4 @@
-#include "tests/preview/raw_like_file.h"
+#include "tests/support/raw_like_file.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,10 +1,10 @@
-#include "platform/qt_dialogs.h"
+#include "platform/qt/qt_dialogs.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include "platform/local_path.h"
+#include "platform/qt/local_path.h"
 
 namespace shotsweep {
 namespace {

@@ -1,8 +1,9 @@
-#include "platform/drives.h"
+#include "platform/qt/drives.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/app/window_fixture.h"
+#include "tests/support/fake_drives.h"
+#include "tests/support/temp_folder.h"
 
 namespace shotsweep {
 namespace {

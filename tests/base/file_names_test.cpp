@@ -1,8 +1,7 @@
-#include "cleanup/file_names.h"
+#include "base/file_names.h"
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 
 namespace shotsweep {
@@ -20,11 +19,11 @@ class FileNameSplit : public ::testing::TestWithParam<NameCase> {};
 TEST_P(FileNameSplit, SplitsAtTheLeftmostDotAfterTheFirstCharacter) {
   const NameCase& c = GetParam();
   if (c.fails) {
-    EXPECT_THROW(FileExtension(c.name), std::invalid_argument);
+    EXPECT_EQ(FileExtension(c.name), std::nullopt);
   } else {
     EXPECT_EQ(FileExtension(c.name), c.extension);
   }
-  EXPECT_NO_THROW(EXPECT_EQ(FileBaseName(c.name), c.base));
+  EXPECT_EQ(FileBaseName(c.name), c.base);
 }
 
 INSTANTIATE_TEST_SUITE_P(

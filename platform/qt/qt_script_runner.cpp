@@ -1,4 +1,4 @@
-#include "platform/qt_script_runner.h"
+#include "platform/qt/qt_script_runner.h"
 
 #include <QApplication>
 #include <QCloseEvent>

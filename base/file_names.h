@@ -2,16 +2,17 @@
 // Splitting a file name into base name and extension, and the table of RAW kinds.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace shotsweep {
 
-// The text after the leftmost dot that is not the name's first character.
-// Throws std::invalid_argument when there is no such dot.
-std::string FileExtension(std::string_view name);
+// The text after the leftmost dot that is not the name's first character; nullopt when there
+// is no such dot.
+std::optional<std::string> FileExtension(std::string_view name);
 
-// The text before that same dot; the empty text when there is none. Never throws.
+// The text before that same dot; the empty text when there is none.
 std::string FileBaseName(std::string_view name);
 
 struct RawKind {

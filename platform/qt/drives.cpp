@@ -1,4 +1,4 @@
-#include "platform/drives.h"
+#include "platform/qt/drives.h"
 
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/local_path.h"
+#include "platform/qt/local_path.h"
 
 namespace fs = std::filesystem;
 
