@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "base/case_folding.h"
+#include "base/process.h"
 #include "batch/output.h"
 
 extern char** environ;
@@ -37,11 +38,6 @@ bool ChangesTheSession(std::string_view arg) {
   }
   if (!lowered.starts_with("-execute")) return false;
   return lowered.find_first_not_of("0123456789", 8) == std::string::npos;
-}
-
-void CloseFd(int& fd) {
-  if (fd >= 0) ::close(fd);
-  fd = -1;
 }
 
 struct Reply {
@@ -104,60 +100,29 @@ std::unique_ptr<ExiftoolSession> ExiftoolSession::Start(const std::string& progr
   if (!session->Spawn()) return nullptr;
   // A program that only bears the name, or an exiftool too old for this mode, fails here
   // and costs no line its run.
-  const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-  const auto answer = session->Execute({"-ver"}, devNull, devNull, answerTimeoutMs);
-  if (devNull >= 0) ::close(devNull);
+  const UniqueFd devNull(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+  const auto answer = session->Execute({"-ver"}, devNull.get(), devNull.get(), answerTimeoutMs);
   if (!answer || answer->exitStatus != 0) return nullptr;
   return session;
 }
 
 bool ExiftoolSession::Spawn() {
-  int in[2], out[2], err[2];
-  if (::pipe2(in, O_CLOEXEC) != 0) return false;
-  if (::pipe2(out, O_CLOEXEC) != 0) {
-    ::close(in[0]), ::close(in[1]);
-    return false;
-  }
-  if (::pipe2(err, O_CLOEXEC) != 0) {
-    ::close(in[0]), ::close(in[1]), ::close(out[0]), ::close(out[1]);
-    return false;
-  }
-  std::vector<std::string> args = {program_, "-stay_open", "True", "-@", "-"};
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const pid_t parent = ::getpid();
-
-  // fork rather than posix_spawn: only a forked child can ask to be ended with its parent.
+  SpawnRequest request;
+  request.program = program_;
+  request.argv = {program_, "-stay_open", "True", "-@", "-"};
+  request.workingDir = workingDir_;
+  request.in = Stream::ToPipe();
+  request.out = Stream::ToPipe();
+  request.err = Stream::ToPipe();
   // A stay-open exiftool whose input has gone keeps polling for more, so an interpreter that
   // is killed must not leave it behind.
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-#ifdef __linux__
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent) ::_exit(127);
-#endif
-    (void)parent;
-    ::dup2(in[0], 0);
-    ::dup2(out[1], 1);
-    ::dup2(err[1], 2);
-    if (!workingDir_.empty() && ::chdir(workingDir_.c_str()) != 0) ::_exit(127);
-    ::signal(SIGPIPE, SIG_DFL);
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    ::execve(program_.c_str(), argv.data(), environ);
-    ::_exit(127);
-  }
-  ::close(in[0]), ::close(out[1]), ::close(err[1]);
-  if (pid < 0) {
-    ::close(in[1]), ::close(out[0]), ::close(err[0]);
-    return false;
-  }
-  pid_ = pid;
-  input_ = in[1];
-  output_ = out[0];
-  errors_ = err[0];
+  request.endWithParent = true;
+  Spawned child = shotsweep::Spawn(request);
+  if (child.error) return false;
+  pid_ = child.pid;
+  input_ = std::move(child.in);
+  output_ = std::move(child.out);
+  errors_ = std::move(child.err);
   return true;
 }
 
@@ -177,7 +142,7 @@ std::optional<ProgramResult> ExiftoolSession::Execute(const std::vector<std::str
     input += *line;
   }
   input += "-echo4\n" + errMark + "${status}}\n-execute" + number + "\n";
-  if (!WriteAll(input_, input)) {
+  if (WriteAll(input_.get(), input)) {
     broken_ = true;
     return std::nullopt;
   }
@@ -193,7 +158,7 @@ std::optional<ProgramResult> ExiftoolSession::Execute(const std::vector<std::str
       if (left.count() <= 0) break;
       wait = static_cast<int>(left.count());
     }
-    pollfd fds[2] = {{output_, POLLIN, 0}, {errors_, POLLIN, 0}};
+    pollfd fds[2] = {{output_.get(), POLLIN, 0}, {errors_.get(), POLLIN, 0}};
     const int ready = ::poll(fds, 2, wait);
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) break;
@@ -232,25 +197,25 @@ std::optional<ProgramResult> ExiftoolSession::Execute(const std::vector<std::str
 
 ExiftoolSession::~ExiftoolSession() {
   if (pid_ < 0) return;
-  if (!broken_) WriteAll(input_, "-stay_open\nFalse\n");
-  CloseFd(input_);
+  if (!broken_) WriteAll(input_.get(), "-stay_open\nFalse\n");
+  input_.reset();
   // Whatever it still says is read and dropped, so it cannot block on a full pipe while
   // ending; one that does not end in a few seconds is killed.
   const auto deadline = Clock::now() + std::chrono::seconds(broken_ ? 0 : 5);
-  while (output_ >= 0 || errors_ >= 0) {
+  while (output_ || errors_) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) break;
-    pollfd fds[2] = {{output_, POLLIN, 0}, {errors_, POLLIN, 0}};
+    pollfd fds[2] = {{output_.get(), POLLIN, 0}, {errors_.get(), POLLIN, 0}};
     if (::poll(fds, 2, static_cast<int>(left.count())) <= 0) continue;
     for (int k = 0; k < 2; ++k) {
       if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
       char buffer[4096];
-      if (::read(fds[k].fd, buffer, sizeof buffer) <= 0) CloseFd(k == 0 ? output_ : errors_);
+      if (::read(fds[k].fd, buffer, sizeof buffer) <= 0) (k == 0 ? output_ : errors_).reset();
     }
   }
-  if (output_ >= 0 || errors_ >= 0) ::kill(pid_, SIGKILL);
-  CloseFd(output_);
-  CloseFd(errors_);
+  if (output_ || errors_) ::kill(pid_, SIGKILL);
+  output_.reset();
+  errors_.reset();
   int status = 0;
   while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
   }

@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/unique_fd.h"
 #include "batch/external_program.h"
 
 namespace shotsweep::batch {
@@ -67,9 +68,9 @@ class ExiftoolSession {
   std::string program_;
   std::string workingDir_;
   pid_t pid_ = -1;
-  int input_ = -1;   // its standard input: the argument lines
-  int output_ = -1;  // its standard output
-  int errors_ = -1;  // its standard error
+  UniqueFd input_;   // its standard input: the argument lines
+  UniqueFd output_;  // its standard output
+  UniqueFd errors_;  // its standard error
   unsigned sequence_ = 0;
   bool broken_ = false;
   bool commandSent_ = false;

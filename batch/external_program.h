@@ -11,8 +11,11 @@
 // the files are complete: the interpreter re-reads its folder indexes right after Run returns.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "base/errors.h"
 
 namespace shotsweep::batch {
 
@@ -25,7 +28,7 @@ struct ProgramCall {
 };
 
 struct ProgramResult {
-  int startError = 0;  // errno when the program could not be started
+  std::optional<CommandError> startError;  // why the program could not be started
   int exitStatus = 0;  // what it returned; scripts go on whatever it is
 };
 

@@ -731,10 +731,10 @@ void Interpreter::External(const std::string& written, Cursor cursor, const Stre
   const ProgramResult result = runner_.Run(call);
   // The program may have changed any folder.
   cache_.Forget();
-  if (result.startError == ENOENT || result.startError == ENOEXEC) {
+  if (result.startError && (result.startError->number == ENOENT || result.startError->number == ENOEXEC)) {
     Fail(s, notRecognized);
-  } else if (result.startError != 0) {
-    Fail(s, ErrnoMessage(result.startError));
+  } else if (result.startError) {
+    Fail(s, ErrnoMessage(result.startError->number));
   }
 }
 

@@ -3,8 +3,11 @@
 // prints a message for most of its lines; when both go to the same file or pipe (the usual
 // case when a runner collects them together) one buffer keeps their order.
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "base/errors.h"
 
 namespace shotsweep::batch {
 
@@ -27,7 +30,8 @@ class Output {
   std::string buffers_[2];
 };
 
-// Writes all of `text`, retrying short writes; false when the reader has gone.
-bool WriteAll(int fd, std::string_view text);
+// Writes all of `text`, retrying short writes; the failure when it could not (a reader that
+// has gone gives EPIPE, never a SIGPIPE).
+std::optional<CommandError> WriteAll(int fd, std::string_view text);
 
 }  // namespace shotsweep::batch

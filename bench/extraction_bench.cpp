@@ -7,7 +7,6 @@
 // Usage: extraction_bench [FILES] [FOLDER]   (FOLDER: where the scratch folders go; default /tmp)
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 
@@ -17,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/process.h"
 #include "platform/posix_script_runner.h"
 #include "preview/extraction_command.h"
 #include "settings/module1.h"
@@ -27,7 +27,6 @@
 namespace fs = std::filesystem;
 using namespace shotsweep;
 
-extern char** environ;
 
 namespace {
 
@@ -67,16 +66,13 @@ double ExtractWithTheCommand(const fs::path& folder, bool session) {
 }
 
 void Call(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, nullptr, 0);
-  posix_spawn_file_actions_destroy(&actions);
+  SpawnRequest request;
+  request.program = args[0];
+  request.argv = std::move(args);
+  request.out = Stream::ToNull();
+  request.err = Stream::ToNull();
+  const Spawned child = Spawn(request);
+  if (!child.error) WaitForExit(child.pid);
 }
 
 // What the script does for each file, without the script: the floor of one-process-per-tool.

@@ -1,30 +1,23 @@
 #include "platform/posix_script_runner.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <vector>
 
-#include "platform/interpreter_path.h"
+#include "base/process.h"
 #include "base/progress_protocol.h"
+#include "platform/interpreter_path.h"
 
 extern char** environ;
 
 namespace shotsweep {
 namespace {
-
-void CloseFd(int& fd) {
-  if (fd >= 0) ::close(fd);
-  fd = -1;
-}
 
 // The program's environment with the progress variable pointing at the child's pipe end.
 std::vector<std::string> ChildEnvironment(int progressFd) {
@@ -38,16 +31,16 @@ std::vector<std::string> ChildEnvironment(int progressFd) {
 }
 
 // Appends what the pipe holds without waiting; closes it at its end or on an error.
-void ReadAvailable(int& fd, std::string& into) {
+void ReadAvailable(UniqueFd& fd, std::string& into) {
   char buffer[65536];
-  while (fd >= 0) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+  while (fd) {
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
     if (n > 0) {
       into.append(buffer, static_cast<std::size_t>(n));
     } else if (n == 0) {
-      CloseFd(fd);
+      fd.reset();
     } else if (errno != EINTR) {
-      if (errno != EAGAIN) CloseFd(fd);
+      if (errno != EAGAIN) fd.reset();
       return;
     }
   }
@@ -63,77 +56,36 @@ ScriptProcess::ScriptProcess(const std::string& interpreter, const ScriptRequest
                                            " was not found next to the program"};
     return;
   }
-  // posix_spawn reports a failed chdir like a missing program; name the folder instead.
-  struct stat folder;
-  if (!request.workingDir.empty() && ::stat(request.workingDir.c_str(), &folder) != 0) {
-    startError_ = ErrnoError(errno, request.workingDir);
-    return;
-  }
-
-  int out[2];
-  int progress[2];
-  if (::pipe2(out, O_CLOEXEC) != 0) {
+  Pipe progress;
+  if (!MakePipe(progress)) {
     startError_ = ErrnoError(errno);
     return;
   }
-  if (::pipe2(progress, O_CLOEXEC) != 0) {
-    startError_ = ErrnoError(errno);
-    ::close(out[0]);
-    ::close(out[1]);
+  // The child's progress descriptor: any number past the standard streams will do, since
+  // Spawn hands it over whatever numbers ours have.
+  constexpr int kChildProgressFd = 3;
+  SpawnRequest spawn;
+  spawn.program = interpreter;
+  spawn.argv = {interpreter};
+  if (!request.thenScriptPath.empty()) spawn.argv.push_back(kCleanupOption);
+  spawn.argv.push_back(request.scriptPath);
+  if (!request.thenScriptPath.empty()) spawn.argv.push_back(request.thenScriptPath);
+  spawn.environment = ChildEnvironment(kChildProgressFd);
+  spawn.workingDir = request.workingDir;
+  spawn.in = Stream::ToNull();
+  spawn.out = Stream::ToPipe();
+  spawn.errorToOutput = true;
+  spawn.passFds = {{kChildProgressFd, progress.write.get()}};
+  Spawned child = Spawn(spawn);
+  if (child.error) {
+    startError_ = child.error;
     return;
   }
-  // A descriptor number above all of ours, so giving it to the progress pipe in the child
-  // cannot overwrite another pipe end there.
-  const int childProgressFd = std::max({out[0], out[1], progress[0], progress[1]}) + 1;
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 2);
-  posix_spawn_file_actions_adddup2(&actions, progress[1], childProgressFd);
-  if (!request.workingDir.empty()) {
-    posix_spawn_file_actions_addchdir_np(&actions, request.workingDir.c_str());
-  }
-  // The window's signal settings (an ignored SIGPIPE, a blocked signal) are not the script's.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t all;
-  sigset_t none;
-  sigfillset(&all);
-  sigemptyset(&none);
-  posix_spawnattr_setsigdefault(&attributes, &all);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-  const std::vector<std::string> env = ChildEnvironment(childProgressFd);
-  std::vector<char*> envp;
-  for (const std::string& entry : env) envp.push_back(const_cast<char*>(entry.c_str()));
-  envp.push_back(nullptr);
-  std::vector<std::string> args{interpreter};
-  if (!request.thenScriptPath.empty()) args.push_back(kCleanupOption);
-  args.push_back(request.scriptPath);
-  if (!request.thenScriptPath.empty()) args.push_back(request.thenScriptPath);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-
-  const int rc = ::posix_spawn(&pid_, interpreter.c_str(), &actions, &attributes, argv.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
-  ::close(out[1]);
-  ::close(progress[1]);
-  if (rc != 0) {
-    startError_ = ErrnoError(rc, interpreter);
-    pid_ = -1;
-    ::close(out[0]);
-    ::close(progress[0]);
-    return;
-  }
-  outputFd_ = out[0];
-  progressFd_ = progress[0];
-  ::fcntl(outputFd_, F_SETFL, O_NONBLOCK);
-  ::fcntl(progressFd_, F_SETFL, O_NONBLOCK);
+  pid_ = child.pid;
+  outputFd_ = std::move(child.out);
+  progressFd_ = std::move(progress.read);
+  ::fcntl(outputFd_.get(), F_SETFL, O_NONBLOCK);
+  ::fcntl(progressFd_.get(), F_SETFL, O_NONBLOCK);
   finished_ = false;
 }
 
@@ -142,8 +94,6 @@ ScriptProcess::~ScriptProcess() {
     ::kill(pid_, SIGKILL);
     Reap(true);
   }
-  CloseFd(outputFd_);
-  CloseFd(progressFd_);
 }
 
 void ScriptProcess::ReadOutput() { ReadAvailable(outputFd_, output_); }
@@ -179,19 +129,19 @@ bool ScriptProcess::Pump(int timeoutMs) {
   if (finished_) return true;
   pollfd fds[2];
   nfds_t count = 0;
-  if (outputFd_ >= 0) fds[count++] = pollfd{outputFd_, POLLIN, 0};
-  if (progressFd_ >= 0) fds[count++] = pollfd{progressFd_, POLLIN, 0};
+  if (outputFd_) fds[count++] = pollfd{outputFd_.get(), POLLIN, 0};
+  if (progressFd_) fds[count++] = pollfd{progressFd_.get(), POLLIN, 0};
   if (count > 0 && timeoutMs != 0) ::poll(fds, count, timeoutMs);
   ReadOutput();
   ReadProgress();
   // With both pipes at their end the process is ending; otherwise only look, as a program
   // it started may still hold the pipes after the interpreter has gone.
-  Reap(outputFd_ < 0 && progressFd_ < 0 && timeoutMs != 0);
+  Reap(!outputFd_ && !progressFd_ && timeoutMs != 0);
   if (exited_) {
     ReadOutput();
     ReadProgress();
-    CloseFd(outputFd_);
-    CloseFd(progressFd_);
+    outputFd_.reset();
+    progressFd_.reset();
     finished_ = true;
   }
   return finished_;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/unique_fd.h"
 #include "platform/script_runner.h"
 
 namespace shotsweep {
@@ -30,8 +31,8 @@ class ScriptProcess {
   const std::optional<CommandError>& startError() const { return startError_; }
   pid_t pid() const { return pid_; }
   // Pipe ends to watch for reading; -1 once the pipe has reached its end.
-  int outputFd() const { return outputFd_; }
-  int progressFd() const { return progressFd_; }
+  int outputFd() const { return outputFd_.get(); }
+  int progressFd() const { return progressFd_.get(); }
 
   // Reads what the pipes hold, waiting up to timeoutMs for something to happen, and notes
   // whether the process has ended. True once it has ended and its output has been read.
@@ -56,8 +57,8 @@ class ScriptProcess {
   std::string scriptPath_;
   std::optional<CommandError> startError_;
   pid_t pid_ = -1;
-  int outputFd_ = -1;
-  int progressFd_ = -1;
+  UniqueFd outputFd_;
+  UniqueFd progressFd_;
   bool exited_ = false;
   bool finished_ = false;
   int status_ = 0;

@@ -1,10 +1,8 @@
 // The real shotsweep-batch executable running cleanup scripts on real folders.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <filesystem>
@@ -13,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "base/process.h"
 #include "tests/batch/batch_test_run.h"
 #include "tests/support/temp_folder.h"
 
@@ -34,36 +33,28 @@ struct Ran {
 
 // Runs shotsweep-batch ARGUMENTS in `cwd`; `progressFd`, when given, becomes descriptor 3 of the child.
 Ran RunBatch(std::vector<std::string> arguments, const std::string& cwd, int progressFd = -1) {
-  const int outFd = ::memfd_create("out", 0);
-  const int errFd = ::memfd_create("err", 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-  posix_spawn_file_actions_adddup2(&actions, errFd, 2);
-  if (progressFd >= 0) posix_spawn_file_actions_adddup2(&actions, progressFd, 3);
-  posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);
-  env.emplace_back(progressFd >= 0 ? "SHOTSWEEP_PROGRESS_FD=3" : "SHOTSWEEP_PROGRESS_FD=");
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  std::string program = SHOTSWEEP_BATCH;
-  std::vector<char*> argv{program.data()};
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  pid_t pid;
+  const UniqueFd out(::memfd_create("out", MFD_CLOEXEC));
+  const UniqueFd err(::memfd_create("err", MFD_CLOEXEC));
+  SpawnRequest request;
+  request.program = SHOTSWEEP_BATCH;
+  request.argv = {request.program};
+  request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
+  request.environment.emplace();
+  for (char** e = environ; *e; ++e) request.environment->emplace_back(*e);
+  request.environment->emplace_back(progressFd >= 0 ? "SHOTSWEEP_PROGRESS_FD=3" : "SHOTSWEEP_PROGRESS_FD=");
+  request.workingDir = cwd;
+  request.out = Stream::To(out.get());
+  request.err = Stream::To(err.get());
+  if (progressFd >= 0) request.passFds = {{3, progressFd}};
   Ran ran;
-  if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const Spawned child = Spawn(request);
+  if (!child.error) {
+    int raw = 0;
+    WaitForExit(child.pid, &raw);
+    ran.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   }
-  posix_spawn_file_actions_destroy(&actions);
-  ran.out = testing::ReadBack(outFd);
-  ran.err = testing::ReadBack(errFd);
-  ::close(outFd);
-  ::close(errFd);
+  ran.out = testing::ReadBack(out.get());
+  ran.err = testing::ReadBack(err.get());
   return ran;
 }
 
