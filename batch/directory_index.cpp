@@ -1,36 +1,16 @@
 #include "batch/directory_index.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "base/case_folding.h"
 
 namespace shotsweep::batch {
 
-namespace {
-
-bool IsDirectory(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-}  // namespace
-
-DirectoryIndex::DirectoryIndex(const std::string& realPath) {
-  DIR* dir = ::opendir(realPath.c_str());
-  if (!dir) return;
+DirectoryIndex::DirectoryIndex(FileSystem& fs, const std::string& realPath) {
+  std::vector<DirEntry> entries;
+  if (fs.List(realPath, entries)) return;
   ok_ = true;
-  while (const dirent* e = ::readdir(dir)) {
-    const std::string_view name = e->d_name;
-    if (name == "." || name == "..") continue;
-    bool isDir = e->d_type == DT_DIR;
-    // Links count as what they point to; a dangling link counts as a file.
-    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) isDir = IsDirectory(JoinPath(realPath, name));
-    Add(name, isDir);
-  }
-  ::closedir(dir);
+  for (const DirEntry& e : entries) Add(e.name, e.isDir);
 }
 
 const std::vector<DirEntry>* DirectoryIndex::Variants(std::string_view name) const {
@@ -97,14 +77,14 @@ void DirectoryIndex::Remove(std::string_view name) {
 
 DirectoryIndex* DirectoryCache::Get(const std::string& realDir) {
   auto it = indexes_.find(realDir);
-  if (it == indexes_.end()) it = indexes_.emplace(realDir, std::make_unique<DirectoryIndex>(realDir)).first;
+  if (it == indexes_.end()) it = indexes_.emplace(realDir, std::make_unique<DirectoryIndex>(fs_, realDir)).first;
   return it->second->ok() ? it->second.get() : nullptr;
 }
 
 std::optional<std::string> DirectoryCache::ResolveDirectory(const std::string& path) {
   if (auto it = resolved_.find(path); it != resolved_.end()) return it->second;
   std::string real = path;
-  if (!IsDirectory(path)) {
+  if (!fs_.IsDirectory(path)) {
     // Some component differs in case from what is on disk, or the folder is not there. Only
     // the folders where the spelling differs are read: a file named where a folder could be
     // (the target of a copy) must not cost a reading of every folder above it.

@@ -11,19 +11,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "batch/file_system.h"
 #include "batch/wildcard.h"
 
 namespace shotsweep::batch {
 
-struct DirEntry {
-  std::string name;
-  bool isDir = false;
-};
-
 class DirectoryIndex {
  public:
   // Reads the folder; ok() is false when it cannot be read.
-  explicit DirectoryIndex(const std::string& realPath);
+  DirectoryIndex(FileSystem& fs, const std::string& realPath);
   bool ok() const { return ok_; }
 
   // The entry named `name` without regard to case: the one spelled exactly so if there is
@@ -51,6 +47,8 @@ class DirectoryIndex {
 // script writes it to the real folder.
 class DirectoryCache {
  public:
+  explicit DirectoryCache(FileSystem& fs) : fs_(fs) {}
+
   // `realDir` must be an absolute path of an existing folder; nullptr when it cannot be read.
   DirectoryIndex* Get(const std::string& realDir);
   // The real folder that an absolute, normalized path names, each component matched without
@@ -60,6 +58,7 @@ class DirectoryCache {
   void Forget();
 
  private:
+  FileSystem& fs_;
   std::unordered_map<std::string, std::unique_ptr<DirectoryIndex>> indexes_;
   std::unordered_map<std::string, std::string> resolved_;
 };

@@ -3,6 +3,10 @@
 // interpreter runs it on the system the scripts were written for. A failing line prints that
 // interpreter's message on standard error and the script goes on; syntax it does not support
 // is reported and the whole line skipped; nothing is ever handed to a shell.
+//
+// A line is expanded and lexed (line_parser.h), parsed into a Command (command_parser.h) and
+// dispatched to its verb (verbs.cpp). Every file operation goes through a FileSystem, every
+// program through an ExternalProgramRunner: both can be stood in for.
 
 #include <chrono>
 #include <optional>
@@ -10,8 +14,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/unique_fd.h"
+#include "batch/command_parser.h"
 #include "batch/directory_index.h"
 #include "batch/external_program.h"
+#include "batch/file_system.h"
 #include "batch/line_parser.h"
 #include "batch/output.h"
 
@@ -21,7 +28,7 @@ struct InterpreterOptions {
   std::vector<std::string> args;  // %0, %1, ...: the script as named, then its arguments
   std::string workingDir;         // absolute; empty: the process's current folder
   int inputFd = 0;                // answers to "Are you sure (Y/N)?"; -1: every answer is No
-  int progressFd = -1;            // see platform/progress_protocol.h; -1: no reports
+  int progressFd = -1;            // see base/progress_protocol.h; -1: no reports
   EnvironmentLookup environment;  // empty: the process environment
   // Once a line of a script has failed, no later "del" line of that script deletes anything:
   // a cleanup must not delete what a failed restore line left set aside.
@@ -36,7 +43,8 @@ struct ScriptText {
 
 class Interpreter {
  public:
-  Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner);
+  Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner,
+              FileSystem& fileSystem = TheRealFileSystem());
 
   // Runs every line of the script; returns the exit status: the number an "exit" line gave;
   // else 1 when a line failed on a file that was there or could not run at all, 0 when every
@@ -57,20 +65,23 @@ class Interpreter {
     Channel out{1, -1};
     Channel err{2, -1};
   };
+  using VerbHandler = void (Interpreter::*)(const Command&, const Streams&);
 
   void RunLines(std::string_view scriptText);
   void RunLine(std::string_view raw);
-  void Execute(Cursor cursor, const std::vector<Redirection>& redirections);
-  bool OpenRedirections(const std::vector<Redirection>& redirections, Streams* streams, std::vector<int>* opened);
+  void Execute(const Command& command);
+  bool OpenRedirections(const std::vector<Redirection>& redirections, Streams* streams,
+                        std::vector<UniqueFd>* opened);
 
-  void Echo(Cursor cursor, const Streams& s);
-  void Chcp(Cursor cursor, const Streams& s);
-  void Cd(Cursor cursor, const Streams& s);
-  void Ren(Cursor cursor, const Streams& s);
-  void Del(Cursor cursor, const Streams& s);
-  void Copy(Cursor cursor, const Streams& s);
-  bool If(Cursor* cursor, const Streams& s, bool* runRest);
-  void External(const std::string& written, Cursor cursor, const Streams& s);
+  // The verbs, in verbs.cpp.
+  void Echo(const Command& command, const Streams& s);
+  void Chcp(const Command& command, const Streams& s);
+  void Cd(const Command& command, const Streams& s);
+  void Ren(const Command& command, const Streams& s);
+  void Del(const Command& command, const Streams& s);
+  void Copy(const Command& command, const Streams& s);
+  void RunProgram(const Command& command, const Streams& s);
+  static VerbHandler HandlerOf(Verb verb);
 
   // A folder a line names: its real path and index, or the message telling why it cannot be used.
   struct Folder {
@@ -81,7 +92,6 @@ class Interpreter {
   Folder OpenFolder(const std::string& normalizedPath);
 
   bool Exists(const std::string& path);
-  std::optional<std::string> FindProgram(const std::string& written, bool* folderMissing);
   // Asks on standard output and reads a line of input: its first letter, folded; empty at the
   // end of input.
   std::string Ask(const Streams& s, const std::string& question);
@@ -102,6 +112,7 @@ class Interpreter {
   InterpreterOptions options_;
   Output& output_;
   ExternalProgramRunner& runner_;
+  FileSystem& fs_;
   DirectoryCache cache_;
   std::string cwd_;
   bool echo_ = true;

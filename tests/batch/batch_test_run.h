@@ -36,6 +36,8 @@ struct RunSettings {
   int progressFd = -1;
   EnvironmentLookup environment;
   std::vector<std::string> args{"script.bat"};
+  FileSystem* fileSystem = nullptr;  // null: the disk
+  bool guardDeletes = false;
 };
 
 // Stands in for a program: records the calls and, like a real program, may change the folder.
@@ -63,7 +65,9 @@ inline ScriptResult RunScript(const std::string& text, const std::string& cwd, R
     options.inputFd = settings.inputFd;
     options.progressFd = settings.progressFd;
     options.environment = settings.environment;
-    Interpreter interpreter(std::move(options), output, settings.runner ? *settings.runner : spawn);
+    options.guardDeletes = settings.guardDeletes;
+    Interpreter interpreter(std::move(options), output, settings.runner ? *settings.runner : spawn,
+                            settings.fileSystem ? *settings.fileSystem : TheRealFileSystem());
     result.status = interpreter.Run(text);
   }
   result.out = ReadBack(outFd);

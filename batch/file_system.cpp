@@ -1,0 +1,115 @@
+#include "batch/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace shotsweep::batch {
+namespace {
+
+std::string Join(const std::string& dir, const char* name) {
+  std::string path = dir;
+  if (path.empty() || path.back() != '/') path += '/';
+  return path + name;
+}
+
+}  // namespace
+
+std::optional<CommandError> RealFileSystem::List(const std::string& dir, std::vector<DirEntry>& entries) {
+  DIR* folder = ::opendir(dir.c_str());
+  if (!folder) return ErrnoError(errno, dir);
+  errno = 0;
+  while (const dirent* e = ::readdir(folder)) {
+    const std::string_view name = e->d_name;
+    if (name == "." || name == "..") continue;
+    bool isDir = e->d_type == DT_DIR;
+    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) isDir = IsDirectory(Join(dir, e->d_name));
+    entries.push_back({std::string(name), isDir});
+  }
+  const int error = errno;
+  ::closedir(folder);
+  if (error != 0) return ErrnoError(error, dir);
+  return std::nullopt;
+}
+
+bool RealFileSystem::IsDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int RealFileSystem::RenameExclusive(const std::string& from, const std::string& to) {
+  return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+}
+
+std::optional<CommandError> RealFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  const int error = RenameExclusive(from, to);
+  if (error == 0) return std::nullopt;
+  if (error != EINVAL && error != ENOSYS) return ErrnoError(error, from);
+  // The file system cannot refuse to replace by itself: look first.
+  struct stat st;
+  if (::lstat(to.c_str(), &st) == 0) {
+    struct stat self;
+    // On a case-insensitive mount the "existing" target may be the file itself.
+    if (::lstat(from.c_str(), &self) != 0 || self.st_ino != st.st_ino || self.st_dev != st.st_dev) {
+      return ErrnoError(EEXIST, to);
+    }
+  }
+  if (::rename(from.c_str(), to.c_str()) != 0) return ErrnoError(errno, from);
+  return std::nullopt;
+}
+
+std::optional<CommandError> RealFileSystem::Unlink(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) return ErrnoError(errno, path);
+  return std::nullopt;
+}
+
+bool RealFileSystem::SameFile(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::optional<CommandError> RealFileSystem::CopyFile(const std::string& from, const std::string& to) {
+  const UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in) return ErrnoError(errno, from);
+  struct stat st;
+  if (::fstat(in.get(), &st) != 0) return ErrnoError(errno, from);
+  // The new content goes to a temporary file beside the target that then replaces it.
+  const size_t slash = to.rfind('/');
+  std::string temp = to.substr(0, slash + 1) + ".shotsweep-copy-XXXXXX";
+  UniqueFd out(::mkostemp(temp.data(), O_CLOEXEC));
+  if (!out) return ErrnoError(errno, to);
+  int error = 0;
+  off_t offset = 0;
+  while (offset < st.st_size) {
+    const ssize_t n = ::sendfile(out.get(), in.get(), &offset, static_cast<size_t>(st.st_size - offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;
+  }
+  if (error == 0 && ::fchmod(out.get(), st.st_mode & 07777) != 0) error = errno;
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  if (error == 0) ::futimens(out.get(), times);
+  if (::close(out.release()) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(temp.c_str(), to.c_str()) != 0) error = errno;
+  if (error == 0) return std::nullopt;
+  ::unlink(temp.c_str());
+  return ErrnoError(error, to);
+}
+
+std::optional<CommandError> RealFileSystem::OpenForOutput(const std::string& path, bool append, UniqueFd& fd) {
+  fd.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666));
+  if (!fd) return ErrnoError(errno, path);
+  return std::nullopt;
+}
+
+FileSystem& TheRealFileSystem() {
+  static RealFileSystem disk;
+  return disk;
+}
+
+}  // namespace shotsweep::batch

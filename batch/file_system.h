@@ -1,0 +1,59 @@
+#pragma once
+// The file system as the interpreter sees it: every call it makes to list, rename, delete,
+// copy or create goes through this one small interface, the way a build tool's builder takes
+// its disk. RealFileSystem is the disk; MemoryFileSystem (memory_file_system.h) stands in for
+// it in tests, in fuzzing and in a dry run. Paths are absolute and normalized.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/errors.h"
+#include "base/unique_fd.h"
+
+namespace shotsweep::batch {
+
+struct DirEntry {
+  std::string name;
+  bool isDir = false;  // a folder, or a link to one
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // The entries of a folder, "." and ".." left out. Links count as what they point to; a
+  // dangling link counts as a file.
+  virtual std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) = 0;
+  // Whether `path` names a folder (through links).
+  virtual bool IsDirectory(const std::string& path) = 0;
+  // Renames without ever replacing an existing entry (EEXIST when one is in the way).
+  virtual std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) = 0;
+  virtual std::optional<CommandError> Unlink(const std::string& path) = 0;
+  // Copies contents, permissions and modification time; a failed copy leaves an old target whole.
+  virtual std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) = 0;
+  // Whether both paths name one file.
+  virtual bool SameFile(const std::string& a, const std::string& b) = 0;
+  // Opens `path` for an output redirection: created, then emptied or appended to.
+  virtual std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) = 0;
+};
+
+class RealFileSystem : public FileSystem {
+ public:
+  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) override;
+  bool IsDirectory(const std::string& path) override;
+  std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) override;
+  std::optional<CommandError> Unlink(const std::string& path) override;
+  std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+  std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
+
+ protected:
+  // The atomic rename that refuses to replace: 0, or the errno of the failure. Apart, so a
+  // test can stand in a file system that does not support it (some network and FAT mounts).
+  virtual int RenameExclusive(const std::string& from, const std::string& to);
+};
+
+// The disk, for whoever does not bring a file system of their own.
+FileSystem& TheRealFileSystem();
+
+}  // namespace shotsweep::batch

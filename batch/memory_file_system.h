@@ -1,0 +1,70 @@
+#pragma once
+// A file system held in memory, for tests, for fuzzing and for a dry run. It may be laid over
+// another one (the disk): a folder is read from below the first time it is needed and from
+// then on lives here with every change made to it; below is never written. It remembers where
+// each file came from, so that what a run did to the files can be told afterwards.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "batch/file_system.h"
+
+namespace shotsweep::batch {
+
+class MemoryFileSystem : public FileSystem {
+ public:
+  // `below`: read, never written; null for a file system that holds only what is added.
+  explicit MemoryFileSystem(FileSystem* below = nullptr) : below_(below) {}
+
+  // The scene of a test; missing folders on the way are made.
+  void AddFolder(const std::string& path);
+  void AddFile(const std::string& path, std::string content = {});
+
+  enum class Operation { List, Rename, Unlink, Copy, Open };
+  // From now on `operation` on `path` fails with `error`, as a disk that refuses would.
+  void Refuse(Operation operation, const std::string& path, int error);
+
+  // The content of the file at `path`; nullopt when no file is there.
+  std::optional<std::string> Content(const std::string& path);
+
+  // A file that was renamed or deleted: the path it had when first seen, and the path it has
+  // now, empty when it was deleted.
+  struct Fate {
+    std::string origin;
+    std::string now;
+  };
+  // Every such file, by origin.
+  std::vector<Fate> Touched() const;
+
+  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) override;
+  bool IsDirectory(const std::string& path) override;
+  std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) override;
+  std::optional<CommandError> Unlink(const std::string& path) override;
+  std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+  std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
+
+ private:
+  struct Node {
+    bool isDir = false;
+    std::string content;
+    std::string origin;  // where it was first seen; empty for a file made here
+    bool touched = false;
+  };
+  using Folder = std::map<std::string, Node>;
+
+  // The folder at `path`, read from below on first use; nullptr when there is none.
+  Folder* Load(const std::string& path);
+  // The entry at `path`, and the folder that holds it; nullptr when there is none.
+  Node* Find(const std::string& path, Folder** holder = nullptr);
+  std::optional<CommandError> Refusal(Operation operation, const std::string& path) const;
+
+  FileSystem* below_;
+  std::map<std::string, Folder> folders_;
+  std::map<std::pair<Operation, std::string>, int> refusals_;
+  std::vector<Fate> gone_;
+};
+
+}  // namespace shotsweep::batch
