@@ -18,9 +18,27 @@ std::string Join(const std::string& dir, const char* name) {
   return path + name;
 }
 
-}  // namespace
+int RenameExclusive(const std::string& from, const std::string& to) {
+  return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+}
 
-std::optional<CommandError> RealFileSystem::List(const std::string& dir, std::vector<DirEntry>& entries) {
+class DiskFileSystem final : public FileSystem {
+ public:
+  explicit DiskFileSystem(ExclusiveRename renameExclusive) : renameExclusive_(renameExclusive) {}
+
+  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) override;
+  bool IsDirectory(const std::string& path) override;
+  std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) override;
+  std::optional<CommandError> Unlink(const std::string& path) override;
+  std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) override;
+  bool SameFile(const std::string& a, const std::string& b) override;
+  std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
+
+ private:
+  ExclusiveRename renameExclusive_;
+};
+
+std::optional<CommandError> DiskFileSystem::List(const std::string& dir, std::vector<DirEntry>& entries) {
   DIR* folder = ::opendir(dir.c_str());
   if (!folder) return ErrnoError(errno, dir);
   errno = 0;
@@ -37,17 +55,13 @@ std::optional<CommandError> RealFileSystem::List(const std::string& dir, std::ve
   return std::nullopt;
 }
 
-bool RealFileSystem::IsDirectory(const std::string& path) {
+bool DiskFileSystem::IsDirectory(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-int RealFileSystem::RenameExclusive(const std::string& from, const std::string& to) {
-  return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
-}
-
-std::optional<CommandError> RealFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
-  const int error = RenameExclusive(from, to);
+std::optional<CommandError> DiskFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {
+  const int error = renameExclusive_(from, to);
   if (error == 0) return std::nullopt;
   if (error != EINVAL && error != ENOSYS) return ErrnoError(error, from);
   // The file system cannot refuse to replace by itself: look first.
@@ -63,17 +77,17 @@ std::optional<CommandError> RealFileSystem::RenameNoReplace(const std::string& f
   return std::nullopt;
 }
 
-std::optional<CommandError> RealFileSystem::Unlink(const std::string& path) {
+std::optional<CommandError> DiskFileSystem::Unlink(const std::string& path) {
   if (::unlink(path.c_str()) != 0) return ErrnoError(errno, path);
   return std::nullopt;
 }
 
-bool RealFileSystem::SameFile(const std::string& a, const std::string& b) {
+bool DiskFileSystem::SameFile(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-std::optional<CommandError> RealFileSystem::CopyFile(const std::string& from, const std::string& to) {
+std::optional<CommandError> DiskFileSystem::CopyFile(const std::string& from, const std::string& to) {
   const UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in) return ErrnoError(errno, from);
   struct stat st;
@@ -101,15 +115,21 @@ std::optional<CommandError> RealFileSystem::CopyFile(const std::string& from, co
   return ErrnoError(error, to);
 }
 
-std::optional<CommandError> RealFileSystem::OpenForOutput(const std::string& path, bool append, UniqueFd& fd) {
+std::optional<CommandError> DiskFileSystem::OpenForOutput(const std::string& path, bool append, UniqueFd& fd) {
   fd.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666));
   if (!fd) return ErrnoError(errno, path);
   return std::nullopt;
 }
 
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeDiskFileSystem(ExclusiveRename renameExclusive) {
+  return std::make_unique<DiskFileSystem>(renameExclusive ? renameExclusive : RenameExclusive);
+}
+
 FileSystem& TheRealFileSystem() {
-  static RealFileSystem disk;
-  return disk;
+  static const std::unique_ptr<FileSystem> disk = MakeDiskFileSystem();
+  return *disk;
 }
 
 }  // namespace shotsweep::batch

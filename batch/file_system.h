@@ -1,9 +1,10 @@
 #pragma once
 // The file system as the interpreter sees it: every call it makes to list, rename, delete,
 // copy or create goes through this one small interface, the way a build tool's builder takes
-// its disk. RealFileSystem is the disk; MemoryFileSystem (memory_file_system.h) stands in for
+// its disk. MakeDiskFileSystem gives the disk; MemoryFileSystem (memory_file_system.h) stands in for
 // it in tests, in fuzzing and in a dry run. Paths are absolute and normalized.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,21 +38,11 @@ class FileSystem {
   virtual std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) = 0;
 };
 
-class RealFileSystem : public FileSystem {
- public:
-  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) override;
-  bool IsDirectory(const std::string& path) override;
-  std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) override;
-  std::optional<CommandError> Unlink(const std::string& path) override;
-  std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) override;
-  bool SameFile(const std::string& a, const std::string& b) override;
-  std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
-
- protected:
-  // The atomic rename that refuses to replace: 0, or the errno of the failure. Apart, so a
-  // test can stand in a file system that does not support it (some network and FAT mounts).
-  virtual int RenameExclusive(const std::string& from, const std::string& to);
-};
+// The disk. `renameExclusive` stands in for the system's rename that refuses to replace (0 or
+// an errno): a test gives one that is not supported, as on some network and FAT mounts, to
+// see the disk looked at first instead.
+using ExclusiveRename = int (*)(const std::string& from, const std::string& to);
+std::unique_ptr<FileSystem> MakeDiskFileSystem(ExclusiveRename renameExclusive = nullptr);
 
 // The disk, for whoever does not bring a file system of their own.
 FileSystem& TheRealFileSystem();

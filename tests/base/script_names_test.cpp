@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,13 @@ namespace shotsweep {
 namespace {
 
 TEST(ScriptNames, PathsAreQuotedWhenQuoteSaysOrTheInterpreterWouldSplitThem) {
-  EXPECT_EQ(ScriptPath("", "/plain/path"), "/plain/path");
-  EXPECT_EQ(ScriptPath("\"", "/plain/path"), "\"/plain/path\"");
-  EXPECT_EQ(ScriptPath("", "/a=b"), "\"/a=b\"");
-  EXPECT_EQ(ScriptPath("", "/100%"), "\"/100%%\"");
+  for (const auto& [quote, path, written] : std::vector<std::array<std::string, 3>>{
+           {"", "/plain/path", "/plain/path"},
+           {"\"", "/plain/path", "\"/plain/path\""},
+           {"", "/a=b", "\"/a=b\""},
+           {"", "/100%", "\"/100%%\""}}) {
+    EXPECT_EQ(ScriptPath(quote, path), written);
+  }
 }
 
 TEST(ScriptNames, UnwritableNamesAreReported) {

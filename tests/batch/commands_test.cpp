@@ -27,6 +27,12 @@ class Commands : public ::testing::Test {
   ScriptResult Run(const std::string& lines, testing::RunSettings settings = {}) {
     return RunScript("@echo off\r\n" + lines, dir_.str(), std::move(settings));
   }
+  // The same, with the programs the lines name only recorded.
+  ScriptResult Run(const std::string& lines, RecordingRunner& runner) {
+    testing::RunSettings settings;
+    settings.runner = &runner;
+    return Run(lines, std::move(settings));
+  }
   std::set<std::string> Names(const std::string& sub = "") const {
     std::set<std::string> names;
     for (const auto& e : fs::directory_iterator(dir_.path() / sub)) names.insert(e.path().filename().string());
@@ -343,11 +349,9 @@ TEST_F(Commands, ExternalProgramsGetWindowsStyleArgumentsAndTheExeFallback) {
   dir_.Write("tools/exiv2", "#!/bin/sh\n");
   dir_.Write("My Raw/x.nef");
   RecordingRunner runner;
-  testing::RunSettings settings;
-  settings.runner = &runner;
   const ScriptResult r = Run("\"" + P("tools/exiv2.exe") + "\" \"" + P("My Raw/x.nef") + "\" -f -ep2,3,4\r\n" +
                                  P("TOOLS/EXIV2") + " -pv \"a \\\"quoted\\\" b\" >" + P("out.txt") + "\r\n",
-                             settings);
+                             runner);
   EXPECT_EQ(r.err, "");
   ASSERT_EQ(runner.calls.size(), 2u);
   EXPECT_EQ(runner.calls[0].program, P("tools/exiv2"));
@@ -367,11 +371,9 @@ TEST_F(Commands, FoldersAreReadAgainAfterAnExternalProgramRan) {
     dir_.Write("x-preview3.jpg");
     fs::remove(dir_.path() / "x-preview2.jpg");
   };
-  testing::RunSettings settings;
-  settings.runner = &runner;
   const ScriptResult r = Run("if exist " + P("x-preview3.jpg") + " echo before\r\n" + P("tool") + "\r\nif exist " +
                                  P("x-preview3.jpg") + " echo after\r\ndel " + P("x-preview*.jpg") + "\r\n",
-                             settings);
+                             runner);
   EXPECT_EQ(r.out, "after\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(Names(), NameSet{"tool"});

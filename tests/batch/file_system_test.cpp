@@ -73,27 +73,22 @@ TEST(FileSystemSeam, DeletionsCopiesListingsAndRedirectionsThatAreRefused) {
   EXPECT_EQ(touched[0].now, "");
 }
 
-// A disk whose file system cannot refuse to replace by itself, as some network and FAT mounts.
-class NoExclusiveRename : public RealFileSystem {
- protected:
-  int RenameExclusive(const std::string&, const std::string&) override { return EINVAL; }
-};
-
 TEST(FileSystemSeam, WithoutAnExclusiveRenameTheDiskIsLookedAtFirst) {
   shotsweep::testing::TempFolder temp;
   temp.Write("a.nef", "a");
   temp.Write("b.nef", "b");
   temp.Write("b.nbak", "taken");
-  NoExclusiveRename disk;
-  EXPECT_EQ(disk.RenameNoReplace(temp.str() + "/a.nef", temp.str() + "/a.nbak"), std::nullopt);
-  const auto refused = disk.RenameNoReplace(temp.str() + "/b.nef", temp.str() + "/b.nbak");
+  // A disk whose file system cannot refuse to replace by itself.
+  const auto disk = MakeDiskFileSystem([](const std::string&, const std::string&) { return EINVAL; });
+  EXPECT_EQ(disk->RenameNoReplace(temp.str() + "/a.nef", temp.str() + "/a.nbak"), std::nullopt);
+  const auto refused = disk->RenameNoReplace(temp.str() + "/b.nef", temp.str() + "/b.nbak");
   ASSERT_TRUE(refused);
   EXPECT_EQ(refused->number, EEXIST);
   EXPECT_EQ(shotsweep::testing::ReadFile(temp.path() / "b.nbak"), "taken");
   EXPECT_EQ(shotsweep::testing::ReadFile(temp.path() / "a.nbak"), "a");
   // The same file under another spelling is no other file (a case-insensitive mount).
   std::filesystem::create_hard_link(temp.path() / "a.nbak", temp.path() / "A.NBAK");
-  EXPECT_EQ(disk.RenameNoReplace(temp.str() + "/a.nbak", temp.str() + "/A.NBAK"), std::nullopt);
+  EXPECT_EQ(disk->RenameNoReplace(temp.str() + "/a.nbak", temp.str() + "/A.NBAK"), std::nullopt);
 }
 
 }  // namespace

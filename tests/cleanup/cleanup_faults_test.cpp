@@ -26,10 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::AllOf;
 using ::testing::HasSubstr;
-using testing::Files;
-using testing::ReadFile;
-using testing::Scene;
-using testing::Snapshot;
+using namespace shotsweep::testing;
 
 TEST(CleanupFaults, AFolderNamedLikeARawFileStopsTheCleanupBeforeAnythingIsTouched) {
   Scene scene;
