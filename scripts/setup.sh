@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Installs the missing Debian packages, then configures and builds Shotsweep in build/.
+# Installs the missing Debian packages, then configures and builds Shotsweep.
+#   scripts/setup.sh [BUILD_FOLDER [CMAKE_OPTION...]]   (default: build/)
 # Quick when nothing changed: dpkg is asked first, apt only runs for what is missing.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${1:-$root/build}"
+shift || true
 
 missing=()
 while read -r pkg; do
@@ -20,8 +23,7 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-build="$root/build"
 if [[ ! -f "$build/build.ninja" ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 fi
 cmake --build "$build"

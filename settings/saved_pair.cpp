@@ -41,8 +41,8 @@ std::optional<SavedPair> ReadSavedPair(const std::string& path) {
   return ParseSavedPair(text);
 }
 
-bool WriteSavedPair(const std::string& path, const SavedPair& pair) {
-  return !WriteWholeFile(path, FormatSavedPair(pair));
+std::optional<CommandError> WriteSavedPair(const std::string& path, const SavedPair& pair) {
+  return WriteWholeFile(path, FormatSavedPair(pair));
 }
 
 }  // namespace shotsweep

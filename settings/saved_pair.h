@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/errors.h"
 #include "settings/module1.h"
 
 namespace shotsweep {
@@ -43,8 +44,8 @@ inline bool IsFolderRecord(std::string_view record) { return record.size() > 2; 
 std::optional<SavedPair> ReadSavedPair(const std::string& path);
 
 // Writes a temporary file beside `path` and renames it over `path`, so an interrupted save
-// leaves either the old pair or the new one, never a cut-off file. Returns false, leaving any
+// leaves either the old pair or the new one, never a cut-off file. The failure, leaving any
 // old file as it was, when the file cannot be written (read-only folder or file, disk full).
-bool WriteSavedPair(const std::string& path, const SavedPair& pair);
+std::optional<CommandError> WriteSavedPair(const std::string& path, const SavedPair& pair);
 
 }  // namespace shotsweep

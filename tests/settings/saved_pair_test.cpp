@@ -52,8 +52,8 @@ TEST(SavedPairFile, WrittenPairReadsBackAndReplacesTheOldOne) {
   const std::string path = SavedPairPath(folder.str());
   EXPECT_EQ(ReadSavedPair(path), std::nullopt);
 
-  ASSERT_TRUE(WriteSavedPair(path, {"/ [a]", "/one", "/ [a]", "/two"}));
-  ASSERT_TRUE(WriteSavedPair(path, {"/ [b]", "/three", "/ [b]", "/four"}));
+  ASSERT_EQ(WriteSavedPair(path, {"/ [a]", "/one", "/ [a]", "/two"}), std::nullopt);
+  ASSERT_EQ(WriteSavedPair(path, {"/ [b]", "/three", "/ [b]", "/four"}), std::nullopt);
   EXPECT_EQ(ReadFile(path), "/ [b]\r\n/three\r\n/ [b]\r\n/four\r\n");
   EXPECT_EQ(ReadSavedPair(path), (SavedPair{"/ [b]", "/three", "/ [b]", "/four"}));
   // No temporary file is left beside it.
@@ -64,17 +64,17 @@ TEST(SavedPairFile, RootStartFolderPathIsUsable) {
   // "//name" must reach the same file as "/name"; check with a folder standing in for "/".
   TempFolder folder;
   const std::string doubled = folder.str() + "/" + SavedPairPath("", '/');
-  ASSERT_TRUE(WriteSavedPair(doubled, {"/ [x]", "/abc", "", ""}));
+  ASSERT_EQ(WriteSavedPair(doubled, {"/ [x]", "/abc", "", ""}), std::nullopt);
   EXPECT_TRUE(fs::exists(folder.path() / "ShotsweepDirs.dat"));
 }
 
 TEST(SavedPairFile, FailedWriteKeepsTheOldPairAndLeavesNothingBehind) {
   TempFolder folder;
-  EXPECT_FALSE(WriteSavedPair(folder.str() + "/missing/ShotsweepDirs.dat", {}));
+  EXPECT_TRUE(WriteSavedPair(folder.str() + "/missing/ShotsweepDirs.dat", {}));
 
   // A folder where the file should be: the rename fails, the temporary file goes.
   folder.Write("ShotsweepDirs.dat/keep", "x");
-  EXPECT_FALSE(WriteSavedPair(SavedPairPath(folder.str()), {"/ [a]", "/one", "", ""}));
+  EXPECT_TRUE(WriteSavedPair(SavedPairPath(folder.str()), {"/ [a]", "/one", "", ""}));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
   EXPECT_EQ(ReadSavedPair(SavedPairPath(folder.str())), std::nullopt);
 }
@@ -83,14 +83,14 @@ TEST(SavedPairFile, ReadOnlyFileOrFolderKeepsItsPair) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes through read-only permissions";
   TempFolder folder;
   const std::string path = SavedPairPath(folder.str());
-  ASSERT_TRUE(WriteSavedPair(path, {"/ [a]", "/old", "", ""}));
+  ASSERT_EQ(WriteSavedPair(path, {"/ [a]", "/old", "", ""}), std::nullopt);
   fs::permissions(path, fs::perms::owner_read);
-  EXPECT_FALSE(WriteSavedPair(path, {"/ [a]", "/new", "", ""}));
+  EXPECT_TRUE(WriteSavedPair(path, {"/ [a]", "/new", "", ""}));
   EXPECT_EQ(ReadSavedPair(path)->dir1, "/old");
 
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
   fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_FALSE(WriteSavedPair(path, {"/ [a]", "/new", "", ""}));
+  EXPECT_TRUE(WriteSavedPair(path, {"/ [a]", "/new", "", ""}));
   EXPECT_EQ(ReadSavedPair(path)->dir1, "/old");
 }
 
