@@ -18,6 +18,7 @@
 
 #include "app/picture_button.h"
 #include "app/pictures.h"
+#include "base/file_names.h"
 #include "cleanup/cleanup_commands.h"
 #include "panes/drive_list.h"
 #include "panes/file_list.h"
@@ -40,9 +41,9 @@ constexpr const char* kAboutText =
     "This utility helps when DSLR shoots into RAW and JPG and photographer wants to delete those "
     "RAW files which he deleted before from JPG files to make both sides synchronised.";
 constexpr const char* kCredit = "Shotsweep, made for photographers who shoot RAW + JPG.";
-constexpr const char* kRawPatternAtCreation = "*.nef;*.cr*";
-constexpr const char* kRawPattern = "*.nef;*.cr*;*.arw;*.orf";
-constexpr const char* kJpgPattern = "*.jpg";
+constexpr std::string_view kRawPatternAtCreation = "*.nef;*.cr*";
+constexpr std::string_view kRawPattern = kRawListPattern;
+constexpr std::string_view kJpgPattern = kJpgListPattern;
 
 // The layout was drawn in twips; 15 of them make one device-independent pixel, so the window
 // keeps its proportions on high-density screens without any arithmetic of ours.

@@ -20,6 +20,10 @@ struct RawKind {
   std::string_view aside;      // ".nbak": the extension a RAW file carries while set aside
 };
 
+// What the RAW file list shows, and the JPG file list.
+inline constexpr std::string_view kRawListPattern = "*.nef;*.cr*;*.arw;*.orf";
+inline constexpr std::string_view kJpgListPattern = "*.jpg";
+
 // Always all five, always in this order.
 inline constexpr std::array<RawKind, 5> kRawKinds{{
     {".nef", ".nbak"},

@@ -235,14 +235,14 @@ void Interpreter::Unsupported(std::string_view what) {
 void Interpreter::ReportFailure(std::string_view subject, std::string_view message) {
   ++failures_;
   ++scriptFailures_;
-  if (options_.progressFd < 0) return;
+  if (options_.progressFd < 0 && !options_.onFailure) return;
   // The message alone rarely says which file; the report names it, or quotes the line.
   std::string text = scriptName_ + ", line " + std::to_string(lineNumber_) + ": ";
   text += subject.empty() ? lineText_ : std::string(subject);
   text += ": ";
   text += message;
-  const std::string line = FailureLine(text);
-  WriteAll(options_.progressFd, line);
+  if (options_.onFailure) options_.onFailure(EscapeControls(text));
+  if (options_.progressFd >= 0) WriteAll(options_.progressFd, FailureLine(text));
 }
 
 Interpreter::Folder Interpreter::OpenFolder(const std::string& normalizedPath) {

@@ -9,6 +9,7 @@
 // program through an ExternalProgramRunner: both can be stood in for.
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,8 @@ struct InterpreterOptions {
   // Once a line of a script has failed, no later "del" line of that script deletes anything:
   // a cleanup must not delete what a failed restore line left set aside.
   bool guardDeletes = false;
+  // Told each failure as it is reported on progressFd (a run in this process has no pipe).
+  std::function<void(const std::string& report)> onFailure;
 };
 
 // One script of a run: its path (%0, and the name failures are reported under) and its text.

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
-#include <unistd.h>
 #include <vector>
 
 #include "cleanup/cleanup_scripts.h"
@@ -12,7 +11,6 @@
 #include "cleanup/photo_list.h"
 #include "cleanup/raw_folder_check.h"
 #include "platform/dialogs.h"
-#include "base/files.h"
 #include "platform/script_runner.h"
 #include "settings/module1.h"
 
@@ -30,12 +28,6 @@ std::size_t CharacterCount(std::string_view text) {
   std::size_t count = 0;
   for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   return count;
-}
-
-// Deletes a file of ours; one that is already gone is not a failure.
-std::optional<CommandError> DeleteFile(const std::string& path) {
-  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return ErrnoError(errno, path);
-  return std::nullopt;
 }
 
 // The files of a listing, folders left out.
@@ -132,8 +124,8 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   const std::pair<const std::string*, std::string> files[] = {
       {&renamingPath, RenamingScript(script)}, {&pairingPath, pairing}, {&restoringPath, restoring}};
   for (std::size_t i = 0; i < std::size(files); ++i) {
-    if (auto failure = WriteWholeFile(*files[i].first, files[i].second)) {
-      for (std::size_t k = 0; k < i; ++k) DeleteFile(*files[k].first);
+    if (auto failure = ctx.files.Write(*files[i].first, files[i].second)) {
+      for (std::size_t k = 0; k < i; ++k) ctx.files.Delete(*files[k].first);
       return ShowError(ctx.dialogs, *failure);
     }
   }
@@ -143,13 +135,13 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
       ctx.runner.Run({renamingPath, dir1Path, WindowStyle::Hidden, kDoneTitle, restoringPath});
   const bool failed = outcome.error || outcome.exitStatus != 0 || !outcome.failures.empty();
   if (failed) ShowError(ctx.dialogs, CleanupFailure(outcome, dir1Path, deleting));
-  if (auto deleteFailure = DeleteFile(pairingPath)) ShowError(ctx.dialogs, *deleteFailure);
+  if (auto deleteFailure = ctx.files.Delete(pairingPath)) ShowError(ctx.dialogs, *deleteFailure);
   if (!failed) {
     ctx.dialogs.MessageBox("Operation done", kDoneTitle, MessageIcon::Information);
     // Only the two scripts of this run: other .bat files in the RAW folder are the user's.
     if (module.settings.KillBat == 1) {
       for (const std::string* path : {&renamingPath, &restoringPath}) {
-        if (auto deleteFailure = DeleteFile(*path)) ShowError(ctx.dialogs, *deleteFailure);
+        if (auto deleteFailure = ctx.files.Delete(*path)) ShowError(ctx.dialogs, *deleteFailure);
       }
     }
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "platform/command_files.h"
 
 namespace shotsweep {
 
@@ -52,12 +53,14 @@ class CommandWindow {
   virtual int ExifValue() const = 0;  // 0 cleared, 1 ticked
 };
 
-// Everything a command needs: the shared values, the window, the dialogs, the script runner.
+// Everything a command needs: the shared values, the window, the dialogs, the script runner,
+// and where the files it writes beside its scripts go.
 struct CommandContext {
   Module1& module;
   CommandWindow& window;
   Dialogs& dialogs;
   ScriptRunner& runner;
+  CommandFiles& files = DiskFiles();
 };
 
 }  // namespace shotsweep

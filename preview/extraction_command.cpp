@@ -6,7 +6,6 @@
 
 #include "base/script_names.h"
 #include "platform/dialogs.h"
-#include "base/files.h"
 #include "platform/script_runner.h"
 #include "preview/extraction_script.h"
 #include "preview/tool_lookup.h"
@@ -71,7 +70,7 @@ void ExtractPreviews(CommandContext& ctx) {
 
   const std::string scriptPath =
       JoinUnchanged(module.StartFolder, kExtractionScriptName, kNativeSeparator);
-  if (auto failure = WriteWholeFile(scriptPath, ExtractionScript(script, names))) {
+  if (auto failure = ctx.files.Write(scriptPath, ExtractionScript(script, names))) {
     return ShowError(ctx.dialogs, *failure);
   }
 

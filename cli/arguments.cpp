@@ -1,0 +1,69 @@
+#include "cli/arguments.h"
+
+#include <array>
+
+namespace shotsweep {
+namespace {
+
+struct CommandShape {
+  std::string_view name;
+  CliRequest::Kind kind;
+  std::size_t operands;
+  std::array<std::string_view, 3> options;
+};
+
+constexpr std::array<CommandShape, 4> kCommands{{
+    {"by-folder", CliRequest::ByFolder, 2, {"--keep", "--trash", "--dry-run"}},
+    {"by-list", CliRequest::ByList, 2, {"--keep", "--trash", "--dry-run"}},
+    {"extract", CliRequest::Extract, 2, {"--exif", "", ""}},
+    {"restore", CliRequest::Restore, 1, {"--dry-run", "", ""}},
+}};
+
+ParsedArguments Refuse(std::string error) { return {std::nullopt, std::move(error)}; }
+
+}  // namespace
+
+ParsedArguments ParseArguments(const std::vector<std::string>& args) {
+  if (args.empty()) return Refuse("no command given");
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return {CliRequest{CliRequest::Help}, {}};
+  if (args.size() == 1 && args[0] == "--version") return {CliRequest{CliRequest::Version}, {}};
+
+  const CommandShape* shape = nullptr;
+  for (const CommandShape& candidate : kCommands) {
+    if (args[0] == candidate.name) shape = &candidate;
+  }
+  if (!shape) return Refuse("unknown command \"" + args[0] + "\"");
+
+  CliRequest request;
+  request.kind = shape->kind;
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || !arg.starts_with("-") || arg == "-") {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    bool known = false;
+    for (std::string_view option : shape->options) known |= !option.empty() && arg == option;
+    if (!known) return Refuse("\"" + arg + "\" is not an option of " + std::string(shape->name));
+    if (arg == "--keep") request.keep = true;
+    if (arg == "--trash") request.trash = true;
+    if (arg == "--dry-run") request.dryRun = true;
+    if (arg == "--exif") request.exif = true;
+  }
+  if (operands.size() != shape->operands) {
+    return Refuse(std::string(shape->name) + " takes " + (shape->operands == 1 ? "one folder" : "two operands") +
+                  ", not " + std::to_string(operands.size()));
+  }
+  if (request.keep && request.trash) return Refuse("--keep and --trash exclude each other");
+  request.rawDir = operands[0];
+  if (operands.size() > 1) request.second = operands[1];
+  return {request, {}};
+}
+
+}  // namespace shotsweep

@@ -1,0 +1,37 @@
+#pragma once
+// The command line of shotsweep-cli, read into a request. Pure: no file is looked at.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shotsweep {
+
+inline constexpr std::string_view kCliUsage =
+    "usage: shotsweep-cli by-folder RAW_DIR JPG_DIR [--keep] [--trash] [--dry-run]\n"
+    "       shotsweep-cli by-list   RAW_DIR LIST_FILE [--keep] [--trash] [--dry-run]\n"
+    "       shotsweep-cli extract   RAW_DIR JPG_DIR [--exif]\n"
+    "       shotsweep-cli restore   RAW_DIR [--dry-run]\n"
+    "       shotsweep-cli --help | --version\n";
+
+struct CliRequest {
+  enum Kind { ByFolder, ByList, Extract, Restore, Help, Version } kind = Help;
+  std::string rawDir;
+  std::string second;  // JPG_DIR, or LIST_FILE
+  bool keep = false;
+  bool trash = false;
+  bool dryRun = false;
+  bool exif = false;
+};
+
+struct ParsedArguments {
+  std::optional<CliRequest> request;
+  std::string error;  // what is wrong with the command line, when there is no request
+};
+
+// `args` without the program's own name. Options may stand anywhere after the command; "--"
+// ends them, for a folder whose name begins with "-".
+ParsedArguments ParseArguments(const std::vector<std::string>& args);
+
+}  // namespace shotsweep

@@ -1,0 +1,132 @@
+#include "cli/cli.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string_view>
+
+#include "base/file_names.h"
+#include "cleanup/cleanup_commands.h"
+#include "cli/arguments.h"
+#include "cli/console.h"
+#include "dryrun/prediction.h"
+#include "platform/posix_script_runner.h"
+#include "preview/extraction_command.h"
+#include "settings/module1.h"
+#include "settings/settings_reader.h"
+
+namespace shotsweep {
+namespace {
+
+namespace fs = std::filesystem;
+
+void Write(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = ::write(fd, text.data(), text.size());
+    if (n <= 0) return;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+// A folder or file named on the command line as the window would hold it: absolute, without
+// "." and "..", no separator at the end but at the root.
+std::string AsTheWindowHoldsIt(const std::string& given) {
+  std::string path = (fs::current_path() / given).lexically_normal().string();
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+// Counts the script lines on the terminal once a run has lasted a second.
+class ProgressCounter {
+ public:
+  ProgressCounter(int err, bool enabled) : err_(err), enabled_(enabled), start_(Clock::now()) {}
+  ~ProgressCounter() {
+    if (shown_) Write(err_, "\n");
+  }
+  void Show(int done, int total) {
+    if (!enabled_ || total <= 0 || Clock::now() - start_ < std::chrono::seconds(1)) return;
+    shown_ = true;
+    Write(err_, "\rshotsweep-cli: " + std::to_string(done) + " of " + std::to_string(total) + " script lines");
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  int err_;
+  bool enabled_;
+  Clock::time_point start_;
+  bool shown_ = false;
+};
+
+int Fail(int err, const std::string& message) {
+  Write(err, "shotsweep-cli: " + message + "\n");
+  return 1;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, int out, int err, bool showProgress) {
+  const ParsedArguments parsed = ParseArguments(args);
+  if (!parsed.request) {
+    Write(err, "shotsweep-cli: " + parsed.error + "\n" + std::string(kCliUsage));
+    return 2;
+  }
+  const CliRequest& request = *parsed.request;
+  if (request.kind == CliRequest::Help) {
+    Write(out, kCliUsage);
+    return 0;
+  }
+  if (request.kind == CliRequest::Version) {
+    Write(out, "shotsweep " SHOTSWEEP_VERSION "\n");
+    return 0;
+  }
+
+  // The current folder is the start folder, as for the window started from a terminal.
+  Module1 module;
+  module.StartFolder = fs::current_path().string();
+  module.settings.KillBat = 1;
+  ReadSettings(module.settings);
+
+  const std::string raw = AsTheWindowHoldsIt(request.rawDir);
+  std::error_code ec;
+  if (!fs::is_directory(raw, ec)) return Fail(err, "2 The RAW folder does not exist: " + raw);
+  std::string second = request.second.empty() ? std::string() : AsTheWindowHoldsIt(request.second);
+  std::string jpg = second;
+  std::string list;
+  if (request.kind == CliRequest::ByList) {
+    // The JPG folder serves only the pairing record here: the list's own folder.
+    list = second;
+    jpg = fs::path(list).parent_path().string();
+  } else if (!fs::is_directory(jpg, ec)) {
+    return Fail(err, "2 The JPG folder does not exist: " + jpg);
+  }
+
+  ConsoleWindow window(raw, jpg, request.keep ? 1 : 0, request.exif ? 1 : 0, std::string(kRawListPattern));
+  ConsoleDialogs dialogs(list);
+  void (*command)(CommandContext&) = nullptr;
+  switch (request.kind) {
+    case CliRequest::ByFolder: command = &DeleteUnmatchedByJpgFolder; break;
+    case CliRequest::ByList: command = &DeleteUnmatchedByPhotoList; break;
+    case CliRequest::Extract: command = &ExtractPreviews; break;
+    default: return Fail(err, "this command is not available yet");
+  }
+
+  if (request.dryRun) {
+    const Prediction prediction = Predict(command, module, window, dialogs, request.trash);
+    if (prediction.ran) Write(out, FormatPrediction(prediction));
+    if (!prediction.error.empty()) return Fail(err, prediction.error);
+    return 0;
+  }
+
+  PosixScriptRunner runner;
+  ProgressCounter counter(err, showProgress);
+  runner.onProgress = [&](ScriptProcess& process) { counter.Show(process.done(), process.total()); };
+  CommandContext ctx{module, window, dialogs, runner};
+  command(ctx);
+  for (const std::string& error : dialogs.errors) Fail(err, error);
+  if (!dialogs.errors.empty()) return 1;
+  if (!dialogs.done) return Fail(err, "the command ended without doing anything");
+  return 0;
+}
+
+}  // namespace shotsweep
