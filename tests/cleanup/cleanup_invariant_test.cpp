@@ -16,6 +16,7 @@
 
 #include "base/case_folding.h"
 #include "cleanup/cleanup_commands.h"
+#include "dryrun/prediction.h"
 #include "base/file_names.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
@@ -285,11 +286,19 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
 
     const Files before = Snapshot(raw);
     const Files outsideBefore = SnapshotOutside(temp.path(), raw);
-    if (byList) {
-      DeleteUnmatchedByPhotoList(ctx);
-    } else {
-      DeleteUnmatchedByJpgFolder(ctx);
+    const auto command = byList ? &DeleteUnmatchedByPhotoList : &DeleteUnmatchedByJpgFolder;
+    // The dry run first: it changes nothing, and foretells exactly what the real run does.
+    if (byList) dialogs.openAnswers.push_back(dialogs.openAnswers.front());
+    const Prediction prediction = Predict(command, module, window, dialogs);
+    EXPECT_EQ(Snapshot(raw), before);
+    command(ctx);
+    Files predicted = before;
+    for (const PredictedFile& file : prediction.files) {
+      predicted.erase(file.name);
+      if (!file.newName.empty()) predicted[file.newName] = before.at(file.name);
     }
+    EXPECT_EQ(Without(Snapshot(raw), {"rRAW.bat", "RAWreverse.bat"}), Without(predicted, {"rRAW.bat", "RAWreverse.bat"}));
+    EXPECT_EQ(prediction.error.empty(), dialogs.messages.back().text == "Operation done");
 
     if (!byList) {
       // The names in File2's order, as the command walked them.

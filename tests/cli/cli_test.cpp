@@ -1,0 +1,131 @@
+// shotsweep-cli end to end: the real program, the real interpreter beside it, real folders.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+
+#include <filesystem>
+
+#include "base/process.h"
+#include "cli/arguments.h"
+#include "tests/support/temp_folder.h"
+
+namespace shotsweep {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using testing::Snapshot;
+using testing::TempFolder;
+
+struct Ran {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string ReadBack(int fd) {
+  std::string text;
+  ::lseek(fd, 0, SEEK_SET);
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
+  return text;
+}
+
+// Runs shotsweep-cli ARGUMENTS in `cwd`, its start folder.
+Ran Cli(const std::vector<std::string>& arguments, const fs::path& cwd) {
+  const UniqueFd out(::memfd_create("out", MFD_CLOEXEC)), err(::memfd_create("err", MFD_CLOEXEC));
+  SpawnRequest request;
+  request.program = SHOTSWEEP_CLI;
+  request.argv = {request.program};
+  request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
+  request.workingDir = cwd.string();
+  request.out = Stream::To(out.get());
+  request.err = Stream::To(err.get());
+  Ran ran;
+  const Spawned child = Spawn(request);
+  if (!child.error) ran.status = WaitForExit(child.pid);
+  ran.out = ReadBack(out.get());
+  ran.err = ReadBack(err.get());
+  return ran;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  CliTest() {
+    for (const char* name : {"raw/DSC_1.NEF", "raw/DSC_2.cr2", "raw/trip.day1.nef", "raw/notes.txt", "jpg/dsc_1.JPG",
+                             "jpg/trip.jpg"})
+      temp.Write(name, name);
+  }
+  TempFolder temp;
+};
+
+TEST_F(CliTest, DryRunListsWhatTheRunThenDoesAndChangesNothing) {
+  const auto before = Snapshot(temp.path());
+  const Ran dry = Cli({"by-folder", "raw", "jpg", "--dry-run"}, temp.path());
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(dry.out,
+            "keep\tDSC_1.NEF\tdsc_1.nef\n"
+            "delete\tDSC_2.cr2\t\n"
+            "keep\ttrip.day1.nef\ttrip.day1.nef\n"
+            "# 2 kept, 1 deleted, 0 set aside\n");
+  EXPECT_EQ(dry.err, "");
+  EXPECT_EQ(Snapshot(temp.path()), before);
+
+  const Ran real = Cli({"by-folder", "raw", "jpg"}, temp.path());
+  EXPECT_EQ(real.status, 0) << real.err;
+  EXPECT_EQ(real.out, "");
+  EXPECT_EQ(real.err, "");  // not a terminal: no progress
+  EXPECT_EQ(Snapshot(temp.path() / "raw"),
+            (std::map<std::string, std::string>{
+                {"dsc_1.nef", "raw/DSC_1.NEF"}, {"notes.txt", "raw/notes.txt"}, {"trip.day1.nef", "raw/trip.day1.nef"}}));
+}
+
+TEST_F(CliTest, ByListKeepsAsideAndReadsTheSettingsOfTheCurrentFolder) {
+  temp.Write("list.txt", "DSC_1.jpg\r\n");
+  temp.Write("Shotsweep.ini", "KillBat=0\r\n");
+  const Ran ran = Cli({"by-list", "--keep", "raw", "list.txt"}, temp.path());
+  EXPECT_EQ(ran.status, 0) << ran.err;
+  const auto after = Snapshot(temp.path() / "raw");
+  EXPECT_TRUE(after.count("DSC_1.nef") && after.count("DSC_2.cbak") && after.count("trip.day1.nbak"));
+  EXPECT_TRUE(after.count("rRAW.bat"));  // KillBat=0 keeps the scripts
+  EXPECT_FALSE(fs::exists(temp.path() / "ShotsweepDirs.dat"));
+}
+
+TEST_F(CliTest, FailuresAndUsageErrorsAreToldApart) {
+  fs::create_directory(temp.path() / "raw/dsc_1.nef");  // a folder where the twin is to be restored
+  const Ran refused = Cli({"by-folder", "raw", "jpg"}, temp.path());
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_THAT(refused.err, StartsWith("shotsweep-cli: 17 A folder in the RAW folder is named like a RAW file"));
+  EXPECT_EQ(Cli({"by-folder", "raw", "jpg", "--dry-run"}, temp.path()).status, 1);
+  EXPECT_TRUE(fs::exists(temp.path() / "raw/DSC_2.cr2"));
+
+  const Ran missing = Cli({"by-folder", "nowhere", "jpg"}, temp.path());
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_THAT(missing.err, HasSubstr("The RAW folder does not exist"));
+
+  for (const std::vector<std::string>& wrong :
+       {std::vector<std::string>{}, {"by-folder", "raw"}, {"by-folder", "raw", "jpg", "--exif"}, {"sweep", "raw"},
+        {"extract", "raw", "jpg", "--dry-run"}, {"by-list", "raw", "l", "--keep", "--trash"}}) {
+    const Ran usage = Cli(wrong, temp.path());
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_THAT(usage.err, HasSubstr("usage: shotsweep-cli by-folder RAW_DIR JPG_DIR"));
+  }
+  const Ran version = Cli({"--version"}, temp.path());
+  EXPECT_EQ(version.status, 0);
+  EXPECT_THAT(version.out, StartsWith("shotsweep 1.8"));
+  EXPECT_EQ(version.out.find('\n'), version.out.size() - 1);
+}
+
+TEST(CliArguments, OptionsGoAnywhereAfterTheCommandAndDoubleDashEndsThem) {
+  const auto parsed = ParseArguments({"by-list", "--dry-run", "r", "--", "--odd name"});
+  ASSERT_TRUE(parsed.request);
+  EXPECT_EQ(parsed.request->kind, CliRequest::ByList);
+  EXPECT_TRUE(parsed.request->dryRun);
+  EXPECT_EQ(parsed.request->rawDir, "r");
+  EXPECT_EQ(parsed.request->second, "--odd name");
+  EXPECT_FALSE(ParseArguments({"restore", "r", "--keep"}).request);
+  EXPECT_FALSE(ParseArguments({"--version", "x"}).request);
+}
+
+}  // namespace
+}  // namespace shotsweep
