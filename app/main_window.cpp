@@ -42,7 +42,6 @@ constexpr const char* kAboutText =
     "RAW files which he deleted before from JPG files to make both sides synchronised.";
 constexpr const char* kCredit = "Shotsweep, made for photographers who shoot RAW + JPG.";
 constexpr std::string_view kRawPatternAtCreation = "*.nef;*.cr*";
-constexpr std::string_view kRawPattern = kRawListPattern;
 constexpr std::string_view kJpgPattern = kJpgListPattern;
 
 // The layout was drawn in twips; 15 of them make one device-independent pixel, so the window
@@ -268,13 +267,19 @@ void MainFrm::ConnectHandlers() {
 
 void MainFrm::Form_Load() {
   module_.StartFolder = ToLocalPath(QDir::currentPath());
-  ui_.File1->SetPattern(kRawPattern);
+  ui_.File1->SetPattern(RawListPattern());
   module_.settings.KillBat = 1;
   // Read as numbers, so a minor version written "08" still shows as 8.
   setWindowTitle(windowTitle() + QString("  ver: %1.%2")
                                      .arg(QString(SHOTSWEEP_VERSION_MAJOR).toInt())
                                      .arg(QString(SHOTSWEEP_VERSION_MINOR).toInt()));
-  ReadSettings(module_.settings);
+  const std::vector<std::string> warnings = ReadSettings(module_.settings);
+  if (!module_.settings.ExtraRAW.empty()) ui_.File1->SetPattern(RawListPattern(module_.settings.ExtraRAW));
+  if (!warnings.empty()) {
+    std::string text = "Some settings in Shotsweep.ini are ignored:";
+    for (const std::string& warning : warnings) text += "\n" + warning;
+    dialogs_->MessageBox(text, std::string(kSettingsFileName), MessageIcon::Warning);
+  }
   NactiCesty();
 }
 

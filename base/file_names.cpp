@@ -1,5 +1,8 @@
 #include "base/file_names.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace shotsweep {
 
 std::optional<std::string> FileExtension(std::string_view name) {
@@ -14,6 +17,45 @@ std::string FileBaseName(std::string_view name) {
   const std::optional<std::string> extension = FileExtension(name);
   if (!extension) return {};
   return std::string(name.substr(0, name.size() - extension->size() - 1));
+}
+
+const std::vector<RawKind>& DefaultRawKinds() {
+  static const std::vector<RawKind> kinds{
+      {".nef", ".nbak"}, {".cr2", ".cbak"}, {".crw", ".wbak"}, {".arw", ".abak"}, {".orf", ".obak"}};
+  return kinds;
+}
+
+std::vector<RawKind> RawKindsWith(const std::vector<std::string>& extra) {
+  std::vector<RawKind> kinds = DefaultRawKinds();
+  for (const std::string& extension : extra) kinds.push_back({"." + extension, "." + extension + "bak"});
+  return kinds;
+}
+
+std::optional<std::string> ExtraKindProblem(std::string_view extension, const std::vector<std::string>& accepted) {
+  if (extension.empty() || extension.size() > 8 ||
+      !std::all_of(extension.begin(), extension.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
+    return "it is not 1 to 8 letters or digits";
+  }
+  std::string folded(extension);
+  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) { return std::tolower(static_cast<unsigned char>(c)); });
+  if (folded == "jpg" || folded == "jpeg") return "JPG files are never touched by a cleanup";
+  // The cleanup's own scripts and record, which a kind of that name would set aside.
+  if (folded == "bat" || folded == "txt") return "Shotsweep writes files of that kind itself";
+  for (const RawKind& kind : RawKindsWith(accepted)) {
+    const std::string_view own = std::string_view(kind.extension).substr(1);
+    const std::string_view aside = std::string_view(kind.aside).substr(1);
+    if (folded == own) return "it is a RAW kind already";
+    if (folded == aside) return "it is the set-aside extension of ." + std::string(own);
+    if (folded + "bak" == own) return "its set-aside extension would be ." + std::string(own);
+    if (folded + "bak" == aside) return "its set-aside extension would be that of ." + std::string(own);
+  }
+  return std::nullopt;
+}
+
+std::string RawListPattern(const std::vector<std::string>& extra) {
+  std::string pattern = "*.nef;*.cr*;*.arw;*.orf";
+  for (const std::string& extension : extra) pattern += ";*." + extension;
+  return pattern;
 }
 
 }  // namespace shotsweep

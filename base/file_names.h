@@ -1,10 +1,10 @@
 #pragma once
 // Splitting a file name into base name and extension, and the table of RAW kinds.
 
-#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace shotsweep {
 
@@ -16,21 +16,25 @@ std::optional<std::string> FileExtension(std::string_view name);
 std::string FileBaseName(std::string_view name);
 
 struct RawKind {
-  std::string_view extension;  // ".nef"
-  std::string_view aside;      // ".nbak": the extension a RAW file carries while set aside
+  std::string extension;  // ".nef"
+  std::string aside;      // ".nbak": the extension a RAW file carries while set aside
 };
 
-// What the RAW file list shows, and the JPG file list.
-inline constexpr std::string_view kRawListPattern = "*.nef;*.cr*;*.arw;*.orf";
-inline constexpr std::string_view kJpgListPattern = "*.jpg";
+// The five kinds every cleanup knows, always in this order.
+const std::vector<RawKind>& DefaultRawKinds();
 
-// Always all five, always in this order.
-inline constexpr std::array<RawKind, 5> kRawKinds{{
-    {".nef", ".nbak"},
-    {".cr2", ".cbak"},
-    {".crw", ".wbak"},
-    {".arw", ".abak"},
-    {".orf", ".obak"},
-}};
+// The five, then one kind for each extra extension ("cr3", lower case, no dot), set aside as
+// that extension followed by "bak" (".cr3bak").
+std::vector<RawKind> RawKindsWith(const std::vector<std::string>& extra);
+
+// Why `extension` (as written in the settings) cannot be an extra RAW kind beside the five and
+// the kinds in `accepted`: not 1 to 8 letters or digits; JPG; one of the five or of `accepted`;
+// an aside extension of any of them, or one that would give it theirs; a file Shotsweep writes
+// itself. nullopt when it can.
+std::optional<std::string> ExtraKindProblem(std::string_view extension, const std::vector<std::string>& accepted);
+
+// What the RAW file list shows, the five kinds and the extra ones; and the JPG file list.
+std::string RawListPattern(const std::vector<std::string>& extra = {});
+inline constexpr std::string_view kJpgListPattern = "*.jpg";
 
 }  // namespace shotsweep

@@ -37,7 +37,7 @@ void MakeFolder(const fs::path& raw) {
   fs::remove_all(raw);
   fs::create_directories(raw);
   for (int i = 0; i < kRawFiles; ++i) {
-    std::string extension(kRawKinds[i % 5].extension);
+    std::string extension(DefaultRawKinds()[i % 5].extension);
     if (i % 7 == 0) std::transform(extension.begin(), extension.end(), extension.begin(), ::toupper);
     std::ofstream(raw / (Stem(i) + extension)) << 'x';
   }
@@ -78,7 +78,7 @@ double RunPlainLoop(const fs::path& raw, const std::vector<std::string>& listed)
     std::string name = entry.path().filename().string();
     std::string lower = name;
     std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-    for (const RawKind& kind : kRawKinds) {
+    for (const RawKind& kind : DefaultRawKinds()) {
       if (lower.ends_with(kind.extension)) {
         const std::string stem = name.substr(0, name.size() - kind.extension.size());
         ::rename((raw / name).c_str(), (raw / (stem + std::string(kind.aside))).c_str());

@@ -41,7 +41,8 @@ std::vector<std::string> FileNames(const RawFolderListing& listing) {
 
 // What the user must know after a cleanup that did not go as planned: what failed, and what
 // the RAW folder now holds set aside, read afresh.
-CommandError CleanupFailure(const ScriptOutcome& outcome, const std::string& rawFolder, bool deleting) {
+CommandError CleanupFailure(const ScriptOutcome& outcome, const std::string& rawFolder, bool deleting,
+                            const std::vector<RawKind>& kinds) {
   std::string text;
   if (outcome.error) {
     text = outcome.error->description + ".\n";
@@ -59,7 +60,7 @@ CommandError CleanupFailure(const ScriptOutcome& outcome, const std::string& raw
   } else {
     std::vector<std::string> aside;
     for (const std::string& name : FileNames(listing)) {
-      if (IsSetAsideName(name)) aside.push_back(name);
+      if (IsSetAsideName(name, kinds)) aside.push_back(name);
     }
     std::sort(aside.begin(), aside.end());
     if (aside.empty()) {
@@ -93,8 +94,9 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   // A RAW file kept for a JPG named after its first dot is restored by its own name, which
   // must be as writable as a listed name: a restore line broken by it would set the file aside
   // for good, and the delete lines would then remove it.
+  const std::vector<RawKind> kinds = RawKindsWith(module.settings.ExtraRAW);
   const std::vector<std::string> stems =
-      StemsPairedByFirstDot(FileNames(listing), names, kNativeSeparator, fromList);
+      StemsPairedByFirstDot(FileNames(listing), names, kNativeSeparator, fromList, kinds);
   if (auto refusal = RefuseUnwritable(stems, [](std::size_t) { return "The RAW file name"; }, kInto)) {
     return ShowError(ctx.dialogs, *refusal);
   }
@@ -102,10 +104,10 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   for (const std::string& name : names) {
     for (std::string& base : RestoredBases(name, kNativeSeparator, fromList)) keptBases.push_back(std::move(base));
   }
-  if (auto refusal = CheckRawFolder(listing, keptBases)) return ShowError(ctx.dialogs, *refusal);
+  if (auto refusal = CheckRawFolder(listing, keptBases, kinds)) return ShowError(ctx.dialogs, *refusal);
 
-  const CleanupScriptContext script{quote, module.RawFolder, dir1Path,
-                                    module.settings.RAWCodePage, kNativeSeparator};
+  const CleanupScriptContext script{quote,     module.RawFolder, dir1Path, module.settings.RAWCodePage,
+                                    kNativeSeparator, kinds};
   std::string restoring = ScriptHeader(script);
   std::string pairing;
   for (const std::string& name : names) {
@@ -134,7 +136,7 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   const ScriptOutcome outcome =
       ctx.runner.Run({renamingPath, dir1Path, WindowStyle::Hidden, kDoneTitle, restoringPath});
   const bool failed = outcome.error || outcome.exitStatus != 0 || !outcome.failures.empty();
-  if (failed) ShowError(ctx.dialogs, CleanupFailure(outcome, dir1Path, deleting));
+  if (failed) ShowError(ctx.dialogs, CleanupFailure(outcome, dir1Path, deleting, kinds));
   if (auto deleteFailure = ctx.files.Delete(pairingPath)) ShowError(ctx.dialogs, *deleteFailure);
   if (!failed) {
     ctx.dialogs.MessageBox("Operation done", kDoneTitle, MessageIcon::Information);

@@ -12,7 +12,7 @@ namespace {
 
 // The five restore lines that give every RAW kind set aside under `base` its extension back.
 void AppendRestoreLines(const CleanupScriptContext& ctx, std::string_view base, std::string& out) {
-  for (const RawKind& kind : kRawKinds) {
+  for (const RawKind& kind : ctx.kinds) {
     const std::string source = ctx.rawFolder + std::string(base) + std::string(kind.aside);
     const std::string target = std::string(base) + std::string(kind.extension);
     out += "ren ";
@@ -48,7 +48,7 @@ std::string ScriptHeader(const CleanupScriptContext& ctx) {
 
 std::string RenamingScript(const CleanupScriptContext& ctx) {
   std::string out = ScriptHeader(ctx);
-  for (const RawKind& kind : kRawKinds) {
+  for (const RawKind& kind : ctx.kinds) {
     out += "ren ";
     out += ScriptPath(ctx.quote, ctx.rawFolder + "*" + std::string(kind.extension));
     out += " *";
@@ -96,7 +96,7 @@ std::string DeleteLines(const CleanupScriptContext& ctx) {
   // One line per aside extension instead of "*.*bak": files of the user's that merely end in
   // "bak" were never set aside by a cleanup and are not ours to delete.
   std::string out;
-  for (const RawKind& kind : kRawKinds) {
+  for (const RawKind& kind : ctx.kinds) {
     out += "del ";
     out += ScriptPath(ctx.quote, ctx.rawFolder + "*" + std::string(kind.aside));
     out += kLineEnd;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/file_names.h"
+
 namespace shotsweep {
 
 inline constexpr std::string_view kRenamingScriptName = "rRAW.bat";
@@ -20,6 +22,7 @@ struct CleanupScriptContext {
   std::string dir1Path;    // P: Dir1's path as read
   std::int32_t codePage = 0;
   char sep = '/';
+  std::vector<RawKind> kinds = DefaultRawKinds();  // the five, and any extra ones after them
 };
 
 // "chcp CP" and "cd QPQ".

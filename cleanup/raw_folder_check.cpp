@@ -25,19 +25,19 @@ struct KindMatch {
 
 // Which RAW or set-aside extension a folded name ends in; nullopt for any other file. The
 // renaming script matches "*.nef" and the like without regard to case.
-std::optional<KindMatch> RawExtension(std::string_view folded) {
-  for (const RawKind& kind : kRawKinds) {
+std::optional<KindMatch> RawExtension(std::string_view folded, const std::vector<RawKind>& kinds) {
+  for (const RawKind& kind : kinds) {
     if (folded.ends_with(kind.extension)) return KindMatch{kind.extension.size(), &kind, false};
     if (folded.ends_with(kind.aside)) return KindMatch{kind.aside.size(), &kind, true};
   }
   return std::nullopt;
 }
 
-// The name a file of one of the five kinds carries once set aside (the renaming script keeps
+// The name a file of one of the kinds carries once set aside (the renaming script keeps
 // the name up to its last dot), folded; nullopt for any other file.
-std::optional<std::string> SetAsideKey(std::string_view name) {
+std::optional<std::string> SetAsideKey(std::string_view name, const std::vector<RawKind>& kinds) {
   const std::string folded = FoldCase(name);
-  const auto match = RawExtension(folded);
+  const auto match = RawExtension(folded, kinds);
   if (!match) return std::nullopt;
   return folded.substr(0, folded.size() - match->length) + std::string(match->kind->aside);
 }
@@ -78,15 +78,16 @@ std::optional<CommandError> ReadRawFolder(const std::string& folder, RawFolderLi
   return std::nullopt;
 }
 
-bool IsSetAsideName(std::string_view name) {
-  const auto match = RawExtension(FoldCase(name));
+bool IsSetAsideName(std::string_view name, const std::vector<RawKind>& kinds) {
+  const auto match = RawExtension(FoldCase(name), kinds);
   return match && match->aside;
 }
 
-std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names) {
+std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names,
+                                                      const std::vector<RawKind>& kinds) {
   std::map<std::string, std::vector<std::string>> byKey;
   for (const std::string& name : names) {
-    if (auto key = SetAsideKey(name)) byKey[*key].push_back(name);
+    if (auto key = SetAsideKey(name, kinds)) byKey[*key].push_back(name);
   }
   std::vector<std::vector<std::string>> clashes;
   for (auto& [key, group] : byKey) {
@@ -98,8 +99,8 @@ std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::str
   return clashes;
 }
 
-std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing,
-                                           const std::vector<std::string>& keptBases) {
+std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing, const std::vector<std::string>& keptBases,
+                                           const std::vector<RawKind>& kinds) {
   std::vector<std::string> files;
   std::map<std::string, std::string> folders;  // folded name -> name
   for (const FolderEntry& entry : listing.entries) {
@@ -110,7 +111,7 @@ std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing,
     }
   }
 
-  const auto clashes = SetAsideClashes(files);
+  const auto clashes = SetAsideClashes(files, kinds);
   if (!clashes.empty()) {
     std::vector<std::string> groups;
     for (const auto& group : clashes) {
@@ -129,7 +130,7 @@ std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing,
   std::vector<std::string> blocked, tooLong;
   for (const std::string& name : files) {
     const std::string folded = FoldCase(name);
-    const auto match = RawExtension(folded);
+    const auto match = RawExtension(folded, kinds);
     if (!match) continue;
     const std::string key = folded.substr(0, folded.size() - match->length) + std::string(match->kind->aside);
     setAside.insert(key);
@@ -143,7 +144,7 @@ std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing,
   // instead; the name it gives back may be held by a folder.
   for (const std::string& base : keptBases) {
     const std::string folded = FoldCase(base);
-    for (const RawKind& kind : kRawKinds) {
+    for (const RawKind& kind : kinds) {
       if (!setAside.count(folded + std::string(kind.aside))) continue;
       for (std::string_view extension : {kind.aside, kind.extension}) {
         if (const auto folder = folders.find(folded + std::string(extension)); folder != folders.end()) {
@@ -170,7 +171,7 @@ std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing,
 
 std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& rawNames,
                                                const std::vector<std::string>& jpgNames, char sep,
-                                               bool trimLeadingBlanks) {
+                                               bool trimLeadingBlanks, const std::vector<RawKind>& kinds) {
   // Folded base names of the single-dot JPG names, and every folded name a restore line for
   // the listed names already covers.
   std::set<std::string> singleDotBases;
@@ -190,7 +191,7 @@ std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& r
   }
   std::vector<std::string> stems;
   for (const std::string& raw : rawNames) {
-    const auto match = RawExtension(FoldCase(raw));
+    const auto match = RawExtension(FoldCase(raw), kinds);
     if (!match) continue;
     const std::string stem = raw.substr(0, raw.size() - match->length);
     const std::string base = FileBaseName(raw);

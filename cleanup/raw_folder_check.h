@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/file_names.h"
 
 namespace shotsweep {
 
@@ -28,9 +29,9 @@ struct RawFolderListing {
 // renamed or deleted (no write permission).
 std::optional<CommandError> ReadRawFolder(const std::string& folder, RawFolderListing& listing);
 
-// Whether a file name carries one of the aside extensions (".nbak", ...), compared as the
-// interpreter compares names.
-bool IsSetAsideName(std::string_view name);
+// Whether a file name carries the aside extension of one of `kinds` (".nbak", ...), compared
+// as the interpreter compares names.
+bool IsSetAsideName(std::string_view name, const std::vector<RawKind>& kinds = DefaultRawKinds());
 
 // Groups of names in one folder that the renaming script would give the same set-aside name,
 // compared as the interpreter compares names: RAW files whose names differ only in case
@@ -38,14 +39,15 @@ bool IsSetAsideName(std::string_view name);
 // DSC_1.nbak). The interpreter refuses the second rename of such a group, so which file
 // survived the cleanup would be an accident. Each group lists its names sorted; groups are
 // sorted by their first name.
-std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names);
+std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names,
+                                                      const std::vector<RawKind>& kinds = DefaultRawKinds());
 
 // Refuses a cleanup whose scripts would fail on a file of the folder, so that nothing is
 // touched: names that clash when set aside; a set-aside name longer than `nameMax` bytes; a
 // folder holding the name a file would be set aside under, or the name a restore line for one
 // of `keptBases` would give a set-aside file back.
-std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing,
-                                           const std::vector<std::string>& keptBases);
+std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing, const std::vector<std::string>& keptBases,
+                                           const std::vector<RawKind>& kinds = DefaultRawKinds());
 
 // The stems (names without their RAW extension) of RAW files with more than one dot that a
 // listed JPG pairs by its base name although no restore line for the JPG names them: the
@@ -56,6 +58,7 @@ std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing,
 // the blanks a photo-list line begins with.
 std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& rawNames,
                                                const std::vector<std::string>& jpgNames, char sep,
-                                               bool trimLeadingBlanks);
+                                               bool trimLeadingBlanks,
+                                               const std::vector<RawKind>& kinds = DefaultRawKinds());
 
 }  // namespace shotsweep

@@ -85,7 +85,10 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
   Module1 module;
   module.StartFolder = fs::current_path().string();
   module.settings.KillBat = 1;
-  ReadSettings(module.settings);
+  for (const std::string& warning : ReadSettings(module.settings)) {
+    Write(err, "shotsweep-cli: " + std::string(kSettingsFileName) + ": " + warning + "\n");
+  }
+  if (request.trash) module.settings.Trash = 1;
 
   const std::string raw = AsTheWindowHoldsIt(request.rawDir);
   std::error_code ec;
@@ -101,7 +104,7 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
     return Fail(err, "2 The JPG folder does not exist: " + jpg);
   }
 
-  ConsoleWindow window(raw, jpg, request.keep ? 1 : 0, request.exif ? 1 : 0, std::string(kRawListPattern));
+  ConsoleWindow window(raw, jpg, request.keep ? 1 : 0, request.exif ? 1 : 0, RawListPattern(module.settings.ExtraRAW));
   ConsoleDialogs dialogs(list);
   void (*command)(CommandContext&) = nullptr;
   switch (request.kind) {

@@ -40,9 +40,9 @@ class CatchingDialogs final : public Dialogs {
 
 // Whether a file name carries a RAW or set-aside extension: the only files a cleanup touches
 // on purpose (its own scripts aside).
-bool IsRawKind(std::string_view name) {
+bool IsRawKind(std::string_view name, const std::vector<RawKind>& kinds) {
   const std::string folded = FoldCase(name);
-  return std::any_of(kRawKinds.begin(), kRawKinds.end(), [&](const RawKind& kind) {
+  return std::any_of(kinds.begin(), kinds.end(), [&](const RawKind& kind) {
     return folded.ends_with(kind.extension) || folded.ends_with(kind.aside);
   });
 }
@@ -67,12 +67,13 @@ Prediction Predict(Command command, const Module1& module, CommandWindow& window
   Module1 copy = module;
   CommandContext ctx{copy, window, caught, runner, files};
   const std::string rawFolder = batch::NormalizePath("/", window.Dir1Path());
+  const std::vector<RawKind> kinds = RawKindsWith(module.settings.ExtraRAW);
 
   Prediction prediction;
   std::vector<batch::DirEntry> before;
   if (!memory.List(rawFolder, before)) {
     prediction.rawFilesInFolder = static_cast<int>(std::count_if(
-        before.begin(), before.end(), [](const batch::DirEntry& e) { return !e.isDir && IsRawKind(e.name); }));
+        before.begin(), before.end(), [&](const batch::DirEntry& e) { return !e.isDir && IsRawKind(e.name, kinds); }));
   }
   command(ctx);
   prediction.error = caught.error;
@@ -80,13 +81,13 @@ Prediction Predict(Command command, const Module1& module, CommandWindow& window
   prediction.ran = runner.runs() > 0;
 
   for (const auto& fate : memory.Touched()) {
-    if (FolderOf(fate.origin) != rawFolder || !IsRawKind(NameOf(fate.origin))) continue;
+    if (FolderOf(fate.origin) != rawFolder || !IsRawKind(NameOf(fate.origin), kinds)) continue;
     PredictedFile file{PredictedFile::Keep, NameOf(fate.origin), {}};
     if (fate.now.empty()) {
       file.action = trash ? PredictedFile::Trash : PredictedFile::Delete;
     } else {
       file.newName = NameOf(fate.now);
-      file.action = IsSetAsideName(file.newName) ? PredictedFile::SetAside : PredictedFile::Keep;
+      file.action = IsSetAsideName(file.newName, kinds) ? PredictedFile::SetAside : PredictedFile::Keep;
     }
     prediction.files.push_back(std::move(file));
   }

@@ -9,7 +9,7 @@
 
 namespace shotsweep {
 
-enum class MessageIcon { Information, Critical };
+enum class MessageIcon { Information, Warning, Critical };
 
 // What the open-file dialog is asked to offer; the fields are named after the properties the
 // photo-list command sets on it.

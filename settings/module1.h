@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace shotsweep {
 
@@ -19,6 +20,9 @@ struct Settings {
   std::int16_t KillBat = 1;      // exactly 1: the cleanup scripts are deleted after a run
   std::int16_t QMark = 0;        // exactly 1: every path in a script is quoted
   std::int32_t RAWCodePage = 0;  // written after "chcp " on every script's first line
+  std::int16_t Trash = 0;        // exactly 1: what a cleanup deletes goes to the user's trash
+  std::int16_t Confirm = 0;      // exactly 1: both cleanup buttons show what they would do first
+  std::vector<std::string> ExtraRAW;  // RAW kinds beyond the five: "cr3", lower case, no dot
 };
 
 struct Module1 {

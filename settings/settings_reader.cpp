@@ -1,10 +1,12 @@
 #include "settings/settings_reader.h"
 
+#include <cctype>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
 
+#include "base/file_names.h"
 #include "base/files.h"
 #include "base/text.h"
 
@@ -64,6 +66,19 @@ void Store(std::string_view value, Field& field) {
   }
 }
 
+// The extensions of an ExtraRAW value: separated by commas, semicolons or blanks.
+std::vector<std::string> SplitKinds(std::string_view value) {
+  std::vector<std::string> kinds;
+  std::size_t start = 0;
+  while (start < value.size()) {
+    std::size_t end = value.find_first_of(",; \t", start);
+    if (end == std::string_view::npos) end = value.size();
+    if (end > start) kinds.emplace_back(value.substr(start, end - start));
+    start = end + 1;
+  }
+  return kinds;
+}
+
 void ApplyEntry(std::string_view entry, Settings& s) {
   const std::size_t equals = entry.find('=');
   if (equals == std::string_view::npos || equals == 0) return;
@@ -76,20 +91,29 @@ void ApplyEntry(std::string_view entry, Settings& s) {
     Store(value, s.QMark);
   } else if (key == "RAWCodePage") {
     Store(value, s.RAWCodePage);
+  } else if (key == "Trash") {
+    Store(value, s.Trash);
+  } else if (key == "Confirm") {
+    Store(value, s.Confirm);
   }
   // "Timer" is a known key that sets nothing; every other key is ignored alike.
 }
 
 }  // namespace
 
-void ParseSettings(std::string_view bytes, Settings& s) {
+std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
+  std::vector<std::string> extra;
+  bool extraGiven = false;
+  // "ExtraRAW=cr3,dng": the entries after it on its line that hold no "=" are more kinds.
+  bool extraGoesOn = false;
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     while (pos < bytes.size() && (bytes[pos] == ' ' || bytes[pos] == '\t')) ++pos;
     if (pos == bytes.size()) break;
 
     std::string_view entry;
-    if (bytes[pos] == '"') {
+    const bool quoted = bytes[pos] == '"';
+    if (quoted) {
       // A quoted entry may hold commas and line ends; it runs to the next quote (or to the
       // end of the file when there is none), and what follows that quote up to the entry's
       // end is dropped.
@@ -101,22 +125,49 @@ void ParseSettings(std::string_view bytes, Settings& s) {
       entry = bytes.substr(pos, end == std::string_view::npos ? end : end - pos);
       pos = end;
     }
-    ApplyEntry(entry, s);
+    const std::size_t equals = entry.find('=');
+    if (equals != std::string_view::npos && entry.substr(0, equals) == "ExtraRAW") {
+      extra = SplitKinds(entry.substr(equals + 1));
+      extraGiven = true;
+      extraGoesOn = !quoted;
+    } else if (equals == std::string_view::npos && extraGoesOn) {
+      for (std::string& kind : SplitKinds(entry)) extra.push_back(std::move(kind));
+    } else {
+      ApplyEntry(entry, s);
+      extraGoesOn = false;
+    }
     if (pos == std::string_view::npos) break;
+    if (bytes[pos] != ',') extraGoesOn = false;
     ++pos;  // past the comma or line-end character; an empty entry in between is no entry
   }
+  std::vector<std::string> warnings;
+  if (extraGiven) {
+    s.ExtraRAW.clear();
+    for (const std::string& kind : extra) {
+      if (const auto problem = ExtraKindProblem(kind, s.ExtraRAW)) {
+        warnings.push_back("ExtraRAW: \"" + EscapeControls(kind) + "\" is ignored: " + *problem + ".");
+      } else {
+        std::string lower = kind;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        s.ExtraRAW.push_back(std::move(lower));
+      }
+    }
+  }
+  return warnings;
 }
 
-void ReadSettingsFile(const std::filesystem::path& file, Settings& s) {
+std::vector<std::string> ReadSettingsFile(const std::filesystem::path& file, Settings& s) {
   std::string bytes;
   if (ReadWholeFile(file.string(), bytes)) {
     // What was read before a failure counts, but not an entry it may have cut short.
     const std::size_t lastEnd = bytes.find_last_of(kEntryEnds);
     bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
   }
-  ParseSettings(bytes, s);
+  return ParseSettings(bytes, s);
 }
 
-void ReadSettings(Settings& s) { ReadSettingsFile(std::filesystem::path(kSettingsFileName), s); }
+std::vector<std::string> ReadSettings(Settings& s) {
+  return ReadSettingsFile(std::filesystem::path(kSettingsFileName), s);
+}
 
 }  // namespace shotsweep

@@ -4,7 +4,9 @@
 // read or converted is skipped and the field keeps its value.
 
 #include <filesystem>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/module1.h"
 
@@ -12,14 +14,15 @@ namespace shotsweep {
 
 inline constexpr std::string_view kSettingsFileName = "Shotsweep.ini";
 
-// Applies every entry of the file's bytes, in order, to `s`. Never throws.
-void ParseSettings(std::string_view bytes, Settings& s);
+// Applies every entry of the file's bytes, in order, to `s`. Returns a warning for each
+// ExtraRAW extension that cannot be used and was left out.
+std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s);
 
 // Reads `file` and applies it to `s`. A file that is missing, is no regular file or cannot be
-// read leaves `s` as it was. Never throws.
-void ReadSettingsFile(const std::filesystem::path& file, Settings& s);
+// read leaves `s` as it was.
+std::vector<std::string> ReadSettingsFile(const std::filesystem::path& file, Settings& s);
 
 // Reads "Shotsweep.ini" from the current folder.
-void ReadSettings(Settings& s);
+std::vector<std::string> ReadSettings(Settings& s);
 
 }  // namespace shotsweep

@@ -33,8 +33,10 @@ QStringList NameFiltersFrom(const std::string& filter) {
 }
 
 void QtDialogs::MessageBox(const std::string& text, const std::string& title, MessageIcon icon) {
-  QMessageBox box(icon == MessageIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
-                  Q(title), Q(text), QMessageBox::Ok, parent_);
+  const QMessageBox::Icon shown = icon == MessageIcon::Critical  ? QMessageBox::Critical
+                                  : icon == MessageIcon::Warning ? QMessageBox::Warning
+                                                                 : QMessageBox::Information;
+  QMessageBox box(shown, Q(title), Q(text), QMessageBox::Ok, parent_);
   box.exec();
 }
 

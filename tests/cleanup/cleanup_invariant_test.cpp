@@ -40,7 +40,7 @@ struct KindOf {
 
 KindOf Classify(const std::string& name) {
   const std::string folded = FoldCase(name);
-  for (const RawKind& kind : kRawKinds) {
+  for (const RawKind& kind : DefaultRawKinds()) {
     for (bool aside : {false, true}) {
       const std::string_view ext = aside ? kind.aside : kind.extension;
       if (folded.size() >= ext.size() && folded.compare(folded.size() - ext.size(), ext.size(), ext) == 0) {
@@ -177,7 +177,7 @@ bool AnyFolderInTheWay(const Files& files, const std::set<std::string>& folders,
     }
   }
   for (const std::string& stem : kept) {
-    for (const RawKind& kind : kRawKinds) {
+    for (const RawKind& kind : DefaultRawKinds()) {
       const std::string base = FoldCase(stem);
       if (asideKeys.count(base + std::string(kind.aside)) &&
           (folded.count(base + std::string(kind.aside)) || folded.count(base + std::string(kind.extension)))) {
@@ -408,7 +408,7 @@ TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
     std::vector<std::string> listed;
     for (int i = 0; i < kFiles; ++i) {
       const std::string stem = "DSC_" + std::to_string(10000 + i);
-      const std::string name = stem + std::string(kRawKinds[i % 5].extension);
+      const std::string name = stem + std::string(DefaultRawKinds()[i % 5].extension);
       temp.Write("raw/" + name, name);
       if (i % 3 == 0) {
         listed.push_back(stem + ".JPG");
