@@ -1,6 +1,7 @@
 #include "batch/file_system.h"
 
 #include <dirent.h>
+#include <gio/gio.h>
 #include <fcntl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
@@ -30,6 +31,7 @@ class DiskFileSystem final : public FileSystem {
   bool IsDirectory(const std::string& path) override;
   std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) override;
   std::optional<CommandError> Unlink(const std::string& path) override;
+  std::optional<CommandError> Trash(const std::string& path) override;
   std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
@@ -80,6 +82,21 @@ std::optional<CommandError> DiskFileSystem::RenameNoReplace(const std::string& f
 std::optional<CommandError> DiskFileSystem::Unlink(const std::string& path) {
   if (::unlink(path.c_str()) != 0) return ErrnoError(errno, path);
   return std::nullopt;
+}
+
+// GLib's trash: the freedesktop.org layout (files/ and info/ with a .trashinfo of the path and
+// the deletion date), the home trash or $topdir/.Trash/$uid when that is a proper sticky folder,
+// else $topdir/.Trash-$uid; never a delete in its place.
+std::optional<CommandError> DiskFileSystem::Trash(const std::string& path) {
+  GFile* file = g_file_new_for_path(path.c_str());
+  GError* error = nullptr;
+  const bool trashed = g_file_trash(file, nullptr, &error);
+  g_object_unref(file);
+  if (trashed) return std::nullopt;
+  CommandError failure{error && error->code == G_IO_ERROR_NOT_FOUND ? ENOENT : ENOTSUP,
+                       std::string("cannot be moved to the trash: ") + (error ? error->message : "unknown reason")};
+  if (error) g_error_free(error);
+  return failure;
 }
 
 bool DiskFileSystem::SameFile(const std::string& a, const std::string& b) {

@@ -30,6 +30,10 @@ class FileSystem {
   // Renames without ever replacing an existing entry (EEXIST when one is in the way).
   virtual std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) = 0;
   virtual std::optional<CommandError> Unlink(const std::string& path) = 0;
+  // Moves the file to the user's trash, where the desktop's file manager shows it and can put
+  // it back: the home trash for the home file system, the trash at the top of any other. Fails,
+  // leaving the file where it is, when there is no trash to be had there.
+  virtual std::optional<CommandError> Trash(const std::string& path) = 0;
   // Copies contents, permissions and modification time; a failed copy leaves an old target whole.
   virtual std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) = 0;
   // Whether both paths name one file.

@@ -303,7 +303,7 @@ int RunScriptFile(const std::string& path, std::vector<std::string> args, Output
   return interpreter.Run(text);
 }
 
-int RunCleanupFiles(const std::string& renaming, const std::string& restoring, Output& output,
+int RunCleanupFiles(const std::string& renaming, const std::string& restoring, bool trash, Output& output,
                     ExternalProgramRunner& runner, int progressFd) {
   std::string texts[2];
   const std::string* paths[2] = {&renaming, &restoring};
@@ -319,6 +319,7 @@ int RunCleanupFiles(const std::string& renaming, const std::string& restoring, O
   options.args = {renaming};
   options.progressFd = progressFd;
   options.guardDeletes = true;
+  options.trash = trash;
   Interpreter interpreter(std::move(options), output, runner);
   return interpreter.Run({ScriptText{renaming, texts[0]}, ScriptText{restoring, texts[1]}});
 }

@@ -34,6 +34,8 @@ struct InterpreterOptions {
   // Once a line of a script has failed, no later "del" line of that script deletes anything:
   // a cleanup must not delete what a failed restore line left set aside.
   bool guardDeletes = false;
+  // "del" moves the files to the user's trash instead of deleting them.
+  bool trash = false;
   // Told each failure as it is reported on progressFd (a run in this process has no pipe).
   std::function<void(const std::string& report)> onFailure;
 };
@@ -138,11 +140,11 @@ class Interpreter {
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
                   ExternalProgramRunner& runner, int progressFd);
 
-// `shotsweep-batch --cleanup RENAMING RESTORING`: reads both scripts before it runs either
-// (a restoring script that cannot be read must not leave every RAW file set aside), then runs
-// them in turn with guarded deletions. Returns 1 without running anything when one cannot be
-// read.
-int RunCleanupFiles(const std::string& renaming, const std::string& restoring, Output& output,
+// `shotsweep-batch --cleanup [--trash] RENAMING RESTORING`: reads both scripts before it runs
+// either (a restoring script that cannot be read must not leave every RAW file set aside), then
+// runs them in turn with guarded deletions, to the trash with `trash`. Returns 1 without
+// running anything when one cannot be read.
+int RunCleanupFiles(const std::string& renaming, const std::string& restoring, bool trash, Output& output,
                     ExternalProgramRunner& runner, int progressFd);
 
 // The file descriptor named by SHOTSWEEP_PROGRESS_FD when it is open, else -1.

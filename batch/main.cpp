@@ -24,12 +24,13 @@ void OutliveTheCaller() {
 }  // namespace
 
 // Runs a generated script: shotsweep-batch SCRIPT [ARGUMENTS...]
-// or a cleanup's two scripts:  shotsweep-batch --cleanup RENAMING RESTORING
+// or a cleanup's two scripts:  shotsweep-batch --cleanup [--trash] RENAMING RESTORING
 int main(int argc, char** argv) {
   const bool cleanup = argc >= 2 && std::string_view(argv[1]) == "--cleanup";
-  if (argc < 2 || (cleanup && argc != 4)) {
-    std::fprintf(stderr, "usage: %s SCRIPT [ARGUMENTS...]\n       %s --cleanup RENAMING RESTORING\n", argv[0],
-                 argv[0]);
+  const bool trash = cleanup && argc >= 3 && std::string_view(argv[2]) == "--trash";
+  if (argc < 2 || (cleanup && argc != (trash ? 5 : 4))) {
+    std::fprintf(stderr, "usage: %s SCRIPT [ARGUMENTS...]\n       %s --cleanup [--trash] RENAMING RESTORING\n",
+                 argv[0], argv[0]);
     return 2;
   }
   // A reader that has gone away must not end the script half way through its lines.
@@ -40,7 +41,7 @@ int main(int argc, char** argv) {
   const auto runner = MakeProgramRunner();
   if (cleanup) {
     OutliveTheCaller();
-    return RunCleanupFiles(argv[2], argv[3], output, *runner, progressFd);
+    return RunCleanupFiles(argv[argc - 2], argv[argc - 1], trash, output, *runner, progressFd);
   }
   return RunScriptFile(argv[1], std::vector<std::string>(argv + 2, argv + argc), output, *runner, progressFd);
 }

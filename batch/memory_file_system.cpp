@@ -99,7 +99,7 @@ std::vector<MemoryFileSystem::Fate> MemoryFileSystem::Touched() const {
   std::vector<Fate> fates = gone_;
   for (const auto& [dir, folder] : folders_) {
     for (const auto& [name, node] : folder) {
-      if (node.touched && !node.isDir && !node.origin.empty()) fates.push_back({node.origin, Join(dir, name)});
+      if (node.touched && !node.isDir && !node.origin.empty()) fates.push_back({node.origin, Join(dir, name), false});
     }
   }
   return fates;
@@ -150,16 +150,20 @@ std::optional<CommandError> MemoryFileSystem::RenameNoReplace(const std::string&
   return std::nullopt;
 }
 
-std::optional<CommandError> MemoryFileSystem::Unlink(const std::string& path) {
-  if (auto refusal = Refusal(Operation::Unlink, path)) return refusal;
+std::optional<CommandError> MemoryFileSystem::Remove(Operation operation, const std::string& path) {
+  if (auto refusal = Refusal(operation, path)) return refusal;
   Folder* folder = nullptr;
   Node* node = Find(path, &folder);
   if (!node) return ErrnoError(ENOENT, path);
   if (node->isDir) return ErrnoError(EISDIR, path);
-  if (!node->origin.empty()) gone_.push_back({node->origin, {}});
+  if (!node->origin.empty()) gone_.push_back({node->origin, {}, operation == Operation::Trash});
   folder->erase(Split(path).second);
   return std::nullopt;
 }
+
+std::optional<CommandError> MemoryFileSystem::Unlink(const std::string& path) { return Remove(Operation::Unlink, path); }
+
+std::optional<CommandError> MemoryFileSystem::Trash(const std::string& path) { return Remove(Operation::Trash, path); }
 
 std::optional<CommandError> MemoryFileSystem::CopyFile(const std::string& from, const std::string& to) {
   if (auto refusal = Refusal(Operation::Copy, from)) return refusal;

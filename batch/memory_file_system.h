@@ -22,7 +22,7 @@ class MemoryFileSystem : public FileSystem {
   void AddFolder(const std::string& path);
   void AddFile(const std::string& path, std::string content = {});
 
-  enum class Operation { List, Rename, Unlink, Copy, Open };
+  enum class Operation { List, Rename, Unlink, Trash, Copy, Open };
   // From now on `operation` on `path` fails with `error`, as a disk that refuses would.
   void Refuse(Operation operation, const std::string& path, int error);
 
@@ -34,6 +34,7 @@ class MemoryFileSystem : public FileSystem {
   struct Fate {
     std::string origin;
     std::string now;
+    bool trashed = false;  // gone to the trash rather than deleted
   };
   // Every such file, by origin.
   std::vector<Fate> Touched() const;
@@ -42,6 +43,7 @@ class MemoryFileSystem : public FileSystem {
   bool IsDirectory(const std::string& path) override;
   std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) override;
   std::optional<CommandError> Unlink(const std::string& path) override;
+  std::optional<CommandError> Trash(const std::string& path) override;
   std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
@@ -60,6 +62,7 @@ class MemoryFileSystem : public FileSystem {
   // The entry at `path`, and the folder that holds it; nullptr when there is none.
   Node* Find(const std::string& path, Folder** holder = nullptr);
   std::optional<CommandError> Refusal(Operation operation, const std::string& path) const;
+  std::optional<CommandError> Remove(Operation operation, const std::string& path);
 
   FileSystem* below_;
   std::map<std::string, Folder> folders_;

@@ -226,9 +226,9 @@ void Interpreter::Del(const Command& command, const Streams& s) {
     }
     for (const DirEntry& e : files) {
       const std::string path = JoinPath(folder.real, e.name);
-      if (const auto error = fs_.Unlink(path)) {
+      if (const auto error = options_.trash ? fs_.Trash(path) : fs_.Unlink(path)) {
         Warn(s, path);
-        Fail(s, ErrnoMessage(error->number), path);
+        Fail(s, options_.trash && error->number != ENOENT ? error->description : ErrnoMessage(error->number), path);
       } else {
         folder.index->Remove(e.name);
       }

@@ -133,8 +133,8 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   }
 
   // The scripts run with Dir1's folder as their current folder.
-  const ScriptOutcome outcome =
-      ctx.runner.Run({renamingPath, dir1Path, WindowStyle::Hidden, kDoneTitle, restoringPath});
+  const ScriptOutcome outcome = ctx.runner.Run({renamingPath, dir1Path, WindowStyle::Hidden, kDoneTitle,
+                                                restoringPath, module.settings.Trash == 1});
   const bool failed = outcome.error || outcome.exitStatus != 0 || !outcome.failures.empty();
   if (failed) ShowError(ctx.dialogs, CleanupFailure(outcome, dir1Path, deleting, kinds));
   if (auto deleteFailure = ctx.files.Delete(pairingPath)) ShowError(ctx.dialogs, *deleteFailure);

@@ -115,7 +115,7 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
   }
 
   if (request.dryRun) {
-    const Prediction prediction = Predict(command, module, window, dialogs, request.trash);
+    const Prediction prediction = Predict(command, module, window, dialogs);
     if (prediction.ran) Write(out, FormatPrediction(prediction));
     if (!prediction.error.empty()) return Fail(err, prediction.error);
     return 0;

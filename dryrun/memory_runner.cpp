@@ -72,6 +72,7 @@ ScriptOutcome InMemoryScriptRunner::Run(const ScriptRequest& request) {
     options.workingDir = request.workingDir;
     options.inputFd = -1;
     options.guardDeletes = !request.thenScriptPath.empty();
+    options.trash = request.trash;
     options.onFailure = [&](const std::string& report) { outcome.failures.push_back(report); };
     batch::Interpreter interpreter(std::move(options), out, programs, fs_);
     std::vector<batch::ScriptText> scripts;

@@ -59,7 +59,7 @@ int Prediction::Count(PredictedFile::Action action) const {
   return static_cast<int>(std::count_if(files.begin(), files.end(), [&](const PredictedFile& f) { return f.action == action; }));
 }
 
-Prediction Predict(Command command, const Module1& module, CommandWindow& window, Dialogs& dialogs, bool trash) {
+Prediction Predict(Command command, const Module1& module, CommandWindow& window, Dialogs& dialogs) {
   batch::MemoryFileSystem memory(&batch::TheRealFileSystem());
   MemoryCommandFiles files(memory);
   InMemoryScriptRunner runner(memory);
@@ -84,7 +84,7 @@ Prediction Predict(Command command, const Module1& module, CommandWindow& window
     if (FolderOf(fate.origin) != rawFolder || !IsRawKind(NameOf(fate.origin), kinds)) continue;
     PredictedFile file{PredictedFile::Keep, NameOf(fate.origin), {}};
     if (fate.now.empty()) {
-      file.action = trash ? PredictedFile::Trash : PredictedFile::Delete;
+      file.action = fate.trashed ? PredictedFile::Trash : PredictedFile::Delete;
     } else {
       file.newName = NameOf(fate.now);
       file.action = IsSetAsideName(file.newName, kinds) ? PredictedFile::SetAside : PredictedFile::Keep;

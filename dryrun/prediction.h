@@ -32,8 +32,7 @@ using Command = void (*)(CommandContext&);
 
 // Runs `command` as a dry run. The command reads the window and asks `dialogs` for what it
 // needs (the photo list); the boxes it shows are caught, not shown. `module` is not changed.
-Prediction Predict(Command command, const Module1& module, CommandWindow& window, Dialogs& dialogs,
-                   bool trash = false);
+Prediction Predict(Command command, const Module1& module, CommandWindow& window, Dialogs& dialogs);
 
 // The prediction as lines "ACTION<TAB>NAME<TAB>NEW NAME", ACTION one of keep, set-aside,
 // delete or trash, and a last line beginning with "#" that sums them up.

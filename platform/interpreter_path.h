@@ -10,6 +10,8 @@ inline constexpr const char* kInterpreterName = "shotsweep-batch";
 // `shotsweep-batch --cleanup RENAMING RESTORING` runs a cleanup's two scripts in one process
 // that outlives whoever started it.
 inline constexpr const char* kCleanupOption = "--cleanup";
+// ... and with `--cleanup --trash`, its deletions go to the user's trash.
+inline constexpr const char* kTrashOption = "--trash";
 
 // The full path of shotsweep-batch beside the running executable, or the empty text when the
 // executable's own path cannot be read. Never a bare name: that would be looked up in the

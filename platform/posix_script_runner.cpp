@@ -68,6 +68,7 @@ ScriptProcess::ScriptProcess(const std::string& interpreter, const ScriptRequest
   spawn.program = interpreter;
   spawn.argv = {interpreter};
   if (!request.thenScriptPath.empty()) spawn.argv.push_back(kCleanupOption);
+  if (!request.thenScriptPath.empty() && request.trash) spawn.argv.push_back(kTrashOption);
   spawn.argv.push_back(request.scriptPath);
   if (!request.thenScriptPath.empty()) spawn.argv.push_back(request.thenScriptPath);
   spawn.environment = ChildEnvironment(kChildProgressFd);

@@ -25,6 +25,8 @@ struct ScriptRequest {
   // that started it dies half way; and none of its deletions runs once one of its lines failed
   // on a file that was there.
   std::string thenScriptPath;
+  // A cleanup's deletions go to the user's trash instead.
+  bool trash = false;
 };
 
 struct ScriptOutcome {
