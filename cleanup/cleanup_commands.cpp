@@ -18,6 +18,7 @@ namespace shotsweep {
 namespace {
 
 constexpr const char* kDoneTitle = "RAW files deleted/renamed";
+constexpr const char* kRestoredTitle = "Set-aside RAW files restored";
 
 // Where a refused JPG name came from, for the error box: its place in File2 or in the list.
 using DescribeName = std::function<std::string(std::size_t index)>;
@@ -41,8 +42,8 @@ std::vector<std::string> FileNames(const RawFolderListing& listing) {
 
 // What the user must know after a cleanup that did not go as planned: what failed, and what
 // the RAW folder now holds set aside, read afresh.
-CommandError CleanupFailure(const ScriptOutcome& outcome, const std::string& rawFolder, bool deleting,
-                            const std::vector<RawKind>& kinds) {
+CommandError CleanupFailure(CommandContext& ctx, const ScriptOutcome& outcome, const std::string& rawFolder,
+                            bool deleting, const std::vector<RawKind>& kinds) {
   std::string text;
   if (outcome.error) {
     text = outcome.error->description + ".\n";
@@ -54,12 +55,12 @@ CommandError CleanupFailure(const ScriptOutcome& outcome, const std::string& raw
   }
   if (!outcome.failures.empty()) text += "Not every RAW file could be handled:\n" + ListFailures(outcome.failures);
 
-  RawFolderListing listing;
-  if (ReadRawFolder(rawFolder, listing)) {
+  std::vector<std::string> names;
+  if (ctx.files.ListFiles(rawFolder, names)) {
     text += "The RAW folder cannot be read now to tell which files are still set aside.";
   } else {
     std::vector<std::string> aside;
-    for (const std::string& name : FileNames(listing)) {
+    for (const std::string& name : names) {
       if (IsSetAsideName(name, kinds)) aside.push_back(name);
     }
     std::sort(aside.begin(), aside.end());
@@ -136,7 +137,7 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   const ScriptOutcome outcome = ctx.runner.Run({renamingPath, dir1Path, WindowStyle::Hidden, kDoneTitle,
                                                 restoringPath, module.settings.Trash == 1});
   const bool failed = outcome.error || outcome.exitStatus != 0 || !outcome.failures.empty();
-  if (failed) ShowError(ctx.dialogs, CleanupFailure(outcome, dir1Path, deleting, kinds));
+  if (failed) ShowError(ctx.dialogs, CleanupFailure(ctx, outcome, dir1Path, deleting, kinds));
   if (auto deleteFailure = ctx.files.Delete(pairingPath)) ShowError(ctx.dialogs, *deleteFailure);
   if (!failed) {
     ctx.dialogs.MessageBox("Operation done", kDoneTitle, MessageIcon::Information);
@@ -191,6 +192,47 @@ void DeleteUnmatchedByPhotoList(CommandContext& ctx) {
   CarryOutCleanup(ctx, dir1Path, quote, list.lines, [](std::size_t index) {
     return "Line " + std::to_string(index + 1) + " of the photo list";
   }, true);
+}
+
+void RestoreSetAside(CommandContext& ctx) {
+  Module1& module = ctx.module;
+  const std::string dir1Path = ctx.window.Dir1Path();
+  const std::string quote = SetCommandFolders(module, dir1Path, ctx.window.Dir2Path());
+  if (auto refusal = RefuseUnwritable({dir1Path}, [](std::size_t) { return "The RAW folder"; }, kInto)) {
+    return ShowError(ctx.dialogs, *refusal);
+  }
+  RawFolderListing listing;
+  if (auto refusal = ReadRawFolder(dir1Path, listing)) return ShowError(ctx.dialogs, *refusal);
+
+  const std::vector<RawKind> kinds = RawKindsWith(module.settings.ExtraRAW);
+  const CleanupScriptContext script{quote,     module.RawFolder, dir1Path, module.settings.RAWCodePage,
+                                    kNativeSeparator, kinds};
+  const std::string path = module.RawFolder + std::string(kRestoreAllScriptName);
+  if (auto failure = ctx.files.Write(path, RestoreAllScript(script))) return ShowError(ctx.dialogs, *failure);
+  const ScriptOutcome outcome = ctx.runner.Run({path, dir1Path, WindowStyle::Hidden, kRestoredTitle});
+  if (outcome.error || outcome.exitStatus != 0 || !outcome.failures.empty()) {
+    ShowError(ctx.dialogs, CleanupFailure(ctx, outcome, dir1Path, false, kinds));
+  } else {
+    ctx.dialogs.MessageBox("Operation done", kRestoredTitle, MessageIcon::Information);
+    if (module.settings.KillBat == 1) {
+      if (auto deleteFailure = ctx.files.Delete(path)) ShowError(ctx.dialogs, *deleteFailure);
+    }
+  }
+  ctx.window.File1().Refresh();
+}
+
+bool LooksInterrupted(const std::string& folder, const Settings& settings) {
+  RawFolderListing listing;
+  if (ReadRawFolder(folder, listing)) return false;
+  const std::vector<RawKind> kinds = RawKindsWith(settings.ExtraRAW);
+  bool aside = false, record = false, scripts = false;
+  for (const FolderEntry& entry : listing.entries) {
+    if (entry.isFolder) continue;
+    aside |= IsSetAsideName(entry.name, kinds);
+    record |= entry.name == kPairingRecordName;
+    scripts |= entry.name == kRenamingScriptName || entry.name == kRestoringScriptName;
+  }
+  return aside && (record || (settings.KillBat == 1 && scripts));
 }
 
 }  // namespace shotsweep

@@ -46,17 +46,26 @@ std::string ScriptHeader(const CleanupScriptContext& ctx) {
   return out;
 }
 
-std::string RenamingScript(const CleanupScriptContext& ctx) {
+namespace {
+
+// The header, then one wildcard rename per kind, from one of its extensions to the other.
+std::string RenameEveryKind(const CleanupScriptContext& ctx, bool backFromAside) {
   std::string out = ScriptHeader(ctx);
   for (const RawKind& kind : ctx.kinds) {
     out += "ren ";
-    out += ScriptPath(ctx.quote, ctx.rawFolder + "*" + std::string(kind.extension));
+    out += ScriptPath(ctx.quote, ctx.rawFolder + "*" + (backFromAside ? kind.aside : kind.extension));
     out += " *";
-    out += kind.aside;
+    out += backFromAside ? kind.extension : kind.aside;
     out += kLineEnd;
   }
   return out;
 }
+
+}  // namespace
+
+std::string RenamingScript(const CleanupScriptContext& ctx) { return RenameEveryKind(ctx, false); }
+
+std::string RestoreAllScript(const CleanupScriptContext& ctx) { return RenameEveryKind(ctx, true); }
 
 std::vector<std::string> RestoredBases(std::string_view jpgName, char sep, bool trimLeadingBlanks) {
   const std::string_view name = LastPathComponent(jpgName);

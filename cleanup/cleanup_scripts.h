@@ -15,6 +15,7 @@ namespace shotsweep {
 inline constexpr std::string_view kRenamingScriptName = "rRAW.bat";
 inline constexpr std::string_view kRestoringScriptName = "RAWreverse.bat";
 inline constexpr std::string_view kPairingRecordName = "RAWjpg.txt";
+inline constexpr std::string_view kRestoreAllScriptName = "RAWrestore.bat";
 
 struct CleanupScriptContext {
   std::string quote;       // Q: "\"" or empty (DecideQuote)
@@ -29,6 +30,9 @@ struct CleanupScriptContext {
 std::string ScriptHeader(const CleanupScriptContext& ctx);
 // The whole renaming script: header and one set-aside line per RAW kind.
 std::string RenamingScript(const CleanupScriptContext& ctx);
+// The script that gives every set-aside file its RAW extension back: header and one line per
+// kind ("ren R*.nbak *.nef"). A file whose RAW name is taken stays set aside.
+std::string RestoreAllScript(const CleanupScriptContext& ctx);
 // The base names a listed JPG name keeps RAW files under, in the order of its restore lines:
 // FileBaseName of the name without its folder part ("/" or "\"); for a name with several
 // dots, also the text before its last dot; where "\" is no separator, the same for the whole

@@ -100,6 +100,8 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
     // The JPG folder serves only the pairing record here: the list's own folder.
     list = second;
     jpg = fs::path(list).parent_path().string();
+  } else if (request.kind == CliRequest::Restore) {
+    jpg = raw;
   } else if (!fs::is_directory(jpg, ec)) {
     return Fail(err, "2 The JPG folder does not exist: " + jpg);
   }
@@ -111,7 +113,8 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
     case CliRequest::ByFolder: command = &DeleteUnmatchedByJpgFolder; break;
     case CliRequest::ByList: command = &DeleteUnmatchedByPhotoList; break;
     case CliRequest::Extract: command = &ExtractPreviews; break;
-    default: return Fail(err, "this command is not available yet");
+    case CliRequest::Restore: command = &RestoreSetAside; break;
+    default: return 2;
   }
 
   if (request.dryRun) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "base/unique_fd.h"
+#include "batch/directory_index.h"
 #include "batch/interpreter.h"
 #include "batch/output.h"
 #include "platform/interpreter_path.h"
@@ -45,6 +46,15 @@ std::optional<CommandError> MemoryCommandFiles::Write(const std::string& path, s
 
 std::optional<CommandError> MemoryCommandFiles::Delete(const std::string& path) {
   if (const auto error = fs_.Unlink(path); error && error->number != ENOENT) return error;
+  return std::nullopt;
+}
+
+std::optional<CommandError> MemoryCommandFiles::ListFiles(const std::string& folder, std::vector<std::string>& names) {
+  std::vector<batch::DirEntry> entries;
+  if (auto error = fs_.List(batch::NormalizePath("/", folder), entries)) return error;
+  for (const batch::DirEntry& entry : entries) {
+    if (!entry.isDir) names.push_back(entry.name);
+  }
   return std::nullopt;
 }
 

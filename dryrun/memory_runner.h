@@ -17,6 +17,7 @@ class MemoryCommandFiles final : public CommandFiles {
   explicit MemoryCommandFiles(batch::MemoryFileSystem& fs) : fs_(fs) {}
   std::optional<CommandError> Write(const std::string& path, std::string_view content) override;
   std::optional<CommandError> Delete(const std::string& path) override;
+  std::optional<CommandError> ListFiles(const std::string& folder, std::vector<std::string>& names) override;
 
  private:
   batch::MemoryFileSystem& fs_;

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/errors.h"
 
@@ -18,6 +19,9 @@ class CommandFiles {
   virtual std::optional<CommandError> Write(const std::string& path, std::string_view content) = 0;
   // Deletes the file; one that is already gone is no failure.
   virtual std::optional<CommandError> Delete(const std::string& path) = 0;
+  // The names of the files (not folders) in `folder` as they are now: after a run, what the
+  // scripts left there.
+  virtual std::optional<CommandError> ListFiles(const std::string& folder, std::vector<std::string>& names) = 0;
 };
 
 // The disk.
