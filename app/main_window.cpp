@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/cleanup_preview.h"
 #include "app/picture_button.h"
 #include "app/pictures.h"
 #include "base/file_names.h"
@@ -43,6 +44,8 @@ constexpr const char* kAboutText =
 constexpr const char* kCredit = "Shotsweep, made for photographers who shoot RAW + JPG.";
 constexpr std::string_view kRawPatternAtCreation = "*.nef;*.cr*";
 constexpr std::string_view kJpgPattern = kJpgListPattern;
+constexpr const char* kPreviewByFolder = "Preview cleanup by JPG folder";
+constexpr const char* kPreviewByList = "Preview cleanup by photo list";
 
 // The layout was drawn in twips; 15 of them make one device-independent pixel, so the window
 // keeps its proportions on high-density screens without any arithmetic of ours.
@@ -130,6 +133,22 @@ void MainFrm::CreateControls() {
   ui_.ExportMnu->setObjectName("ExportMnu");
   ui_.Extract4_Mnu = ui_.ExportMnu->addAction("Extract Preview Image(.jpg) from RAW to JPG folder");
   ui_.Extract4_Mnu->setObjectName("Extract4_Mnu");
+  // What a cleanup would do, seen before it is done; and the way back for what it set aside.
+  ui_.CleanupMnu = menuBar()->addMenu("Cleanup");
+  ui_.CleanupMnu->setObjectName("CleanupMnu");
+  ui_.PreviewByFolderMnu = ui_.CleanupMnu->addAction(QString(kPreviewByFolder) + "\u2026");
+  ui_.PreviewByFolderMnu->setObjectName("PreviewByFolderMnu");
+  ui_.PreviewByListMnu = ui_.CleanupMnu->addAction(QString(kPreviewByList) + "\u2026");
+  ui_.PreviewByListMnu->setObjectName("PreviewByListMnu");
+  ui_.CleanupMnu->addSeparator();
+  ui_.RestoreMnu = ui_.CleanupMnu->addAction("Restore set-aside RAW files");
+  ui_.RestoreMnu->setObjectName("RestoreMnu");
+  ui_.TrashMnu = ui_.CleanupMnu->addAction("Deleted RAW files go to the trash (Trash=1)");
+  ui_.TrashMnu->setObjectName("TrashMnu");
+  ui_.TrashMnu->setCheckable(true);
+  ui_.TrashMnu->setChecked(true);
+  ui_.TrashMnu->setEnabled(false);
+  ui_.TrashMnu->setVisible(false);
 
   // The client area lies below the menu bar.
   auto* client = new QWidget(this);
@@ -175,6 +194,9 @@ void MainFrm::CreateControls() {
                         "DelRAWBtn", Twips(6900, 6420, 2625, 885));
   ui_.Bak = Named(new QCheckBox("Just rename extension to .bak", client), "Bak", Twips(6900, 7410, 2625, 225));
   ui_.Bak->setChecked(true);
+  // Shown only with Trash=1, under the other cleanup button: where deleted RAW files go.
+  ui_.TrashNote = Named(new QLabel("Deleted files go to the trash", client), "TrashNote", Twips(9570, 7410, 2625, 225));
+  ui_.TrashNote->setVisible(false);
   ui_.DelRAWbyTXTBtn =
       Named(new PictureButton(cleanup, QSize(25, 25),
                               "Delete unmatched RAW files based on File list form .TXT file", client),
@@ -262,6 +284,9 @@ void MainFrm::ConnectHandlers() {
   connect(ui_.DelRAWBtn, &QPushButton::clicked, this, &MainFrm::DelRAWBtn_Click);
   connect(ui_.DelRAWbyTXTBtn, &QPushButton::clicked, this, &MainFrm::DelRAWbyTXTBtn_Click);
   connect(ui_.Extract4_Mnu, &QAction::triggered, this, &MainFrm::Extract4_Mnu_Click);
+  connect(ui_.PreviewByFolderMnu, &QAction::triggered, this, &MainFrm::PreviewByFolder_Click);
+  connect(ui_.PreviewByListMnu, &QAction::triggered, this, &MainFrm::PreviewByList_Click);
+  connect(ui_.RestoreMnu, &QAction::triggered, this, &MainFrm::Restore_Click);
   connect(ui_.Exitbtn, &QPushButton::clicked, this, &MainFrm::Exitbtn_Click);
 }
 
@@ -280,7 +305,23 @@ void MainFrm::Form_Load() {
     for (const std::string& warning : warnings) text += "\n" + warning;
     dialogs_->MessageBox(text, std::string(kSettingsFileName), MessageIcon::Warning);
   }
+  ui_.TrashNote->setVisible(module_.settings.Trash == 1);
+  ui_.TrashMnu->setVisible(module_.settings.Trash == 1);
   NactiCesty();
+  OfferRestore();
+}
+
+void MainFrm::OfferRestore() {
+  // A cleanup the program did not see to its end (the window died, or the program was killed)
+  // may have left RAW files set aside; this is the moment to say so.
+  const std::string folder = ui_.Dir1->Path();
+  if (folder.empty() || !LooksInterrupted(folder, module_.settings)) return;
+  if (dialogs_->Question("The RAW folder " + folder +
+                             " holds set-aside RAW files beside what is left of a cleanup that did not get to "
+                             "its end.\n\nGive every set-aside file its RAW extension back now?",
+                         "Restore set-aside RAW files")) {
+    Restore_Click();
+  }
 }
 
 void MainFrm::UlozCesty() {
@@ -320,7 +361,7 @@ void MainFrm::RefreshBtn2_Click() { ui_.File2->Refresh(); }
 
 void MainFrm::CrDirBtn_Click() { CreateFolder(*dialogs_, *ui_.Dir2); }
 
-bool MainFrm::RunCommand(void (*command)(CommandContext&)) {
+bool MainFrm::RunCommand(const std::function<void(CommandContext&)>& command) {
   // The runner keeps the window painted while a script runs; a second command started from
   // there would work on the same folders as the first.
   if (commandRunning_) return false;
@@ -344,13 +385,25 @@ void MainFrm::MakeCurrent(const std::string& folder) {
   QDir::setCurrent(FromLocalPath(folder));
 }
 
+void MainFrm::RunCleanup(void (*command)(CommandContext&), bool preview, const char* title) {
+  const bool ran = preview ? RunCommand([&](CommandContext& ctx) { PreviewThenCarryOut(command, ctx, this, title); })
+                           : RunCommand(command);
+  if (ran) MakeCurrent(ui_.Dir1->Path());
+}
+
 void MainFrm::DelRAWBtn_Click() {
-  if (RunCommand(&DeleteUnmatchedByJpgFolder)) MakeCurrent(ui_.Dir1->Path());
+  RunCleanup(&DeleteUnmatchedByJpgFolder, module_.settings.Confirm == 1, kPreviewByFolder);
 }
 
 void MainFrm::DelRAWbyTXTBtn_Click() {
-  if (RunCommand(&DeleteUnmatchedByPhotoList)) MakeCurrent(ui_.Dir1->Path());
+  RunCleanup(&DeleteUnmatchedByPhotoList, module_.settings.Confirm == 1, kPreviewByList);
 }
+
+void MainFrm::PreviewByFolder_Click() { RunCleanup(&DeleteUnmatchedByJpgFolder, true, kPreviewByFolder); }
+
+void MainFrm::PreviewByList_Click() { RunCleanup(&DeleteUnmatchedByPhotoList, true, kPreviewByList); }
+
+void MainFrm::Restore_Click() { RunCleanup(&RestoreSetAside, false, ""); }
 
 void MainFrm::Extract4_Mnu_Click() {
   if (RunCommand(&ExtractPreviews)) MakeCurrent(module_.StartFolder);

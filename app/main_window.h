@@ -73,7 +73,11 @@ class MainFrm : public QMainWindow, public CommandWindow {
   std::function<void()> Saver();
   // Runs one of the three commands; false for a click that arrives while one runs, which is
   // dropped.
-  bool RunCommand(void (*command)(CommandContext&));
+  bool RunCommand(const std::function<void(CommandContext&)>& command);
+  // A cleanup, or restoring, run as a command; shown first as a preview with `preview`.
+  void RunCleanup(void (*command)(CommandContext&), bool preview, const char* title);
+  // At start-up: restoring what a cleanup that did not get to its end left set aside.
+  void OfferRestore();
   void MakeCurrent(const std::string& folder);
 
   void Drive1_Change();
@@ -88,6 +92,9 @@ class MainFrm : public QMainWindow, public CommandWindow {
   void DelRAWBtn_Click();
   void DelRAWbyTXTBtn_Click();
   void Extract4_Mnu_Click();
+  void PreviewByFolder_Click();
+  void PreviewByList_Click();
+  void Restore_Click();
   void Exitbtn_Click();
 
   Module1 module_;
@@ -123,6 +130,12 @@ class MainFrm : public QMainWindow, public CommandWindow {
     QLabel* Label1 = nullptr;
     QMenu* ExportMnu = nullptr;
     QAction* Extract4_Mnu = nullptr;
+    QMenu* CleanupMnu = nullptr;
+    QAction* PreviewByFolderMnu = nullptr;
+    QAction* PreviewByListMnu = nullptr;
+    QAction* RestoreMnu = nullptr;
+    QAction* TrashMnu = nullptr;
+    QLabel* TrashNote = nullptr;
   } ui_;
 };
 

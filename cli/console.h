@@ -53,6 +53,7 @@ class ConsoleDialogs final : public Dialogs {
   void MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
   std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
   std::optional<std::string> OpenFile(const OpenFileRequest&) override;
+  bool Question(const std::string&, const std::string&) override { return false; }
 
   std::vector<std::string> errors;  // the "Error" boxes' texts, in order
   bool done = false;                // "Operation done" was shown

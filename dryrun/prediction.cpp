@@ -30,6 +30,7 @@ class CatchingDialogs final : public Dialogs {
     if (chosen) listPath = *chosen;
     return chosen;
   }
+  bool Question(const std::string& text, const std::string& title) override { return real_.Question(text, title); }
 
   std::string error;
   std::string listPath;

@@ -31,6 +31,8 @@ class Dialogs {
                                const std::string& proposed) = 0;
   // The open-file dialog; the chosen full path, or nullopt when the user cancelled.
   virtual std::optional<std::string> OpenFile(const OpenFileRequest& request) = 0;
+  // A modal question with Yes and No; true for Yes.
+  virtual bool Question(const std::string& text, const std::string& title) = 0;
 };
 
 // The box a failed step shows: "number description", titled "Error", with the stop icon.

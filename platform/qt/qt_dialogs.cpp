@@ -40,6 +40,12 @@ void QtDialogs::MessageBox(const std::string& text, const std::string& title, Me
   box.exec();
 }
 
+bool QtDialogs::Question(const std::string& text, const std::string& title) {
+  QMessageBox box(QMessageBox::Question, Q(title), Q(text), QMessageBox::Yes | QMessageBox::No, parent_);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 std::string QtDialogs::InputBox(const std::string& prompt, const std::string& title,
                                 const std::string& proposed) {
   QInputDialog dialog(parent_);

@@ -17,6 +17,7 @@ class QtDialogs : public Dialogs {
   std::string InputBox(const std::string& prompt, const std::string& title,
                        const std::string& proposed) override;
   std::optional<std::string> OpenFile(const OpenFileRequest& request) override;
+  bool Question(const std::string& text, const std::string& title) override;
 
  private:
   QWidget* parent_;

@@ -3,10 +3,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QTreeWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
 #include <stdexcept>
+
+#include <gmock/gmock.h>
 
 #include "panes/folder_list.h"
 #include "platform/posix_script_runner.h"
@@ -170,6 +175,78 @@ TEST_F(Commands, ClosingWhileACleanupWaitsLetsItFinishThenEnds) {
   // The run went on to its end, restoring script and all: the RAW files were not left set aside.
   ASSERT_EQ(runner.calls.size(), 1u);
   EXPECT_EQ(runner.calls[0].request.thenScriptPath, Start() + "/RAW/RAWreverse.bat");
+}
+
+TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
+  PosixScriptRunner interpreter;
+  Open(&interpreter);
+  Control<QCheckBox>("Bak")->setChecked(false);
+  const std::set<std::string> before = RawFolder();
+  QString summary;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    summary = dialog->findChild<QLabel*>("summary")->text();
+    EXPECT_EQ(dialog->findChild<QTreeWidget*>("files")->topLevelItemCount(), 3);
+    EXPECT_EQ(dialog->findChild<QLabel*>("warning"), nullptr);
+    dialog->findChild<QPushButton*>("close")->click();
+  });
+  Control<QAction>("PreviewByFolderMnu")->trigger();
+  EXPECT_EQ(summary, "1 RAW file deleted, 0 set aside, 2 kept.");
+  EXPECT_EQ(RawFolder(), before);
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // A JPG that arrives between the preview and the click changes nothing: what was shown is done.
+  QTimer::singleShot(0, [&] {
+    scratch.Write("start/JPG/b.jpg");
+    qobject_cast<QDialog*>(QApplication::activeModalWidget())->findChild<QPushButton*>("carryOut")->click();
+  });
+  Control<QAction>("PreviewByFolderMnu")->trigger();
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Operation done");
+}
+
+TEST_F(Commands, WithConfirmTheButtonsPreviewFirstAndAPreviewOfLosingEverythingSaysSo) {
+  scratch.Write("start/Shotsweep.ini", "Confirm=1\r\n");
+  scratch.Write("start/list.txt", "nothing.jpg\r\n");
+  dialogs.openAnswers = {Start() + "/list.txt"};
+  PosixScriptRunner interpreter;
+  Open(&interpreter);
+  Control<QCheckBox>("Bak")->setChecked(false);
+  const std::set<std::string> before = RawFolder();
+  QString warning;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    warning = dialog->findChild<QLabel*>("warning")->text();
+    dialog->findChild<QPushButton*>("close")->click();
+  });
+  Click("DelRAWbyTXTBtn");
+  EXPECT_THAT(warning.toStdString(), ::testing::HasSubstr("delete every RAW file in the folder"));
+  EXPECT_EQ(RawFolder(), before);
+}
+
+TEST_F(Commands, RestoreGivesSetAsideFilesTheirNamesBackAndIsOfferedAfterAnUnfinishedCleanup) {
+  scratch.Write("start/RAW/d.nbak", "d");
+  scratch.Write("start/RAW/RAWjpg.txt", "left by a cleanup that did not end");
+  dialogs.questionAnswers = {true};
+  PosixScriptRunner interpreter;
+  Open(&interpreter);
+  ASSERT_EQ(dialogs.questions.size(), 1u);
+  EXPECT_TRUE(RawFolder().count("d.nef"));
+
+  scratch.Write("start/RAW/e.cbak", "e");
+  Control<QAction>("RestoreMnu")->trigger();
+  EXPECT_TRUE(RawFolder().count("e.cr2"));
+  EXPECT_EQ(dialogs.messages.back().title, "Set-aside RAW files restored");
+}
+
+TEST_F(Commands, TrashModeShowsBeforeTheClick) {
+  scratch.Write("start/Shotsweep.ini", "Trash=1\r\n");
+  MainFrm& frame = Open();
+  EXPECT_TRUE(Control<QLabel>("TrashNote")->isVisibleTo(&frame));
+  EXPECT_TRUE(Control<QAction>("TrashMnu")->isVisible());
 }
 
 }  // namespace

@@ -120,13 +120,20 @@ TEST_F(Layout, CaptionsTooltipsAndStartStates) {
                       "those RAW files which he deleted before from JPG files to make both sides synchronised.");
   EXPECT_FALSE(lines[1].isEmpty());
 
-  const QList<QMenu*> menus = frame.menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
-  ASSERT_EQ(menus.size(), 1);
-  EXPECT_EQ(menus[0]->objectName(), "ExportMnu");
-  EXPECT_EQ(menus[0]->title(), "Export");
-  ASSERT_EQ(menus[0]->actions().size(), 1);
-  EXPECT_EQ(menus[0]->actions()[0]->objectName(), "Extract4_Mnu");
-  EXPECT_EQ(menus[0]->actions()[0]->text(), "Extract Preview Image(.jpg) from RAW to JPG folder");
+  // "Export" first and as it always was, then the menu of what a cleanup would do.
+  const QList<QAction*> bar = frame.menuBar()->actions();
+  ASSERT_EQ(bar.size(), 2);
+  QMenu* exportMenu = bar[0]->menu();
+  ASSERT_NE(exportMenu, nullptr);
+  EXPECT_EQ(exportMenu->objectName(), "ExportMnu");
+  EXPECT_EQ(exportMenu->title(), "Export");
+  ASSERT_EQ(exportMenu->actions().size(), 1);
+  EXPECT_EQ(exportMenu->actions()[0]->objectName(), "Extract4_Mnu");
+  EXPECT_EQ(exportMenu->actions()[0]->text(), "Extract Preview Image(.jpg) from RAW to JPG folder");
+  ASSERT_NE(bar[1]->menu(), nullptr);
+  EXPECT_EQ(bar[1]->menu()->title(), "Cleanup");
+  // The trash note shows only with Trash=1.
+  EXPECT_FALSE(Control<QLabel>("TrashNote")->isVisibleTo(&frame));
 }
 
 TEST_F(Layout, PicturesHaveTheirSizesAndEveryCaptionFitsItsControl) {

@@ -88,8 +88,17 @@ class ScriptedDialogs : public Dialogs {
   std::string InputBox(const std::string& prompt, const std::string& title,
                        const std::string& proposed) override;
   std::optional<std::string> OpenFile(const OpenFileRequest& request) override;
+  bool Question(const std::string& text, const std::string& title) override {
+    questions.push_back({text, title, MessageIcon::Information});
+    if (questionAnswers.empty()) return false;
+    const bool answer = questionAnswers.front();
+    questionAnswers.pop_front();
+    return answer;
+  }
 
   std::vector<ShownMessage> messages;
+  std::vector<ShownMessage> questions;
+  std::deque<bool> questionAnswers;  // an empty queue answers No
   std::deque<std::string> inputAnswers;
   std::deque<std::optional<std::string>> openAnswers;
   std::vector<OpenFileRequest> openRequests;

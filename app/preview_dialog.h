@@ -1,0 +1,29 @@
+#pragma once
+// What a cleanup would do, shown before it is done: what it would delete (or move to the
+// trash), set aside and keep, with counts, and a button that carries out exactly that cleanup.
+
+#include <QDialog>
+#include <QString>
+
+#include "dryrun/prediction.h"
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace shotsweep {
+
+class PreviewDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `rawFolder` as the pane shows it. Accepted when the user chose to carry the cleanup out.
+  PreviewDialog(QWidget* parent, const QString& title, const Prediction& prediction, const QString& rawFolder);
+
+  // The one-line summary, as the dialog shows it.
+  static QString Summary(const Prediction& prediction);
+  // The plain warning for a cleanup that would leave no RAW file in the folder; empty otherwise.
+  static QString Warning(const Prediction& prediction);
+};
+
+}  // namespace shotsweep
