@@ -1,0 +1,207 @@
+#include "panes/folder_reading.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <QChar>
+#include <algorithm>
+#include <cerrno>
+
+namespace shotsweep {
+namespace {
+
+// The length of the valid UTF-8 sequence at the start of `text` and its code point; 0 when
+// the first byte does not start one (overlong forms and surrogates are not valid either).
+std::size_t DecodeUtf8(std::string_view text, char32_t& code) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length;
+  char32_t least;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, code = lead & 0x1F, least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, code = lead & 0x0F, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, code = lead & 0x07, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (byte(i) & 0x3F);
+  }
+  if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// How far one character reaches from `at`: a whole UTF-8 sequence, or a single stray byte.
+std::size_t CharacterLength(std::string_view text, std::size_t at) {
+  char32_t code;
+  const std::size_t length = DecodeUtf8(text.substr(at), code);
+  return length ? length : 1;
+}
+
+// Iterative matching with one resumption point: after a "*" fails further on, it takes one
+// more character and the rest of the pattern is tried again from there. Linear in practice,
+// and no recursion however many stars a pattern has.
+bool Glob(std::string_view pattern, std::string_view name) {
+  std::size_t p = 0, n = 0;
+  std::size_t starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = ++p;
+      starN = n;
+      continue;
+    }
+    if (p < pattern.size() && pattern[p] == '?') {
+      ++p;
+      n += CharacterLength(name, n);
+      continue;
+    }
+    if (p < pattern.size() && pattern[p] == name[n]) {
+      ++p;
+      ++n;
+      continue;
+    }
+    if (starP == std::string_view::npos) return false;
+    p = starP;
+    starN += CharacterLength(name, starN);
+    n = starN;
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Whether the entry is of the kind (S_IFREG, S_IFDIR), or a link to one. The type the folder
+// gives usually settles it without a look at the entry itself.
+bool IsOfKind(int folder, const dirent& entry, mode_t kind) {
+  switch (entry.d_type) {
+    case DT_REG:
+      return kind == S_IFREG;
+    case DT_DIR:
+      return kind == S_IFDIR;
+    case DT_LNK:
+    case DT_UNKNOWN: {
+      struct stat status;
+      return ::fstatat(folder, entry.d_name, &status, 0) == 0 && (status.st_mode & S_IFMT) == kind;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+std::string FoldedName(std::string_view name) {
+  std::string folded;
+  folded.reserve(name.size());
+  for (std::size_t i = 0; i < name.size();) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (c < 0x80) {
+      folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+      ++i;
+      continue;
+    }
+    char32_t code;
+    const std::size_t length = DecodeUtf8(name.substr(i), code);
+    if (length == 0) {
+      folded += name[i];
+      ++i;
+    } else {
+      AppendUtf8(folded, QChar::toCaseFolded(code));
+      i += length;
+    }
+  }
+  return folded;
+}
+
+NamePatterns::NamePatterns(std::string_view patterns) {
+  while (!patterns.empty()) {
+    const std::size_t end = patterns.find(';');
+    const std::string_view pattern = Trimmed(patterns.substr(0, end));
+    if (!pattern.empty()) patterns_.push_back(FoldedName(pattern));
+    if (end == std::string_view::npos) break;
+    patterns.remove_prefix(end + 1);
+  }
+}
+
+bool NamePatterns::Matches(std::string_view folded) const {
+  return std::any_of(patterns_.begin(), patterns_.end(),
+                     [&](const std::string& pattern) { return Glob(pattern, folded); });
+}
+
+FileListing ListMatchingFiles(const std::string& folder, const NamePatterns& patterns,
+                              const std::atomic<bool>& cancelled) {
+  FileListing listing;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) {
+    listing.error = errno;
+    return listing;
+  }
+  // The names are read and kept as the file system's bytes: a name that is not valid text
+  // turned into other bytes would make a cleanup set aside the RAW file of a JPG that is still
+  // there. Hidden files count: a RAW file named ".nef" is a file like any other to the commands.
+  struct Entry {
+    std::string folded;
+    std::string name;
+  };
+  std::vector<Entry> entries;
+  const int fd = ::dirfd(dir);
+  for (unsigned seen = 0;; ++seen) {
+    if (seen % 4096 == 0 && cancelled.load(std::memory_order_relaxed)) {
+      ::closedir(dir);
+      return {};
+    }
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (!entry) {
+      listing.error = errno;
+      break;
+    }
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    std::string folded = FoldedName(name);
+    if (!patterns.Matches(folded) || !IsOfKind(fd, *entry, S_IFREG)) continue;
+    entries.push_back({std::move(folded), std::string(name)});
+  }
+  ::closedir(dir);
+  // Half a listing is no listing.
+  if (listing.error != 0) return listing;
+
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    const int folded = a.folded.compare(b.folded);
+    return folded != 0 ? folded < 0 : a.name < b.name;
+  });
+  listing.names.reserve(entries.size());
+  for (Entry& entry : entries) listing.names.push_back(std::move(entry.name));
+  return listing;
+}
+
+}  // namespace shotsweep

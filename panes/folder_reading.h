@@ -1,0 +1,41 @@
+#pragma once
+// What a file list shows, worked out without any widget, so that it can be done on any
+// thread: the regular files of a folder whose names match a pattern list, in the list's order.
+
+#include <atomic>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace shotsweep {
+
+// A name as the file list compares it: every character that is valid UTF-8 case-folded (the
+// folding QString's case-insensitive comparison uses), every other byte kept as it is. Names
+// that differ only in case share it.
+std::string FoldedName(std::string_view name);
+
+// ";"-separated wildcard patterns such as "*.nef;*.cr*": "*" stands for any run of characters,
+// "?" for one character, everything else for itself without regard to case. Blanks around
+// a pattern do not count; an empty list matches nothing.
+class NamePatterns {
+ public:
+  explicit NamePatterns(std::string_view patterns);
+  // `folded` is FoldedName of the name.
+  bool Matches(std::string_view folded) const;
+
+ private:
+  std::vector<std::string> patterns_;  // folded
+};
+
+struct FileListing {
+  std::vector<std::string> names;  // the file system's bytes, in the list's order
+  int error = 0;                   // errno when the folder could not be read; names is then empty
+};
+
+// The regular files in `folder` (links to them too, hidden files too) that match, sorted by
+// folded name and, where those are equal, by the bytes of the name. Gives up early, with an
+// empty listing, once `cancelled` is set.
+FileListing ListMatchingFiles(const std::string& folder, const NamePatterns& patterns,
+                              const std::atomic<bool>& cancelled);
+
+}  // namespace shotsweep
