@@ -204,4 +204,24 @@ FileListing ListMatchingFiles(const std::string& folder, const NamePatterns& pat
   return listing;
 }
 
+SubfolderListing ListSubfolders(const std::string& folder, std::size_t budget, const std::atomic<bool>& cancelled) {
+  SubfolderListing listing;
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return listing;
+  const int fd = ::dirfd(dir);
+  for (std::size_t seen = 0;; ++seen) {
+    if (seen == budget || (seen % 4096 == 0 && cancelled.load(std::memory_order_relaxed))) {
+      listing.complete = false;
+      break;
+    }
+    const dirent* entry = ::readdir(dir);
+    if (!entry) break;
+    // Hidden folders stay out of the way, as they do in a file manager; "." and ".." too.
+    if (entry->d_name[0] == '.') continue;
+    if (IsOfKind(fd, *entry, S_IFDIR)) listing.names.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  return listing;
+}
+
 }  // namespace shotsweep

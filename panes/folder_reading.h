@@ -1,6 +1,7 @@
 #pragma once
-// What a file list shows, worked out without any widget, so that it can be done on any
-// thread: the regular files of a folder whose names match a pattern list, in the list's order.
+// What the lists of a pane show of a folder, worked out without any widget, so that it can be
+// done on any thread: the regular files whose names match a pattern list, in the file list's
+// order, and the subfolders.
 
 #include <atomic>
 #include <string>
@@ -37,5 +38,15 @@ struct FileListing {
 // empty listing, once `cancelled` is set.
 FileListing ListMatchingFiles(const std::string& folder, const NamePatterns& patterns,
                               const std::atomic<bool>& cancelled);
+
+struct SubfolderListing {
+  std::vector<std::string> names;  // the file system's bytes, in no particular order
+  bool complete = true;            // false when the reading stopped early
+};
+
+// The subfolders of `folder`, links to folders too, but none whose name starts with a dot (a
+// hidden folder). A folder that cannot be read has none. Stops after `budget` entries of the
+// folder, or once `cancelled` is set, with what it found so far and `complete` false.
+SubfolderListing ListSubfolders(const std::string& folder, std::size_t budget, const std::atomic<bool>& cancelled);
 
 }  // namespace shotsweep

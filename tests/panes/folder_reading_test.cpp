@@ -93,5 +93,25 @@ TEST(ListMatchingFilesTest, ACancelledReadingGivesUpWithNothing) {
   EXPECT_EQ(listing.error, 0);
 }
 
+TEST(ListSubfoldersTest, VisibleFoldersAndLinksToThemUpToTheBudget) {
+  TempFolder folder;
+  folder.MakeDir("RAW");
+  folder.MakeDir("jpg");
+  folder.MakeDir(".thumbs");
+  folder.Write("file.nef");
+  fs::create_directory_symlink(folder.path() / "RAW", folder.path() / "raw link");
+  fs::create_symlink(folder.path() / "file.nef", folder.path() / "file link");
+
+  SubfolderListing all = ListSubfolders(folder.str(), 1000, kGoOn);
+  std::sort(all.names.begin(), all.names.end());
+  EXPECT_TRUE(all.complete);
+  EXPECT_EQ(all.names, (std::vector<std::string>{"RAW", "jpg", "raw link"}));
+
+  // "." and ".." are entries too: 8 in all.
+  EXPECT_FALSE(ListSubfolders(folder.str(), 7, kGoOn).complete);
+  EXPECT_TRUE(ListSubfolders(folder.str(), 9, kGoOn).complete);
+  EXPECT_TRUE(ListSubfolders(folder.str() + "/gone", 10, kGoOn).names.empty());
+}
+
 }  // namespace
 }  // namespace shotsweep

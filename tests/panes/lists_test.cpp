@@ -278,6 +278,30 @@ TEST(FolderListTest, RefreshShowsAFolderMadeSince) {
   EXPECT_EQ(Shown(list).back(), "new");
 }
 
+TEST(FolderListTest, ALargeFolderShowsItsSubfoldersOnceTheyAreRead) {
+  TempFolder folder;
+  for (int i = 0; i < 5000; ++i) folder.Write("DSC_" + std::to_string(i) + ".JPG");
+  folder.MakeDir("b raw");
+  folder.MakeDir("A jpg");
+  FolderList list;
+  ASSERT_TRUE(list.SetPath(folder.str()));
+  // The way there shows at once, the open folder highlighted.
+  EXPECT_EQ(list.currentItem()->text(0).toStdString(), folder.path().filename().string());
+  EXPECT_EQ(list.currentItem()->childCount(), 0);
+  list.Refresh();  // the first reading is overtaken and adds nothing
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !list.IsReading(); }, 10000));
+  QTest::qWait(20);
+  QTreeWidgetItem* open = list.currentItem();
+  ASSERT_EQ(open->childCount(), 2);
+  EXPECT_EQ(open->child(0)->text(0), "A jpg");
+  EXPECT_EQ(open->child(1)->text(0), "b raw");
+
+  // Opening one of them works as for any folder.
+  list.setCurrentItem(open->child(1));
+  QTest::keyClick(&list, Qt::Key_Return);
+  EXPECT_EQ(list.Path(), folder.str() + "/b raw");
+}
+
 FakeDrives TwoDrives() {
   FakeDrives source;
   source.drives = {{"/", "/ [sda1]"}, {"/media/card", "/media/card [CARD]"}};
