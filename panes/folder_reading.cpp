@@ -6,6 +6,7 @@
 #include <QChar>
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 
 namespace shotsweep {
 namespace {
@@ -91,6 +92,21 @@ bool Glob(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
+// Eight bytes of `text` from `from` as a number that orders as the bytes do; missing bytes
+// count as zero, which no name holds.
+std::uint64_t BigEndian8(std::string_view text, std::size_t from) {
+  std::uint64_t value = 0;
+  for (std::size_t i = from; i < from + 8; ++i)
+    value = (value << 8) | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0u);
+  return value;
+}
+
+struct SortKey {
+  std::uint64_t high;  // bytes 0 to 7 of the folded name
+  std::uint64_t low;   // bytes 8 to 15
+  std::uint32_t index;
+};
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
 
 std::string_view Trimmed(std::string_view text) {
@@ -120,9 +136,17 @@ bool IsOfKind(int folder, const dirent& entry, mode_t kind) {
 }  // namespace
 
 std::string FoldedName(std::string_view name) {
-  std::string folded;
-  folded.reserve(name.size());
-  for (std::size_t i = 0; i < name.size();) {
+  // Most names are plain ASCII: lowered in place, without a look at any table.
+  std::string folded(name);
+  std::size_t i = 0;
+  for (; i < folded.size(); ++i) {
+    const auto c = static_cast<unsigned char>(folded[i]);
+    if (c >= 0x80) break;
+    if (c >= 'A' && c <= 'Z') folded[i] = static_cast<char>(c + ('a' - 'A'));
+  }
+  if (i == folded.size()) return folded;
+  folded.resize(i);
+  while (i < name.size()) {
     const auto c = static_cast<unsigned char>(name[i]);
     if (c < 0x80) {
       folded += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
@@ -195,12 +219,24 @@ FileListing ListMatchingFiles(const std::string& folder, const NamePatterns& pat
   // Half a listing is no listing.
   if (listing.error != 0) return listing;
 
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    const int folded = a.folded.compare(b.folded);
-    return folded != 0 ? folded < 0 : a.name < b.name;
+  // Sorting moves small keys, not strings, and compares numbers: the first 16 bytes of the
+  // folded name, which decide most comparisons; only keys that share them go to the names.
+  std::vector<SortKey> keys;
+  keys.reserve(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::string_view folded = entries[i].folded;
+    keys.push_back({BigEndian8(folded, 0), BigEndian8(folded, 8), static_cast<std::uint32_t>(i)});
+  }
+  std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+    if (a.high != b.high) return a.high < b.high;
+    if (a.low != b.low) return a.low < b.low;
+    const Entry& x = entries[a.index];
+    const Entry& y = entries[b.index];
+    const int folded = x.folded.compare(y.folded);
+    return folded != 0 ? folded < 0 : x.name < y.name;
   });
   listing.names.reserve(entries.size());
-  for (Entry& entry : entries) listing.names.push_back(std::move(entry.name));
+  for (const SortKey& key : keys) listing.names.push_back(std::move(entries[key.index].name));
   return listing;
 }
 

@@ -4,7 +4,9 @@
 // while its folder is still being read.
 
 #include <QObject>
+#include <QThread>
 #include <QThreadPool>
+#include <algorithm>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -42,9 +44,16 @@ class Handover {
  private:
   // Not Qt's global pool: Qt converts and scales images on that one while painting, and
   // waits for it; a first paint queued behind the reading of 100,000 names is the very wait
-  // this is here to avoid. Destroyed at exit, after waiting for what still runs.
+  // this is here to avoid. One processor is left to the window's own thread, so that it
+  // paints and answers at full speed while folders are read. Destroyed at exit, after
+  // waiting for what still runs.
   static QThreadPool& Pool() {
     static QThreadPool pool;
+    static const bool sized = [] {
+      pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+      return true;
+    }();
+    (void)sized;
     return pool;
   }
 
