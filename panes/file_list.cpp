@@ -1,6 +1,7 @@
 #include "panes/file_list.h"
 
 #include <QAbstractListModel>
+#include <QFocusEvent>
 #include <QItemSelectionModel>
 #include <atomic>
 #include <condition_variable>
@@ -136,7 +137,22 @@ void FileList::Show(Job& job) {
   readError_.reset();
   if (job.listing.error != 0) readError_ = ErrnoError(job.listing.error, job.folder);
   model_->Replace(std::move(job.listing.names));
+  // Taking the focus makes the first entry current (framed, not selected) when there is one;
+  // the names were not there yet when it came, so that is done now.
+  if (focusedWhileReading_ && hasFocus() && !currentIndex().isValid() && model_->rowCount() > 0)
+    selectionModel()->setCurrentIndex(model_->index(0), QItemSelectionModel::NoUpdate);
+  focusedWhileReading_ = false;
   emit Listed();
+}
+
+void FileList::focusInEvent(QFocusEvent* event) {
+  QListView::focusInEvent(event);
+  focusedWhileReading_ = IsReading() && event->reason() != Qt::MouseFocusReason;
+}
+
+void FileList::focusOutEvent(QFocusEvent* event) {
+  focusedWhileReading_ = false;
+  QListView::focusOutEvent(event);
 }
 
 int FileList::ListCount() {

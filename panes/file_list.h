@@ -48,6 +48,10 @@ class FileList : public QListView, public FileListView {
   // A new listing is shown.
   void Listed();
 
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
  private:
   class Model;
   struct Job;
@@ -64,6 +68,8 @@ class FileList : public QListView, public FileListView {
   std::string pattern_;
   std::optional<CommandError> readError_;
   std::shared_ptr<Job> pending_;
+  // The list took the focus while its names were still being read (at start-up, as a rule).
+  bool focusedWhileReading_ = false;
   Handover handover_{this};
 };
 

@@ -185,6 +185,30 @@ TEST(FileListTest, TheViewSelectsWhatSetListIndexSelectsAndShowsNamesAsText) {
   EXPECT_EQ(list.FileName(), "");
 }
 
+TEST(FileListTest, FocusTakenWhileReadingMakesTheFirstEntryCurrentOnceItIsThere) {
+  // As when the window opens: the list has the focus before its names arrive.
+  TempFolder folder;
+  folder.Write("a.jpg");
+  folder.Write("b.jpg");
+  FileList list;
+  list.SetPattern("*.jpg");
+  list.show();
+  list.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+  list.SetPath(folder.str());
+  list.clearFocus();
+  list.setFocus(Qt::OtherFocusReason);
+  ASSERT_TRUE(list.hasFocus());
+  ASSERT_TRUE(WaitForListing(list));
+  EXPECT_EQ(list.ListIndex(), 0);
+  EXPECT_TRUE(list.selectionModel()->selectedIndexes().isEmpty());
+  EXPECT_EQ(list.FileName(), "a.jpg");
+  // Not after a refresh, which leaves nothing current, as it always has.
+  list.Refresh();
+  ASSERT_TRUE(WaitForListing(list));
+  EXPECT_EQ(list.ListIndex(), -1);
+}
+
 TEST(FileListTest, AListClosedWhileItsFolderIsReadGoesQuietly) {
   TempFolder folder;
   for (int i = 0; i < 3000; ++i) folder.Write("p" + std::to_string(i) + ".jpg");
