@@ -1,6 +1,6 @@
 #include "cli/console.h"
 
-#include "base/folder_listing.h"
+#include "base/folder_reading.h"
 
 namespace shotsweep {
 
@@ -8,9 +8,11 @@ FolderFileList::FolderFileList(std::string folder, std::string patterns)
     : folder_(std::move(folder)), patterns_(std::move(patterns)) {}
 
 void FolderFileList::Refresh() {
-  FolderFiles files = ListFolderFiles(folder_, patterns_);
+  static const std::atomic<bool> kNeverCancelled{false};
+  FileListing files = ListMatchingFiles(folder_, NamePatterns(patterns_), kNeverCancelled);
   names_ = std::move(files.names);
-  error_ = std::move(files.error);
+  error_.reset();
+  if (files.error != 0) error_ = ErrnoError(files.error, folder_);
   index_ = -1;
 }
 

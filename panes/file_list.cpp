@@ -1,91 +1,192 @@
 #include "panes/file_list.h"
 
-#include <QRegularExpression>
-#include <algorithm>
-#include <filesystem>
+#include <QAbstractListModel>
+#include <QFocusEvent>
+#include <QItemSelectionModel>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
-#include <tuple>
-#include <vector>
+#include <utility>
 
+#include "base/folder_reading.h"
 #include "platform/qt/local_path.h"
 
 namespace shotsweep {
 
-namespace fs = std::filesystem;
+// The names, one row each. A row becomes text only when the view asks for it, which is for
+// the rows on screen: a folder of a hundred thousand files costs a hundred thousand strings,
+// not as many items.
+class FileList::Model : public QAbstractListModel {
+ public:
+  using QAbstractListModel::QAbstractListModel;
 
-FileList::FileList(QWidget* parent) : QListWidget(parent) {
+  int rowCount(const QModelIndex& parent = {}) const override {
+    return parent.isValid() ? 0 : static_cast<int>(names.size());
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
+    return FromLocalPath(names[static_cast<std::size_t>(index.row())]);
+  }
+  void Replace(std::vector<std::string> replacement) {
+    beginResetModel();
+    names.swap(replacement);
+    endResetModel();
+  }
+
+  std::vector<std::string> names;  // the file system's bytes, by row
+};
+
+// One reading of the folder, shared by the list and the worker that may do it. Whoever comes
+// first does it: the worker, or the list when someone needs the listing before the worker
+// has started.
+struct FileList::Job {
+  Job(std::string folder, std::string_view pattern) : folder(std::move(folder)), patterns(pattern) {}
+
+  // Does the reading unless it is done or being done; true when this call did it.
+  bool Run() {
+    {
+      const std::lock_guard lock(mutex);
+      if (state != State::Waiting) return false;
+      state = State::Running;
+    }
+    FileListing result = ListMatchingFiles(folder, patterns, cancelled);
+    {
+      const std::lock_guard lock(mutex);
+      listing = std::move(result);
+      state = State::Done;
+    }
+    finished.notify_all();
+    return true;
+  }
+
+  void WaitUntilDone() {
+    std::unique_lock lock(mutex);
+    finished.wait(lock, [this] { return state == State::Done; });
+  }
+
+  const std::string folder;
+  const NamePatterns patterns;
+  std::atomic<bool> cancelled{false};
+  std::mutex mutex;
+  std::condition_variable finished;
+  enum class State { Waiting, Running, Done } state = State::Waiting;
+  FileListing listing;  // set once Done
+};
+
+FileList::FileList(QWidget* parent) : QListView(parent), model_(new Model(this)) {
+  setModel(model_);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
 }
 
-void FileList::SetPath(std::string_view path) {
-  path_ = path;
-  Refresh();
+FileList::~FileList() {
+  if (pending_) pending_->cancelled = true;
 }
 
-std::string FileList::Pattern() const { return pattern_.toStdString(); }
+void FileList::SetPath(std::string_view path) {
+  path_ = path;
+  Reread();
+}
 
 void FileList::SetPattern(std::string_view pattern) {
-  pattern_ = QString::fromUtf8(pattern.data(), static_cast<qsizetype>(pattern.size()));
+  pattern_ = pattern;
+  Reread();
+}
+
+void FileList::Reread() {
+  // The names shown belong to another folder or pattern: better none than those until the
+  // new listing arrives.
+  if (!model_->names.empty()) model_->Replace({});
+  readError_.reset();
   Refresh();
 }
 
 void FileList::Refresh() {
-  clear();
-  names_.clear();
-  readError_.reset();
-  if (path_.empty()) return;
-  std::vector<QRegularExpression> patterns;
-  for (const QString& pattern : pattern_.split(';', Qt::SkipEmptyParts))
-    patterns.push_back(QRegularExpression::fromWildcard(pattern.trimmed(), Qt::CaseInsensitive));
-
-  // The names are read and kept as the file system's bytes: Qt's own listing turns a name that
-  // is not valid text into other bytes, and a cleanup given those would set aside the RAW file
-  // of a JPG that is still there. Hidden files count: a RAW file named ".nef" is a file like
-  // any other to the commands.
-  struct Entry {
-    QString shown;
-    std::string name;
-  };
-  std::vector<Entry> entries;
-  std::error_code end;
-  for (fs::directory_iterator it(path_, end); !end && it != fs::directory_iterator();
-       it.increment(end)) {
-    std::error_code ec;
-    if (!it->is_regular_file(ec)) continue;
-    std::string name = it->path().filename().string();
-    QString shown = FromLocalPath(name);
-    if (std::any_of(patterns.begin(), patterns.end(),
-                    [&](const QRegularExpression& p) { return p.match(shown).hasMatch(); }))
-      entries.push_back({std::move(shown), std::move(name)});
-  }
-  if (end) {
-    // Half a listing is no listing: show nothing, and say why to whoever asks.
-    readError_ = ErrnoError(end.value(), path_);
+  if (pending_) pending_->cancelled = true;
+  pending_.reset();
+  if (path_.empty()) {
+    model_->Replace({});
+    readError_.reset();
     return;
   }
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    const int folded = QString::compare(a.shown, b.shown, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : std::tie(a.shown, a.name) < std::tie(b.shown, b.name);
-  });
-  QStringList shown;
-  for (Entry& entry : entries) {
-    shown.push_back(entry.shown);
-    names_.push_back(std::move(entry.name));
-  }
-  addItems(shown);
+  auto job = std::make_shared<Job>(path_, pattern_);
+  pending_ = job;
+  // Started from the event loop, not here: setting up a pane sets its folder and its pattern
+  // one after the other, and only the last reading asked for is worth doing.
+  QMetaObject::invokeMethod(this, [this, job] { Start(job); }, Qt::QueuedConnection);
+}
+
+void FileList::Start(const std::shared_ptr<Job>& job) {
+  if (job != pending_) return;
+  // Unless the list needed the listing first and did the reading itself.
+  handover_.Run([job] { return job->Run(); },
+                [this, job](bool done) { if (done && job == pending_) Show(*job); });
+}
+
+void FileList::Settle() {
+  if (!pending_) return;
+  const std::shared_ptr<Job> job = pending_;
+  if (!job->Run()) job->WaitUntilDone();
+  Show(*job);
+}
+
+void FileList::Show(Job& job) {
+  pending_.reset();
+  // A list that could not be read is empty, and says why to whoever asks.
+  readError_.reset();
+  if (job.listing.error != 0) readError_ = ErrnoError(job.listing.error, job.folder);
+  model_->Replace(std::move(job.listing.names));
+  // Taking the focus makes the first entry current (framed, not selected) when there is one;
+  // the names were not there yet when it came, so that is done now.
+  if (focusedWhileReading_ && hasFocus() && !currentIndex().isValid() && model_->rowCount() > 0)
+    selectionModel()->setCurrentIndex(model_->index(0), QItemSelectionModel::NoUpdate);
+  focusedWhileReading_ = false;
+  emit Listed();
+}
+
+void FileList::focusInEvent(QFocusEvent* event) {
+  QListView::focusInEvent(event);
+  focusedWhileReading_ = IsReading() && event->reason() != Qt::MouseFocusReason;
+}
+
+void FileList::focusOutEvent(QFocusEvent* event) {
+  focusedWhileReading_ = false;
+  QListView::focusOutEvent(event);
+}
+
+int FileList::ListCount() const {
+  const_cast<FileList*>(this)->Settle();
+  return static_cast<int>(model_->names.size());
 }
 
 std::string FileList::List(int index) const {
-  if (index < 0 || index >= count()) throw std::out_of_range("file list index " + std::to_string(index));
-  return names_[static_cast<std::size_t>(index)];
+  const_cast<FileList*>(this)->Settle();
+  if (index < 0 || static_cast<std::size_t>(index) >= model_->names.size())
+    throw std::out_of_range("file list index " + std::to_string(index));
+  return model_->names[static_cast<std::size_t>(index)];
 }
 
-void FileList::SetListIndex(int index) { setCurrentRow(index); }
+// Asking is reading too: it waits for the listing under way, which changes what is shown.
+int FileList::ListIndex() const {
+  const_cast<FileList*>(this)->Settle();
+  return currentIndex().row();
+}
+
+void FileList::SetListIndex(int index) {
+  Settle();
+  selectionModel()->setCurrentIndex(model_->index(index), QItemSelectionModel::ClearAndSelect);
+}
 
 std::string FileList::FileName() const {
-  const int selected = currentRow();
-  return selected < 0 ? std::string() : names_[static_cast<std::size_t>(selected)];
+  const_cast<FileList*>(this)->Settle();
+  const int selected = currentIndex().row();
+  return selected < 0 ? std::string() : model_->names[static_cast<std::size_t>(selected)];
+}
+
+const std::optional<CommandError>& FileList::ReadError() const {
+  const_cast<FileList*>(this)->Settle();
+  return readError_;
 }
 
 }  // namespace shotsweep

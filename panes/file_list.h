@@ -2,40 +2,75 @@
 // A pane's file list: the files of its folder whose names match one of its ";"-separated
 // patterns without regard to case, sorted without regard to case. Subfolders are not listed.
 // What the commands read of it is FileListView, whose names are the file system's own bytes.
+//
+// A folder of many thousand files takes a noticeable time to read, so the list reads it on a
+// worker thread and shows the result when it arrives; the window stays responsive meanwhile.
+// Reading the list through FileListView (ListCount, List, FileName, ...) never sees a reading
+// half done: it waits for the one under way, or does it on the spot if it has not started.
 
-#include <QListWidget>
+#include <QListView>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "port/command_port.h"
+#include "panes/handover.h"
 
 namespace shotsweep {
 
-class FileList : public QListWidget, public FileListView {
+class FileList : public QListView, public FileListView {
   Q_OBJECT
 
  public:
   explicit FileList(QWidget* parent = nullptr);
+  ~FileList() override;
 
   const std::string& Path() const { return path_; }
   void SetPath(std::string_view path);  // reads the folder
-  std::string Pattern() const;
+  const std::string& Pattern() const { return pattern_; }
   void SetPattern(std::string_view pattern);  // reads the folder again
 
+  // Starts reading the folder again; what is shown stays until the new listing replaces it.
   void Refresh() override;
-  int ListCount() const override { return count(); }
+  int ListCount() const override;
   std::string List(int index) const override;  // throws std::out_of_range outside 0..ListCount-1
-  int ListIndex() const { return currentRow(); }
+  int ListIndex() const;
   void SetListIndex(int index) override;
   std::string FileName() const override;  // the selected entry, empty when none is selected
-  const std::optional<CommandError>& ReadError() const override { return readError_; }
+  const std::optional<CommandError>& ReadError() const override;
+
+  // Whether a reading has been asked for whose listing is not shown yet.
+  bool IsReading() const { return pending_ != nullptr; }
+
+ signals:
+  // A new listing is shown.
+  void Listed();
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
+  class Model;
+  struct Job;
+
+  // Drops what is shown (it belongs to another folder or pattern) and reads anew.
+  void Reread();
+  void Start(const std::shared_ptr<Job>& job);
+  // Waits for the pending reading, or does it here, and shows its listing.
+  void Settle();
+  void Show(Job& job);
+
+  Model* model_;
   std::string path_;
-  QString pattern_;
-  std::vector<std::string> names_;  // the entries' names as the file system's bytes, by row
+  std::string pattern_;
   std::optional<CommandError> readError_;
+  std::shared_ptr<Job> pending_;
+  // The list took the focus while its names were still being read (at start-up, as a rule).
+  bool focusedWhileReading_ = false;
+  Handover handover_{this};
 };
 
 }  // namespace shotsweep

@@ -5,13 +5,33 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyle>
+#include <algorithm>
+#include <limits>
 
+#include "base/folder_reading.h"
 #include "platform/qt/local_path.h"
 
 namespace shotsweep {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
+// About a millisecond's reading: a folder this small is listed at once.
+constexpr std::size_t kEntriesReadAtOnce = 4096;
+
+// As the user sees them: without regard to case, and the same names in one order every time.
+QStringList SortedNames(const std::vector<std::string>& names) {
+  std::vector<std::pair<QString, QString>> keyed;
+  keyed.reserve(names.size());
+  for (const std::string& name : names) {
+    QString shown = FromLocalPath(name);
+    keyed.emplace_back(shown.toLower(), std::move(shown));
+  }
+  std::sort(keyed.begin(), keyed.end());
+  QStringList sorted;
+  sorted.reserve(static_cast<qsizetype>(keyed.size()));
+  for (auto& [key, shown] : keyed) sorted.push_back(std::move(shown));
+  return sorted;
+}
 
 }  // namespace
 
@@ -41,11 +61,17 @@ bool FolderList::SetPath(std::string_view path) {
   return true;
 }
 
+FolderList::~FolderList() {
+  if (cancelReading_) *cancelReading_ = true;
+}
+
 void FolderList::Refresh() {
+  if (cancelReading_) *cancelReading_ = true;
+  cancelReading_.reset();
+  open_ = nullptr;
   clear();
   if (path_.isEmpty()) return;
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-  const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
   auto* root = new QTreeWidgetItem(this, {"/"});
   root->setIcon(0, open);
@@ -59,21 +85,48 @@ void FolderList::Refresh() {
     current->setData(0, kPathRole, walked);
   }
 
+  open_ = current;
+
   // Hidden folders stay out of the way, as they do in a file manager; one that is open or an
   // ancestor of the open folder still shows above.
-  const QStringList subfolders =
-      QDir(path_).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-  const QString prefix = path_ == "/" ? path_ : path_ + '/';
-  for (const QString& name : subfolders) {
-    auto* item = new QTreeWidgetItem(current, {name});
-    item->setIcon(0, closed);
-    item->setData(0, kPathRole, prefix + name);
+  const std::string folder = ToLocalPath(path_);
+  static const std::atomic<bool> never{false};
+  const SubfolderListing first = ListSubfolders(folder, kEntriesReadAtOnce, never);
+  if (first.complete) {
+    AddSubfolders(SortedNames(first.names));
+  } else {
+    auto cancel = std::make_shared<std::atomic<bool>>(false);
+    cancelReading_ = cancel;
+    handover_.Run(
+        [folder, cancel] {
+          return SortedNames(ListSubfolders(folder, std::numeric_limits<std::size_t>::max(), *cancel).names);
+        },
+        [this, cancel](QStringList names) {
+          // A reading that was overtaken by another has nothing to add.
+          if (cancel != cancelReading_) return;
+          cancelReading_.reset();
+          AddSubfolders(names);
+        });
   }
   expandAll();
   setCurrentItem(current);
   // Ancestors first, then as far down as the open folder needs.
   scrollToTop();
   scrollToItem(current, QAbstractItemView::EnsureVisible);
+}
+
+void FolderList::AddSubfolders(const QStringList& names) {
+  const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+  const QString prefix = path_ == "/" ? path_ : path_ + '/';
+  QList<QTreeWidgetItem*> items;
+  items.reserve(names.size());
+  for (const QString& name : names) {
+    auto* item = new QTreeWidgetItem(QStringList{name});
+    item->setIcon(0, closed);
+    item->setData(0, kPathRole, prefix + name);
+    items.push_back(item);
+  }
+  open_->addChildren(items);
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {

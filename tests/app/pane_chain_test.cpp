@@ -36,6 +36,13 @@ class Panes : public WindowTest {
   void OpenHighlighted(const char* folderList) { QTest::keyClick(Control<QWidget>(folderList), Qt::Key_Return); }
   void Click(const char* button) { Control<QPushButton>(button)->click(); }
   bool PairSaved() const { return std::filesystem::exists(Start() + "/ShotsweepDirs.dat"); }
+  // Runs the event loop until both file lists show the listing last asked for.
+  void ShowListings() {
+    for (const char* name : {"File1", "File2"}) {
+      FileList* list = Control<FileList>(name);
+      ASSERT_TRUE(QTest::qWaitFor([&] { return !list->IsReading(); }, 5000)) << name;
+    }
+  }
 };
 
 TEST_F(Panes, OpeningAFolderReReadsItsFilesAndSavesThePairButHighlightingDoesNot) {
@@ -113,6 +120,8 @@ TEST_F(Panes, RefreshReReadsOnlyItsFileList) {
   MainFrm& frame = Open();
   ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Start() + "/RAW"));
   ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Start() + "/RAW"));
+  // The lists read their folder in the background: the files below come after both are shown.
+  ShowListings();
   const std::string saved = SavedPairText();
   scratch.Write("start/RAW/new.NEF");
   scratch.Write("start/RAW/new.jpg");

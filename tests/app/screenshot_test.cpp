@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QTest>
 
+#include "panes/file_list.h"
 #include "tests/app/window_fixture.h"
 
 namespace shotsweep::testing {
@@ -26,6 +27,13 @@ TEST_F(Screenshot, WindowIsWrittenAsPng) {
   MainFrm& frame = Open();
   frame.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+  // The file lists fill when their folders have been read, a moment after the window shows.
+  for (const char* name : {"File1", "File2"}) {
+    FileList* list = Control<FileList>(name);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list->IsReading(); }, 5000)) << name;
+  }
+  ASSERT_EQ(Control<FileList>("File1")->model()->rowCount(), 24);
+  ASSERT_EQ(Control<FileList>("File2")->model()->rowCount(), 16);
   const QString folder = QStringLiteral(SHOTSWEEP_SCREENSHOT_DIR);
   ASSERT_TRUE(QDir().mkpath(folder));
   const QPixmap shot = frame.grab();

@@ -3,6 +3,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <cerrno>
 #include <stdexcept>
 
 #include "panes/drive_list.h"
@@ -87,6 +88,140 @@ TEST(FileListTest, HoldsMoreThan32767Entries) {
   EXPECT_EQ(list.FileName(), list.List(32999));
 }
 
+// Runs the event loop until the list shows the listing last asked for.
+bool WaitForListing(const FileList& list) {
+  return QTest::qWaitFor([&] { return !list.IsReading(); }, 10000);
+}
+
+TEST(FileListTest, ReadsInTheBackgroundAndShowsTheListingWhenItArrives) {
+  TempFolder folder;
+  for (const char* name : {"b.jpg", "a.jpg", "c.nef"}) folder.Write(name);
+  FileList list;
+  list.SetPattern("*.jpg");
+  list.SetPath(folder.str());
+  QSignalSpy listed(&list, &FileList::Listed);
+  EXPECT_TRUE(list.IsReading());
+  EXPECT_EQ(list.model()->rowCount(), 0);
+  ASSERT_TRUE(WaitForListing(list));
+  // One reading for the pattern and the folder set one after the other.
+  EXPECT_EQ(listed.count(), 1);
+  ASSERT_EQ(list.model()->rowCount(), 2);
+  EXPECT_EQ(list.model()->index(0, 0).data().toString(), "a.jpg");
+  EXPECT_EQ(list.model()->index(1, 0).data().toString(), "b.jpg");
+
+  // A refresh keeps showing the names until the new listing replaces them; another folder
+  // does not show the old folder's names meanwhile.
+  folder.Write("d.jpg");
+  list.Refresh();
+  EXPECT_EQ(list.model()->rowCount(), 2);
+  ASSERT_TRUE(WaitForListing(list));
+  EXPECT_EQ(list.model()->rowCount(), 3);
+  list.SetPath(folder.str() + "/elsewhere");
+  EXPECT_EQ(list.model()->rowCount(), 0);
+}
+
+TEST(FileListTest, WhatIsReadThroughTheCommandsViewIsTheWholeFreshListing) {
+  TempFolder folder;
+  for (int i = 0; i < 3000; ++i) folder.Write("p" + std::to_string(i) + ".jpg");
+  FileList list;
+  list.SetPattern("*.jpg");
+  list.SetPath(folder.str());
+  // The reading may be waiting, under way or done; any of them is waited for.
+  QCoreApplication::processEvents();
+  EXPECT_EQ(list.ListCount(), 3000);
+
+  folder.Write("new.jpg");
+  list.Refresh();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(list.ListCount(), 3001);
+  // The listing asked for before arrives late, if at all, and changes nothing.
+  QTest::qWait(50);
+  EXPECT_EQ(list.ListCount(), 3001);
+  EXPECT_FALSE(list.IsReading());
+}
+
+TEST(FileListTest, AFolderThatCannotBeReadIsEmptyAndSaysWhy) {
+  TempFolder folder;
+  folder.Write("JPG/a.jpg");
+  FileList list;
+  list.SetPattern("*.jpg");
+  list.SetPath(folder.str() + "/JPG");
+  EXPECT_EQ(list.ListCount(), 1);
+  EXPECT_FALSE(list.ReadError());
+
+  std::filesystem::remove_all(folder.path() / "JPG");
+  list.Refresh();
+  ASSERT_TRUE(list.ReadError());
+  EXPECT_EQ(list.ReadError()->number, ENOENT);
+  EXPECT_NE(list.ReadError()->description.find(folder.str() + "/JPG"), std::string::npos);
+  EXPECT_EQ(list.ListCount(), 0);
+
+  folder.Write("JPG", "a file now");
+  list.Refresh();
+  ASSERT_TRUE(list.ReadError());
+  EXPECT_EQ(list.ReadError()->number, ENOTDIR);
+
+  std::filesystem::remove(folder.path() / "JPG");
+  folder.Write("JPG/b.jpg");
+  list.Refresh();
+  EXPECT_FALSE(list.ReadError());
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"b.jpg"}));
+}
+
+TEST(FileListTest, TheViewSelectsWhatSetListIndexSelectsAndShowsNamesAsText) {
+  TempFolder folder;
+  folder.Write("caf\xe9.jpg");
+  folder.Write("b.jpg");
+  FileList list;
+  list.SetPattern("*.jpg");
+  list.SetPath(folder.str());
+  list.SetListIndex(1);
+  const QModelIndexList selected = list.selectionModel()->selectedIndexes();
+  ASSERT_EQ(selected.size(), 1);
+  EXPECT_EQ(selected[0].row(), 1);
+  EXPECT_EQ(selected[0].data().toString(), QString("caf") + QChar(0xFFFD) + ".jpg");
+  list.SetListIndex(-1);
+  EXPECT_TRUE(list.selectionModel()->selectedIndexes().isEmpty());
+  EXPECT_EQ(list.FileName(), "");
+}
+
+TEST(FileListTest, FocusTakenWhileReadingMakesTheFirstEntryCurrentOnceItIsThere) {
+  // As when the window opens: the list has the focus before its names arrive.
+  TempFolder folder;
+  folder.Write("a.jpg");
+  folder.Write("b.jpg");
+  FileList list;
+  list.SetPattern("*.jpg");
+  list.show();
+  list.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
+  list.SetPath(folder.str());
+  list.clearFocus();
+  list.setFocus(Qt::OtherFocusReason);
+  ASSERT_TRUE(list.hasFocus());
+  ASSERT_TRUE(WaitForListing(list));
+  EXPECT_EQ(list.ListIndex(), 0);
+  EXPECT_TRUE(list.selectionModel()->selectedIndexes().isEmpty());
+  EXPECT_EQ(list.FileName(), "a.jpg");
+  // Not after a refresh, which leaves nothing current, as it always has.
+  list.Refresh();
+  ASSERT_TRUE(WaitForListing(list));
+  EXPECT_EQ(list.ListIndex(), -1);
+}
+
+TEST(FileListTest, AListClosedWhileItsFolderIsReadGoesQuietly) {
+  TempFolder folder;
+  for (int i = 0; i < 3000; ++i) folder.Write("p" + std::to_string(i) + ".jpg");
+  for (int round = 0; round < 3; ++round) {
+    auto list = std::make_unique<FileList>();
+    list->SetPattern("*.jpg");
+    list->SetPath(folder.str());
+    QCoreApplication::processEvents();  // the reading starts
+    list.reset();
+    QTest::qWait(20);  // its listing, if it arrives, has no list to go to
+  }
+}
+
 TEST(FolderListTest, ShowsAncestorsThenSubfoldersWithoutHiddenOnes) {
   TempFolder folder;
   folder.MakeDir("shoot/b raw");
@@ -165,6 +300,30 @@ TEST(FolderListTest, RefreshShowsAFolderMadeSince) {
   EXPECT_EQ(Shown(list).size(), before);
   list.Refresh();
   EXPECT_EQ(Shown(list).back(), "new");
+}
+
+TEST(FolderListTest, ALargeFolderShowsItsSubfoldersOnceTheyAreRead) {
+  TempFolder folder;
+  for (int i = 0; i < 5000; ++i) folder.Write("DSC_" + std::to_string(i) + ".JPG");
+  folder.MakeDir("b raw");
+  folder.MakeDir("A jpg");
+  FolderList list;
+  ASSERT_TRUE(list.SetPath(folder.str()));
+  // The way there shows at once, the open folder highlighted.
+  EXPECT_EQ(list.currentItem()->text(0).toStdString(), folder.path().filename().string());
+  EXPECT_EQ(list.currentItem()->childCount(), 0);
+  list.Refresh();  // the first reading is overtaken and adds nothing
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !list.IsReading(); }, 10000));
+  QTest::qWait(20);
+  QTreeWidgetItem* open = list.currentItem();
+  ASSERT_EQ(open->childCount(), 2);
+  EXPECT_EQ(open->child(0)->text(0), "A jpg");
+  EXPECT_EQ(open->child(1)->text(0), "b raw");
+
+  // Opening one of them works as for any folder.
+  list.setCurrentItem(open->child(1));
+  QTest::keyClick(&list, Qt::Key_Return);
+  EXPECT_EQ(list.Path(), folder.str() + "/b raw");
 }
 
 FakeDrives TwoDrives() {
