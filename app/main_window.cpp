@@ -129,22 +129,22 @@ void MainFrm::CreateControls() {
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
 
+  const auto item = [](QMenu* menu, const QString& text, const char* name) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(name);
+    return action;
+  };
   ui_.ExportMnu = menuBar()->addMenu("Export");
   ui_.ExportMnu->setObjectName("ExportMnu");
-  ui_.Extract4_Mnu = ui_.ExportMnu->addAction("Extract Preview Image(.jpg) from RAW to JPG folder");
-  ui_.Extract4_Mnu->setObjectName("Extract4_Mnu");
+  ui_.Extract4_Mnu = item(ui_.ExportMnu, "Extract Preview Image(.jpg) from RAW to JPG folder", "Extract4_Mnu");
   // What a cleanup would do, seen before it is done; and the way back for what it set aside.
   ui_.CleanupMnu = menuBar()->addMenu("Cleanup");
   ui_.CleanupMnu->setObjectName("CleanupMnu");
-  ui_.PreviewByFolderMnu = ui_.CleanupMnu->addAction(QString(kPreviewByFolder) + "\u2026");
-  ui_.PreviewByFolderMnu->setObjectName("PreviewByFolderMnu");
-  ui_.PreviewByListMnu = ui_.CleanupMnu->addAction(QString(kPreviewByList) + "\u2026");
-  ui_.PreviewByListMnu->setObjectName("PreviewByListMnu");
+  ui_.PreviewByFolderMnu = item(ui_.CleanupMnu, QString(kPreviewByFolder) + "\u2026", "PreviewByFolderMnu");
+  ui_.PreviewByListMnu = item(ui_.CleanupMnu, QString(kPreviewByList) + "\u2026", "PreviewByListMnu");
   ui_.CleanupMnu->addSeparator();
-  ui_.RestoreMnu = ui_.CleanupMnu->addAction("Restore set-aside RAW files");
-  ui_.RestoreMnu->setObjectName("RestoreMnu");
-  ui_.TrashMnu = ui_.CleanupMnu->addAction("Deleted RAW files go to the trash (Trash=1)");
-  ui_.TrashMnu->setObjectName("TrashMnu");
+  ui_.RestoreMnu = item(ui_.CleanupMnu, "Restore set-aside RAW files", "RestoreMnu");
+  ui_.TrashMnu = item(ui_.CleanupMnu, "Deleted RAW files go to the trash (Trash=1)", "TrashMnu");
   ui_.TrashMnu->setCheckable(true);
   ui_.TrashMnu->setChecked(true);
   ui_.TrashMnu->setEnabled(false);

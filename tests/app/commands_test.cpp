@@ -177,19 +177,29 @@ TEST_F(Commands, ClosingWhileACleanupWaitsLetsItFinishThenEnds) {
   EXPECT_EQ(runner.calls[0].request.thenScriptPath, Start() + "/RAW/RAWreverse.bat");
 }
 
+// Acts on the preview dialog once it shows.
+void OnPreview(std::function<void(QDialog&)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_EQ(dialog->objectName(), "PreviewDialog");
+    act(*dialog);
+  });
+}
+
+void Press(QDialog& dialog, const char* button) { dialog.findChild<QPushButton*>(button)->click(); }
+
 TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
   PosixScriptRunner interpreter;
   Open(&interpreter);
   Control<QCheckBox>("Bak")->setChecked(false);
   const std::set<std::string> before = RawFolder();
   QString summary;
-  QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    summary = dialog->findChild<QLabel*>("summary")->text();
-    EXPECT_EQ(dialog->findChild<QTreeWidget*>("files")->topLevelItemCount(), 3);
-    EXPECT_EQ(dialog->findChild<QLabel*>("warning"), nullptr);
-    dialog->findChild<QPushButton*>("close")->click();
+  OnPreview([&](QDialog& dialog) {
+    summary = dialog.findChild<QLabel*>("summary")->text();
+    EXPECT_EQ(dialog.findChild<QTreeWidget*>("files")->topLevelItemCount(), 3);
+    EXPECT_EQ(dialog.findChild<QLabel*>("warning"), nullptr);
+    Press(dialog, "close");
   });
   Control<QAction>("PreviewByFolderMnu")->trigger();
   EXPECT_EQ(summary, "1 RAW file deleted, 0 set aside, 2 kept.");
@@ -197,9 +207,9 @@ TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
   EXPECT_TRUE(dialogs.messages.empty());
 
   // A JPG that arrives between the preview and the click changes nothing: what was shown is done.
-  QTimer::singleShot(0, [&] {
+  OnPreview([&](QDialog& dialog) {
     scratch.Write("start/JPG/b.jpg");
-    qobject_cast<QDialog*>(QApplication::activeModalWidget())->findChild<QPushButton*>("carryOut")->click();
+    Press(dialog, "carryOut");
   });
   Control<QAction>("PreviewByFolderMnu")->trigger();
   EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
@@ -216,11 +226,9 @@ TEST_F(Commands, WithConfirmTheButtonsPreviewFirstAndAPreviewOfLosingEverythingS
   Control<QCheckBox>("Bak")->setChecked(false);
   const std::set<std::string> before = RawFolder();
   QString warning;
-  QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(dialog, nullptr);
-    warning = dialog->findChild<QLabel*>("warning")->text();
-    dialog->findChild<QPushButton*>("close")->click();
+  OnPreview([&](QDialog& dialog) {
+    warning = dialog.findChild<QLabel*>("warning")->text();
+    Press(dialog, "close");
   });
   Click("DelRAWbyTXTBtn");
   EXPECT_THAT(warning.toStdString(), ::testing::HasSubstr("delete every RAW file in the folder"));
