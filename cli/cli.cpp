@@ -127,6 +127,8 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
   PosixScriptRunner runner;
   ProgressCounter counter(err, showProgress);
   runner.onProgress = [&](ScriptProcess& process) { counter.Show(process.done(), process.total()); };
+  // An extraction's result: which RAW files got a JPG.
+  runner.onSummary = [&](const ScriptSummary& summary) { Write(out, summary.text + "\n"); };
   CommandContext ctx{module, window, dialogs, runner};
   command(ctx);
   for (const std::string& error : dialogs.errors) Fail(err, error);

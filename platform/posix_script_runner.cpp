@@ -198,7 +198,9 @@ ScriptOutcome PosixScriptRunner::Run(const ScriptRequest& request) {
   while (!process.Pump(kWaitMs)) reportProgress();
   // The last lines may arrive with the end of the process.
   reportProgress();
-  return process.Outcome();
+  ScriptOutcome outcome = process.Outcome();
+  if (request.summarize && onSummary) onSummary(request.summarize(outcome));
+  return outcome;
 }
 
 }  // namespace shotsweep

@@ -82,6 +82,8 @@ class PosixScriptRunner : public ScriptRunner {
   std::function<void(ScriptProcess&)> onStarted;
   // Called after every progress report.
   std::function<void(ScriptProcess&)> onProgress;
+  // Given the summary of a run whose request asks for one, once it has ended.
+  std::function<void(const ScriptSummary&)> onSummary;
 
  private:
   std::string interpreter_;

@@ -2,6 +2,7 @@
 // Starting a generated script through the command interpreter (shotsweep-batch on POSIX,
 // found next to the running executable) and waiting for it to end.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,15 @@ enum class WindowStyle {
   NormalWithFocus,  // a window that shows the script's output live, with a progress bar
 };
 
+// What a run shown in a window says at a glance once it has ended; its output stays in the
+// details. With `allWell` the window may close by itself.
+struct ScriptSummary {
+  std::string text;
+  bool allWell = false;
+};
+
+struct ScriptOutcome;
+
 struct ScriptRequest {
   std::string scriptPath;  // the command line: the script's full path alone
   std::string workingDir;  // made the current folder of the script's process
@@ -27,6 +37,8 @@ struct ScriptRequest {
   std::string thenScriptPath;
   // A cleanup's deletions go to the user's trash instead.
   bool trash = false;
+  // For a run shown in a window (NormalWithFocus): the summary to show once it has ended.
+  std::function<ScriptSummary(const ScriptOutcome&)> summarize;
 };
 
 struct ScriptOutcome {

@@ -8,6 +8,7 @@
 #include "platform/dialogs.h"
 #include "platform/script_runner.h"
 #include "preview/extraction_script.h"
+#include "preview/extraction_summary.h"
 #include "preview/tool_lookup.h"
 #include "settings/module1.h"
 
@@ -74,9 +75,15 @@ void ExtractPreviews(CommandContext& ctx) {
     return ShowError(ctx.dialogs, *failure);
   }
 
-  const ScriptOutcome outcome =
-      ctx.runner.Run({scriptPath, module.StartFolder, WindowStyle::NormalWithFocus,
-                      std::string(kExtractionScriptName)});
+  ScriptRequest request{scriptPath, module.StartFolder, WindowStyle::NormalWithFocus,
+                        std::string(kExtractionScriptName)};
+  const std::string jpgFolder = module.JpgFolder;
+  const JpgTimes before = ReadJpgTimes(jpgFolder, names);
+  request.summarize = [&](const ScriptOutcome& outcome) {
+    const ExtractionSummary summary = SummarizeExtraction(jpgFolder, names, before);
+    return ScriptSummary{SummaryText(summary), summary.withoutJpg.empty() && !ScriptFailure(outcome, scriptPath)};
+  };
+  const ScriptOutcome outcome = ctx.runner.Run(request);
   FileListView& file2 = ctx.window.File2();
   file2.Refresh();
   // A line that fails inside the script (a RAW file without previews) shows in the script's

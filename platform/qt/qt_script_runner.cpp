@@ -10,6 +10,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSocketNotifier>
+#include <QToolButton>
 #include <QStringDecoder>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -23,6 +24,8 @@ namespace shotsweep {
 namespace {
 
 constexpr int kProgressDelayMs = 500;
+// How long a run that went well stays on screen with its summary before its window closes.
+constexpr int kCloseWhenWellMs = 1500;
 // How often the loop looks whether the process has ended while its pipes stay quiet.
 constexpr int kExitCheckMs = 20;
 
@@ -85,8 +88,25 @@ class OutputWindow : public QDialog {
     setObjectName("ScriptOutputWindow");
     setWindowTitle(title);
     setWindowModality(parent != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
+    summary_ = new QLabel(this);
+    summary_->setObjectName("summary");
+    summary_->setWordWrap(true);
+    summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    summary_->setVisible(false);
+    details_ = new QToolButton(this);
+    details_->setObjectName("details");
+    details_->setText(tr("Details"));
+    details_->setCheckable(true);
+    details_->setChecked(true);
+    details_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    details_->setArrowType(Qt::DownArrow);
+    details_->setVisible(false);
     text_ = new QPlainTextEdit(this);
     text_->setObjectName("output");
+    connect(details_, &QToolButton::toggled, this, [this](bool shown) {
+      text_->setVisible(shown);
+      details_->setArrowType(shown ? Qt::DownArrow : Qt::RightArrow);
+    });
     text_->setReadOnly(true);
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setMaximumBlockCount(20000);  // a long run stays responsive; the tail matters
@@ -98,7 +118,9 @@ class OutputWindow : public QDialog {
     close_->setEnabled(false);
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(text_);
+    layout->addWidget(summary_);
+    layout->addWidget(details_, 0, Qt::AlignLeft);
+    layout->addWidget(text_, 1);
     layout->addWidget(bar_);
     layout->addWidget(close_, 0, Qt::AlignRight);
     resize(720, 420);
@@ -119,7 +141,9 @@ class OutputWindow : public QDialog {
     bar_->setValue(std::min(done, total));
   }
 
-  void Finish(const ScriptOutcome& outcome) {
+  // Once the script has ended: the summary at a glance, the output folded away behind it; a
+  // run that went well in every way closes by itself a moment later.
+  void Finish(const ScriptOutcome& outcome, const std::optional<ScriptSummary>& summary) {
     running_ = false;
     if (bar_->maximum() == 0) bar_->setRange(0, 1);
     if (!outcome.error && outcome.exitStatus == 0) bar_->setValue(bar_->maximum());
@@ -127,6 +151,12 @@ class OutputWindow : public QDialog {
     close_->setEnabled(true);
     close_->setDefault(true);
     close_->setFocus();
+    if (!summary) return;
+    summary_->setText(QString::fromStdString(summary->text));
+    summary_->setVisible(true);
+    details_->setVisible(true);
+    details_->setChecked(false);
+    if (summary->allWell && !outcome.error) QTimer::singleShot(kCloseWhenWellMs, this, &QDialog::accept);
   }
 
   // Escape and the title bar's close do nothing while the script runs.
@@ -144,6 +174,8 @@ class OutputWindow : public QDialog {
   }
 
  private:
+  QLabel* summary_;
+  QToolButton* details_;
   QPlainTextEdit* text_;
   QProgressBar* bar_;
   QPushButton* close_;
@@ -214,7 +246,10 @@ ScriptOutcome QtScriptRunner::Run(const ScriptRequest& request) {
     exitCheck.stop();
     progressDelay.stop();
     if (output) {
-      output->Finish(process.Outcome());
+      const ScriptOutcome outcome = process.Outcome();
+      std::optional<ScriptSummary> summary;
+      if (request.summarize) summary = request.summarize(outcome);
+      output->Finish(outcome, summary);
     } else {
       loop.quit();
     }

@@ -152,10 +152,16 @@ TEST(ExtractionWithTheRealTools, QuotedPathsToolsInTheStartFolderAndFilesWithout
 
   Extraction run;
   run.module.StartFolder = start;
+  std::optional<ScriptSummary> summary;
+  run.runner.onSummary = [&](const ScriptSummary& s) { summary = s; };
   FakeWindow window(raw, jpg);
   run.Extract(window);
   ASSERT_EQ(run.dialogs.messages.size(), 1u);
   EXPECT_EQ(run.dialogs.messages[0].text, "Operation done");
+  // At a glance: which RAW files got a JPG; an earlier JPG that was left alone does not count.
+  ASSERT_TRUE(summary);
+  EXPECT_EQ(summary->text, "1 of 3 RAW files got a JPG.\nNo JPG for: bare.arw thumbonly.cr2");
+  EXPECT_FALSE(summary->allWell);
 
   const std::string script = ReadFile(start + "/Extr.bat");
   EXPECT_NE(script.find("\"" + start + "/exiv2\" -f -ep2,3,4 \"" + raw + "/sp ace 100%%.nef\""),

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QProgressDialog>
@@ -147,6 +148,26 @@ class QtScriptRunnerTest : public QObject {
     QCOMPARE(finalText, QString("first line\nŽluťoučký kůň\n"));
     QCOMPARE(finalValue, 2);
     QCOMPARE(QString::fromStdString(outcome.output), QString("first line\nŽluťoučký kůň\n"));
+  }
+
+  void aSummaryShowsAtAGlanceWithTheOutputFoldedAwayAndGoodNewsClosesItself() {
+    shotsweep::testing::TempFolder temp;
+    QtScriptRunner runner(window_.get(), StandIn(temp, "echo 'Image does not have preview 4'\n"));
+    QString summary;
+    bool outputFolded = false;
+    Poll(window_.get(), [&] {
+      auto* dialog = window_->findChild<QDialog*>("ScriptOutputWindow");
+      if (dialog == nullptr || !dialog->findChild<QPushButton*>("close")->isEnabled()) return false;
+      summary = dialog->findChild<QLabel*>("summary")->text();
+      outputFolded = !dialog->findChild<QPlainTextEdit*>("output")->isVisible();
+      return true;  // and no click: a run that went well closes its window by itself
+    });
+    ScriptRequest request{"x.bat", temp.str(), WindowStyle::NormalWithFocus, "Extraction"};
+    request.summarize = [](const ScriptOutcome&) { return shotsweep::ScriptSummary{"2 of 2 RAW files got a JPG.", true}; };
+    const ScriptOutcome outcome = runner.Run(request);
+    QCOMPARE(summary, QString("2 of 2 RAW files got a JPG."));
+    QVERIFY(outputFolded);
+    QCOMPARE(QString::fromStdString(outcome.output), QString("Image does not have preview 4\n"));
   }
 
   void aMissingOrKilledInterpreterIsAnErrorNotSuccess() {
