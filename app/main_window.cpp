@@ -14,6 +14,7 @@
 #include <QStyleOptionGroupBox>
 #include <QStylePainter>
 #include <algorithm>
+#include <filesystem>
 #include <exception>
 
 #include "app/cleanup_preview.h"
@@ -41,7 +42,8 @@ constexpr const char* kCaption = "Delete RAW files according to missing JPG file
 constexpr const char* kAboutText =
     "This utility helps when DSLR shoots into RAW and JPG and photographer wants to delete those "
     "RAW files which he deleted before from JPG files to make both sides synchronised.";
-constexpr const char* kCredit = "Shotsweep, made for photographers who shoot RAW + JPG.";
+constexpr const char* kCredit = "Shotsweep " SHOTSWEEP_VERSION_MAJOR "." SHOTSWEEP_VERSION_MINOR
+                                ", free software (GNU GPL), for photographers who shoot RAW + JPG.";
 constexpr std::string_view kRawPatternAtCreation = "*.nef;*.cr*";
 constexpr std::string_view kJpgPattern = kJpgListPattern;
 constexpr const char* kPreviewByFolder = "Preview cleanup by JPG folder";
@@ -90,13 +92,16 @@ QPushButton* PictureOnly(const QIcon& picture, const char* tooltip, QWidget* par
 
 }  // namespace
 
-MainFrm::MainFrm(QWidget* parent) : MainFrm(nullptr, nullptr, nullptr, parent) {}
+MainFrm::MainFrm(std::string startFolder, QWidget* parent)
+    : MainFrm(nullptr, nullptr, nullptr, parent, std::move(startFolder)) {}
 
-MainFrm::MainFrm(Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent)
-    : MainFrm(&dialogs, &runner, &drives, parent) {}
+MainFrm::MainFrm(Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent,
+                 std::string startFolder)
+    : MainFrm(&dialogs, &runner, &drives, parent, std::move(startFolder)) {}
 
-MainFrm::MainFrm(Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent)
-    : QMainWindow(parent), dialogs_(dialogs), runner_(runner) {
+MainFrm::MainFrm(Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent,
+                 std::string startFolder)
+    : QMainWindow(parent), startFolder_(std::move(startFolder)), dialogs_(dialogs), runner_(runner) {
   if (!dialogs_) {
     ownDialogs_ = std::make_unique<QtDialogs>(this);
     dialogs_ = ownDialogs_.get();
@@ -123,7 +128,8 @@ MainFrm::~MainFrm() = default;
 void MainFrm::CreateControls() {
   setObjectName("MainFrm");
   setWindowTitle(kCaption);
-  setWindowIcon(WindowPicture());
+  // The installed theme's icon when there is one, so the window matches its menu entry.
+  setWindowIcon(QIcon::fromTheme("io.github.shotsweep.Shotsweep", WindowPicture()));
   // One fixed size, no minimise or maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
@@ -137,6 +143,7 @@ void MainFrm::CreateControls() {
   ui_.ExportMnu = menuBar()->addMenu("Export");
   ui_.ExportMnu->setObjectName("ExportMnu");
   ui_.Extract4_Mnu = item(ui_.ExportMnu, "Extract Preview Image(.jpg) from RAW to JPG folder", "Extract4_Mnu");
+  ui_.Extract4_Mnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
   // What a cleanup would do, seen before it is done; and the way back for what it set aside.
   ui_.CleanupMnu = menuBar()->addMenu("Cleanup");
   ui_.CleanupMnu->setObjectName("CleanupMnu");
@@ -291,14 +298,16 @@ void MainFrm::ConnectHandlers() {
 }
 
 void MainFrm::Form_Load() {
-  module_.StartFolder = ToLocalPath(QDir::currentPath());
+  module_.StartFolder = startFolder_.empty() ? ToLocalPath(QDir::currentPath()) : startFolder_;
   ui_.File1->SetPattern(RawListPattern());
   module_.settings.KillBat = 1;
   // Read as numbers, so a minor version written "08" still shows as 8.
   setWindowTitle(windowTitle() + QString("  ver: %1.%2")
                                      .arg(QString(SHOTSWEEP_VERSION_MAJOR).toInt())
                                      .arg(QString(SHOTSWEEP_VERSION_MINOR).toInt()));
-  const std::vector<std::string> warnings = ReadSettings(module_.settings);
+  const std::vector<std::string> warnings =
+      startFolder_.empty() ? ReadSettings(module_.settings)
+                           : ReadSettingsFile(std::filesystem::path(startFolder_) / kSettingsFileName, module_.settings);
   if (!module_.settings.ExtraRAW.empty()) ui_.File1->SetPattern(RawListPattern(module_.settings.ExtraRAW));
   if (!warnings.empty()) {
     std::string text = "Some settings in Shotsweep.ini are ignored:";

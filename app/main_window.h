@@ -35,9 +35,12 @@ class MainFrm : public QMainWindow, public CommandWindow {
  public:
   // The window as the program runs it: Qt dialogs, the interpreter next to the executable,
   // this machine's drives. Start-up has run when the constructor returns.
-  explicit MainFrm(QWidget* parent = nullptr);
+  // `startFolder`: the start folder when it is not the current folder (started from the
+  // desktop's menu).
+  explicit MainFrm(std::string startFolder = {}, QWidget* parent = nullptr);
   // The same window over other dialogs, script runner and drives, for tests.
-  MainFrm(Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent = nullptr);
+  MainFrm(Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent = nullptr,
+          std::string startFolder = {});
   ~MainFrm() override;
 
   // Saves the folder pair: the drive and folder of each pane. Never reports a failure.
@@ -58,7 +61,7 @@ class MainFrm : public QMainWindow, public CommandWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  MainFrm(Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent);
+  MainFrm(Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent, std::string startFolder);
 
   void CreateControls();
   void FitCaptionFont();
@@ -98,6 +101,7 @@ class MainFrm : public QMainWindow, public CommandWindow {
   void Exitbtn_Click();
 
   Module1 module_;
+  std::string startFolder_;  // empty: the current folder at start-up
   std::unique_ptr<Dialogs> ownDialogs_;
   std::unique_ptr<ScriptRunner> ownRunner_;
   std::unique_ptr<DriveSource> ownDrives_;

@@ -11,9 +11,8 @@ namespace {
 using Drawing = std::function<void(QPainter&)>;
 
 // Each picture is drawn on a 100 x 100 canvas and scaled to its size, once at normal and once
-// at double density.
-QIcon Draw(int size, const Drawing& draw) {
-  QIcon icon;
+// at double density; into `icon` when one is given.
+QIcon Draw(int size, const Drawing& draw, QIcon icon = QIcon()) {
   for (int density : {1, 2}) {
     QPixmap pixmap(size * density, size * density);
     pixmap.fill(Qt::transparent);
@@ -40,20 +39,26 @@ QLinearGradient Vertical(const QColor& top, const QColor& bottom) {
   return gradient;
 }
 
+// The program's picture: a camera with its lens.
+void DrawCamera(QPainter& p) {
+  p.setPen(Outline(QColor(40, 40, 48), 6));
+  p.setBrush(Vertical(QColor(110, 110, 122), QColor(58, 58, 68)));
+  p.drawRoundedRect(QRectF(5, 28, 90, 62), 12, 12);
+  p.drawRect(QRectF(30, 14, 34, 16));
+  p.setBrush(QColor(192, 0, 0));
+  p.drawEllipse(QPointF(50, 59), 22, 22);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(90, 150, 230));
+  p.drawEllipse(QPointF(50, 59), 10, 10);
+}
+
 }  // namespace
 
 QIcon WindowPicture() {
-  return Draw(16, [](QPainter& p) {
-    p.setPen(Outline(QColor(40, 40, 48), 6));
-    p.setBrush(Vertical(QColor(110, 110, 122), QColor(58, 58, 68)));
-    p.drawRoundedRect(QRectF(5, 28, 90, 62), 12, 12);
-    p.drawRect(QRectF(30, 14, 34, 16));
-    p.setBrush(QColor(192, 0, 0));
-    p.drawEllipse(QPointF(50, 59), 22, 22);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(90, 150, 230));
-    p.drawEllipse(QPointF(50, 59), 10, 10);
-  });
+  // Drawn at every size a desktop asks for, from the title bar to the task switcher.
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) icon = Draw(size, DrawCamera, icon);
+  return icon;
 }
 
 QIcon CleanupPicture() {

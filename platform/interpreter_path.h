@@ -1,6 +1,7 @@
 #pragma once
 // Where the command interpreter lives: shotsweep-batch is installed next to the executable
-// that runs it (shotsweep, or a test program in the same build folder).
+// that runs it (shotsweep, shotsweep-cli, or a test program in the same build folder), or in
+// its libexec folder.
 
 #include <string>
 
@@ -13,9 +14,10 @@ inline constexpr const char* kCleanupOption = "--cleanup";
 // ... and with `--cleanup --trash`, its deletions go to the user's trash.
 inline constexpr const char* kTrashOption = "--trash";
 
-// The full path of shotsweep-batch beside the running executable, or the empty text when the
-// executable's own path cannot be read. Never a bare name: that would be looked up in the
-// RAW folder the script runs in.
+// The full path of shotsweep-batch beside the running executable or in ../libexec/shotsweep
+// (../lib/shotsweep) from it; the path beside it when it is in neither; the empty text when
+// the executable's own path cannot be read. Never a bare name: that would be looked up in
+// the RAW folder the script runs in.
 std::string InterpreterPath();
 
 }  // namespace shotsweep

@@ -51,6 +51,27 @@ TEST_F(StartUp, AFifoUnderTheSettingsOrFolderPairNameLeavesTheDefaults) {
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start(), "/ [sda1]", Start()));
 }
 
+TEST_F(StartUp, StartedFromTheMenuTheConfigurationFolderIsTheStartFolder) {
+  const std::string config = scratch.MakeDir("config/shotsweep").string();
+  scratch.Write("config/shotsweep/Shotsweep.ini", "KillBat=0\r\nExtraRAW=cr3,jpg\r\n");
+  scratch.Write("start/Shotsweep.ini", "QMark=1\r\n");
+  MainFrm& frame = Open(nullptr, config);
+  EXPECT_EQ(frame.module().StartFolder, config);
+  EXPECT_EQ(frame.module().settings.KillBat, 0);
+  EXPECT_EQ(frame.module().settings.QMark, 0);
+  EXPECT_EQ(frame.module().settings.ExtraRAW, std::vector<std::string>{"cr3"});
+  // The one setting left out is told, in one box.
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
+  EXPECT_NE(dialogs.messages[0].text.find("\"jpg\" is ignored"), std::string::npos);
+  EXPECT_EQ(Control<FileList>("File1")->Pattern(), "*.nef;*.cr*;*.arw;*.orf;*.cr3");
+  // The panes open where the program was started; the folder pair goes to the start folder.
+  EXPECT_EQ(frame.Dir1Path(), Start());
+  Control<QPushButton>("CpyPath2")->click();
+  EXPECT_TRUE(std::filesystem::exists(config + "/ShotsweepDirs.dat"));
+  EXPECT_FALSE(std::filesystem::exists(Start() + "/ShotsweepDirs.dat"));
+}
+
 TEST_F(StartUp, SettingsAreReadFromTheStartFolderAfterKillBatIsSet) {
   scratch.Write("start/Shotsweep.ini", "KillBat=0\r\nQMark=1\r\nRAWCodePage=852\r\n");
   MainFrm& frame = Open();

@@ -16,8 +16,8 @@ WindowTest::~WindowTest() {
   std::filesystem::current_path(previous_);
 }
 
-MainFrm& WindowTest::Open(ScriptRunner* other) {
-  window = std::make_unique<MainFrm>(dialogs, other ? *other : runner, drives);
+MainFrm& WindowTest::Open(ScriptRunner* other, const std::string& startFolder) {
+  window = std::make_unique<MainFrm>(dialogs, other ? *other : runner, drives, nullptr, startFolder);
   return *window;
 }
 

@@ -27,7 +27,7 @@ class WindowTest : public ::testing::Test {
   ~WindowTest() override;
 
   // Builds the window; start-up has run when it returns. `other` replaces the recording runner.
-  MainFrm& Open(ScriptRunner* other = nullptr);
+  MainFrm& Open(ScriptRunner* other = nullptr, const std::string& startFolder = {});
   // Finds a control by its name.
   template <typename W>
   W* Control(const char* name) {

@@ -38,6 +38,7 @@ struct RunSettings {
   std::vector<std::string> args{"script.bat"};
   FileSystem* fileSystem = nullptr;  // null: the disk
   bool guardDeletes = false;
+  bool trash = false;
 };
 
 // Stands in for a program: records the calls and, like a real program, may change the folder.
@@ -66,6 +67,7 @@ inline ScriptResult RunScript(const std::string& text, const std::string& cwd, R
     options.progressFd = settings.progressFd;
     options.environment = settings.environment;
     options.guardDeletes = settings.guardDeletes;
+    options.trash = settings.trash;
     Interpreter interpreter(std::move(options), output, settings.runner ? *settings.runner : spawn,
                             settings.fileSystem ? *settings.fileSystem : TheRealFileSystem());
     result.status = interpreter.Run(text);

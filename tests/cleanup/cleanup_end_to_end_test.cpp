@@ -210,5 +210,21 @@ TEST(CleanupEndToEnd, FailuresTouchNoRawFileAndAreNeverReportedAsDone) {
   }
 }
 
+TEST(CleanupEndToEnd, ExtraRawKindsAreSetAsideRestoredAndDeletedLikeTheFive) {
+  for (int bak : {0, 1}) {
+    SCOPED_TRACE(bak);
+    Scene scene;
+    scene.module.settings.ExtraRAW = {"cr3", "dng"};
+    scene.Raw({"A.CR3", "B.cr3", "C.dng", "D.nef", "E.jpg", "F.cr3bak"});
+    scene.Jpg({"a.jpg", "c.JPG", "f.jpg"});
+    scene.window.bak = bak;
+    scene.ByFolder();
+    scene.ExpectDone();
+    Files expected = Scene::Expect({{"a.cr3", "A.CR3"}, {"c.dng", "C.dng"}, {"f.cr3", "F.cr3bak"}, {"E.jpg", "E.jpg"}});
+    if (bak) expected.insert({{"B.cr3bak", "B.cr3"}, {"D.nbak", "D.nef"}});
+    EXPECT_EQ(scene.RawFiles(), expected);
+  }
+}
+
 }  // namespace
 }  // namespace shotsweep

@@ -9,12 +9,15 @@
 #include "cli/arguments.h"
 #include "tests/support/temp_folder.h"
 
+extern char** environ;
+
 namespace shotsweep {
 namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using testing::ReadFile;
 using testing::Snapshot;
 using testing::TempFolder;
 
@@ -31,14 +34,18 @@ std::string ReadBack(int fd) {
   return text;
 }
 
-// Runs shotsweep-cli ARGUMENTS in `cwd`, its start folder.
-Ran Cli(const std::vector<std::string>& arguments, const fs::path& cwd) {
+// Runs shotsweep-cli ARGUMENTS in `cwd`, its start folder, with `environment` added to ours.
+Ran Cli(const std::vector<std::string>& arguments, const fs::path& cwd, const std::vector<std::string>& environment = {}) {
   const UniqueFd out(::memfd_create("out", MFD_CLOEXEC)), err(::memfd_create("err", MFD_CLOEXEC));
   SpawnRequest request;
   request.program = SHOTSWEEP_CLI;
   request.argv = {request.program};
   request.argv.insert(request.argv.end(), arguments.begin(), arguments.end());
   request.workingDir = cwd.string();
+  if (!environment.empty()) {
+    request.environment = environment;
+    for (char** e = environ; *e; ++e) request.environment->emplace_back(*e);
+  }
   request.out = Stream::To(out.get());
   request.err = Stream::To(err.get());
   Ran ran;
@@ -114,6 +121,36 @@ TEST_F(CliTest, FailuresAndUsageErrorsAreToldApart) {
   EXPECT_EQ(version.status, 0);
   EXPECT_THAT(version.out, StartsWith("shotsweep 1.8"));
   EXPECT_EQ(version.out.find('\n'), version.out.size() - 1);
+}
+
+TEST_F(CliTest, ExtraRawFromTheSettingsAndTheirWarnings) {
+  temp.Write("raw/G.CR3", "twin");
+  temp.Write("raw/H.cr3", "no twin");
+  temp.Write("jpg/g.jpg");
+  temp.Write("Shotsweep.ini", "ExtraRAW=cr3,jpeg\r\n");
+  const Ran ran = Cli({"by-folder", "raw", "jpg"}, temp.path());
+  EXPECT_EQ(ran.status, 0);
+  EXPECT_EQ(ran.err, "shotsweep-cli: Shotsweep.ini: ExtraRAW: \"jpeg\" is ignored: JPG files are never touched by a cleanup.\n");
+  const auto after = Snapshot(temp.path() / "raw");
+  EXPECT_TRUE(after.count("g.cr3"));
+  EXPECT_FALSE(after.count("H.cr3") || after.count("H.cr3bak"));
+}
+
+TEST_F(CliTest, TrashThenKeepThenRestore) {
+  // A home of its own, on the same file system as the photos: the home trash.
+  const std::string home = temp.MakeDir("home").string();
+  const Ran trashed = Cli({"by-folder", "raw", "jpg", "--trash"}, temp.path(), {"HOME=" + home, "XDG_DATA_HOME=" + home + "/data"});
+  EXPECT_EQ(trashed.status, 0) << trashed.err;
+  EXPECT_EQ(ReadFile(temp.path() / "home/data/Trash/files/DSC_2.cbak"), "raw/DSC_2.cr2");
+  const std::string info = ReadFile(temp.path() / "home/data/Trash/info/DSC_2.cbak.trashinfo");
+  EXPECT_THAT(info, StartsWith("[Trash Info]\nPath=" + (temp.path() / "raw/DSC_2.cbak").string() + "\nDeletionDate="));
+
+  temp.Write("raw/DSC_5.orf", "five");
+  EXPECT_EQ(Cli({"by-folder", "raw", "jpg", "--keep"}, temp.path()).status, 0);
+  EXPECT_TRUE(fs::exists(temp.path() / "raw/DSC_5.obak"));
+  const Ran restored = Cli({"restore", "raw"}, temp.path());
+  EXPECT_EQ(restored.status, 0) << restored.err;
+  EXPECT_EQ(ReadFile(temp.path() / "raw/DSC_5.orf"), "five");
 }
 
 TEST(CliArguments, OptionsGoAnywhereAfterTheCommandAndDoubleDashEndsThem) {

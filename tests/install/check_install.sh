@@ -52,6 +52,17 @@ left=$(files_under "$photos" | tr '\n' ' ')
 if [[ $has_cli == 1 ]]; then
   line=$("$prefix/bin/shotsweep-cli" --version | head -n 1) || fail "shotsweep-cli --version failed"
   [[ $line == "shotsweep ${version%.*}"* ]] || fail "shotsweep-cli --version printed '$line'"
+  # A staged command line finds its interpreter beside it, and in its libexec folder too.
+  mkdir -p "$scratch/raw" "$scratch/jpg" && touch "$scratch/raw/a.nef" "$scratch/raw/b.nef" "$scratch/jpg/a.jpg"
+  stage_bin=$scratch/dest$staged_prefix/bin
+  (cd "$scratch" && "$stage_bin/shotsweep-cli" by-folder raw jpg --keep >/dev/null) ||
+    fail "the staged shotsweep-cli could not run a cleanup"
+  mkdir -p "$scratch/dest$staged_prefix/libexec/shotsweep"
+  mv "$stage_bin/shotsweep-batch" "$scratch/dest$staged_prefix/libexec/shotsweep/"
+  (cd "$scratch" && "$stage_bin/shotsweep-cli" restore raw >/dev/null) ||
+    fail "the staged shotsweep-cli did not find shotsweep-batch in libexec/shotsweep"
+  left=$(files_under "$scratch/raw" | tr '\n' ' ')
+  [[ $left == "a.nef b.nef " ]] || fail "the staged cleanup and restore left '$left'"
 fi
 
 # --- Desktop entry, metainfo, icons --------------------------------------------------------

@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 
+#include "settings/start_folder.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep {
@@ -178,6 +180,49 @@ TEST_F(SettingsFile, ReadSettingsLooksInTheCurrentFolder) {
   ReadSettings(s);
   std::filesystem::current_path(previous);
   EXPECT_EQ(s.QMark, 1);
+}
+
+TEST(SettingsReader, TheNewKeysAndTheExtraRawKindsWithTheirWarnings) {
+  Settings s;
+  EXPECT_TRUE(ParseSettings("Trash=1\r\nConfirm=1\r\n", s).empty());
+  EXPECT_EQ(s.Trash, 1);
+  EXPECT_EQ(s.Confirm, 1);
+
+  // The list as it is written on one line, commas and all; case does not matter.
+  EXPECT_TRUE(ParseSettings("ExtraRAW=cr3,DNG,raf,rw2,pef,srw\r\n", s).empty());
+  EXPECT_EQ(s.ExtraRAW, (std::vector<std::string>{"cr3", "dng", "raf", "rw2", "pef", "srw"}));
+  // Entries after it that hold "=" are settings again; a later ExtraRAW replaces the list.
+  EXPECT_TRUE(ParseSettings("ExtraRAW=cr3,KillBat=0,x3f\r\n\"ExtraRAW=dng;raf\"", s).empty());
+  EXPECT_EQ(s.KillBat, 0);
+  EXPECT_EQ(s.ExtraRAW, (std::vector<std::string>{"dng", "raf"}));
+
+  const auto warnings = ParseSettings(
+      "ExtraRAW=cr3,jpg,JPEG,nef,nbak,cr3bak,n,.dng,toolongname,r&d,bat,cr3,,dng\r\n", s);
+  EXPECT_EQ(s.ExtraRAW, (std::vector<std::string>{"cr3", "dng"}));
+  ASSERT_EQ(warnings.size(), 11u);
+  for (const std::string& warning : warnings) EXPECT_EQ(warning.rfind("ExtraRAW: \"", 0), 0u) << warning;
+  EXPECT_NE(warnings[0].find("never touched"), std::string::npos);  // jpg
+  EXPECT_NE(warnings[4].find(".cr3"), std::string::npos);           // cr3bak
+  EXPECT_NE(warnings[5].find(".nef"), std::string::npos);           // n would be set aside as .nbak
+}
+
+TEST(StartFolder, FromTheMenuTheConfigurationFolderAndOtherwiseNone) {
+  const auto environment = [](std::map<std::string, std::string> values) {
+    return [values](const char* name) -> std::optional<std::string> {
+      const auto it = values.find(name);
+      return it == values.end() ? std::nullopt : std::optional(it->second);
+    };
+  };
+  EXPECT_EQ(DesktopStartFolder(environment({{"XDG_CONFIG_HOME", "/x/cfg/"}, {"HOME", "/home/a"}})), "/x/cfg/shotsweep");
+  EXPECT_EQ(DesktopStartFolder(environment({{"XDG_CONFIG_HOME", "relative"}, {"HOME", "/home/a"}})),
+            "/home/a/.config/shotsweep");
+  EXPECT_EQ(DesktopStartFolder(environment({})), std::nullopt);
+
+  testing::TempFolder temp;
+  EXPECT_EQ(MakeDesktopStartFolder(temp.str() + "/a/b/shotsweep"), std::nullopt);
+  EXPECT_TRUE(std::filesystem::is_directory(temp.path() / "a/b/shotsweep"));
+  temp.Write("file");
+  EXPECT_TRUE(MakeDesktopStartFolder(temp.str() + "/file/shotsweep"));
 }
 
 }  // namespace
