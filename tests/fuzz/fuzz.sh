@@ -25,8 +25,12 @@ for target in "${targets[@]}"; do
   cp -r "$here/corpus/$target/." "$work/corpus/"
   echo "=== fuzz_$target for ${seconds}s"
   # -timeout: an input that takes this long counts as a hang; -rss_limit_mb: as running away.
-  if "$fuzzer" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
-       -artifact_prefix="$work/findings/" "$work/corpus" >"$work/log" 2>&1; then
+  options=(-max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1
+           -artifact_prefix="$work/findings/")
+  case "$target" in
+    script_line | interpreter) options+=(-dict="$here/script.dict") ;;
+  esac
+  if "$fuzzer" "${options[@]}" "$work/corpus" >"$work/log" 2>&1; then
     # The last status line (executions, coverage) and the speed.
     grep -E '^#[0-9]+' "$work/log" | tail -1 || true
     grep -E 'stat::(number_of_executed_units|average_exec_per_sec)' "$work/log" || true
