@@ -10,6 +10,7 @@
 // Writer and reader both use these functions, so the two sides cannot drift apart.
 
 #include <charconv>
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -42,11 +43,16 @@ inline ReportLine ParseReportLine(std::string_view line) {
     report.text = std::string(line.substr(2));
     return report;
   }
+  // Read as the unsigned counts they were written as: a minus sign makes no count.
+  unsigned long done = 0, total = 0;
   const char* end = line.data() + line.size();
-  auto [p, error] = std::from_chars(line.data(), end, report.done);
+  auto [p, error] = std::from_chars(line.data(), end, done);
   if (error != std::errc() || p == end || *p != ' ') return report;
-  auto [q, error2] = std::from_chars(p + 1, end, report.total);
+  auto [q, error2] = std::from_chars(p + 1, end, total);
   if (error2 != std::errc() || q != end) return report;
+  if (done > static_cast<unsigned long>(LONG_MAX) || total > static_cast<unsigned long>(LONG_MAX)) return report;
+  report.done = static_cast<long>(done);
+  report.total = static_cast<long>(total);
   report.kind = ReportLine::Progress;
   return report;
 }

@@ -1,6 +1,7 @@
 #include "batch/directory_index.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "base/case_folding.h"
 
@@ -82,20 +83,43 @@ DirectoryIndex* DirectoryCache::Get(const std::string& realDir) {
 }
 
 std::optional<std::string> DirectoryCache::ResolveDirectory(const std::string& path) {
-  if (auto it = resolved_.find(path); it != resolved_.end()) return it->second;
-  std::string real = path;
-  if (!fs_.IsDirectory(path)) {
-    // Some component differs in case from what is on disk, or the folder is not there. Only
-    // the folders where the spelling differs are read: a file named where a folder could be
-    // (the target of a copy) must not cost a reading of every folder above it.
-    const auto [dir, name] = SplitLast(path);
-    const auto realDir = dir == path ? std::nullopt : ResolveDirectory(dir);
-    DirectoryIndex* index = realDir ? Get(*realDir) : nullptr;
+  // The system opens no path this long, and every step below copies a part of it: a path of
+  // a million components must cost no more than one it can open.
+  if (path.size() >= PATH_MAX) return std::nullopt;
+  // Climb to the nearest folder that is known or exists as written. Only the folders below it,
+  // where the spelling differs, are then read: a file named where a folder could be (the
+  // target of a copy) must not cost a reading of every folder above it. A loop rather than
+  // recursion, since the script sets the depth.
+  std::vector<std::size_t> below;  // ends of the prefixes still to resolve, deepest first
+  std::size_t end = path.size();
+  std::string real;
+  while (true) {
+    const std::string prefix = path.substr(0, end);
+    if (auto it = resolved_.find(prefix); it != resolved_.end()) {
+      real = it->second;
+      break;
+    }
+    if (fs_.IsDirectory(prefix)) {
+      real = prefix;
+      resolved_[prefix] = real;
+      break;
+    }
+    const std::size_t slash = prefix.rfind('/');
+    if (slash == std::string::npos || prefix == "/") return std::nullopt;
+    below.push_back(end);
+    end = slash == 0 ? 1 : slash;
+  }
+  while (!below.empty()) {
+    const std::size_t prefixEnd = below.back();
+    below.pop_back();
+    const std::size_t slash = path.rfind('/', prefixEnd - 1);
+    const std::string_view name = std::string_view(path).substr(slash + 1, prefixEnd - slash - 1);
+    DirectoryIndex* index = Get(real);
     const DirEntry* entry = index ? index->FindDir(name) : nullptr;
     if (!entry) return std::nullopt;
-    real = JoinPath(*realDir, entry->name);
+    real = JoinPath(real, entry->name);
+    resolved_[path.substr(0, prefixEnd)] = real;
   }
-  resolved_[path] = real;
   return real;
 }
 

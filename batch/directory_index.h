@@ -52,7 +52,8 @@ class DirectoryCache {
   // `realDir` must be an absolute path of an existing folder; nullptr when it cannot be read.
   DirectoryIndex* Get(const std::string& realDir);
   // The real folder that an absolute, normalized path names, each component matched without
-  // regard to case; nullopt when some component does not exist.
+  // regard to case; nullopt when some component does not exist, or when the path is longer
+  // than any the system can open (PATH_MAX).
   std::optional<std::string> ResolveDirectory(const std::string& path);
   // Drops everything: after an external program ran, or when folders were renamed.
   void Forget();

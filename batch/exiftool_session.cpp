@@ -40,12 +40,31 @@ bool ChangesTheSession(std::string_view arg) {
   return lowered.find_first_not_of("0123456789", 8) == std::string::npos;
 }
 
-struct Reply {
-  std::string out;
-  std::string err;
-};
+std::string ReadyMark(unsigned number) { return "{ready" + std::to_string(number) + "}\n"; }
+std::string StatusMark(unsigned number) { return "{shotsweep-done-" + std::to_string(number) + " "; }
 
 }  // namespace
+
+ExiftoolReply ReadExiftoolReply(std::string_view out, std::string_view err, unsigned number) {
+  ExiftoolReply reply;
+  const std::string readyMark = ReadyMark(number);
+  const std::string statusMark = StatusMark(number);
+  const std::size_t outEnd = out.find(readyMark);
+  const std::size_t errEnd = err.find(statusMark);
+  // The status mark counts once its line is whole; the mark holds no "}", so the first one
+  // after it ends the status.
+  if (outEnd == std::string_view::npos || errEnd == std::string_view::npos ||
+      err.find("}\n", errEnd) == std::string_view::npos) {
+    return reply;
+  }
+  const std::size_t statusStart = errEnd + statusMark.size();
+  const std::string status(err.substr(statusStart, err.find('}', statusStart) - statusStart));
+  reply.complete = true;
+  reply.outputEnd = outEnd;
+  reply.messagesEnd = errEnd;
+  reply.exitStatus = std::atoi(status.c_str());
+  return reply;
+}
 
 bool ExiftoolSessionEnabled() {
   const char* value = std::getenv(kExiftoolSessionVariable);
@@ -130,28 +149,26 @@ std::optional<ProgramResult> ExiftoolSession::Execute(const std::vector<std::str
                                                       int stdoutFd, int stderrFd, int timeoutMs) {
   if (broken_) return std::nullopt;
   commandSent_ = false;
-  const std::string number = std::to_string(++sequence_);
-  // exiftool answers "{readyN}" on standard output when the command is done; -echo4 puts a
-  // mark with the command's exit status after its messages on standard error.
-  const std::string outMark = "{ready" + number + "}\n";
-  const std::string errMark = "{shotsweep-done-" + number + " ";
+  const unsigned number = ++sequence_;
   std::string input;
   for (const std::string& arg : args) {
     const auto line = ArgfileLine(arg);
     if (!line) return std::nullopt;
     input += *line;
   }
-  input += "-echo4\n" + errMark + "${status}}\n-execute" + number + "\n";
+  // exiftool answers "{readyN}" on standard output when the command is done; -echo4 puts a
+  // mark with the command's exit status after its messages on standard error.
+  input += "-echo4\n" + StatusMark(number) + "${status}}\n-execute" + std::to_string(number) + "\n";
   if (WriteAll(input_.get(), input)) {
     broken_ = true;
     return std::nullopt;
   }
   commandSent_ = true;
 
-  Reply reply;
-  std::size_t outEnd = std::string::npos, errEnd = std::string::npos;
+  std::string out, err;
+  ExiftoolReply reply;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (outEnd == std::string::npos || errEnd == std::string::npos) {
+  while (!reply.complete) {
     int wait = -1;
     if (timeoutMs >= 0) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -172,26 +189,22 @@ std::optional<ProgramResult> ExiftoolSession::Execute(const std::vector<std::str
         ended = true;  // the process has gone before finishing the command
         continue;
       }
-      (k == 0 ? reply.out : reply.err).append(buffer, static_cast<std::size_t>(n));
+      (k == 0 ? out : err).append(buffer, static_cast<std::size_t>(n));
     }
-    if (outEnd == std::string::npos) outEnd = reply.out.find(outMark);
-    if (errEnd == std::string::npos) {
-      const std::size_t mark = reply.err.find(errMark);
-      if (mark != std::string::npos && reply.err.find("}\n", mark) != std::string::npos) errEnd = mark;
-    }
-    if (ended && (outEnd == std::string::npos || errEnd == std::string::npos)) break;
+    reply = ReadExiftoolReply(out, err, number);
+    if (ended && !reply.complete) break;
   }
-  if (outEnd == std::string::npos || errEnd == std::string::npos) {
+  if (!reply.complete) {
     broken_ = true;
-    WriteAll(stderrFd, reply.err);
-    WriteAll(stdoutFd, reply.out);
+    WriteAll(stderrFd, err);
+    WriteAll(stdoutFd, out);
     return std::nullopt;
   }
   ProgramResult result;
-  result.exitStatus = std::atoi(reply.err.c_str() + errEnd + errMark.size());
+  result.exitStatus = reply.exitStatus;
   // A process of its own writes its messages unbuffered and its output when it ends.
-  WriteAll(stderrFd, std::string_view(reply.err).substr(0, errEnd));
-  WriteAll(stdoutFd, std::string_view(reply.out).substr(0, outEnd));
+  WriteAll(stderrFd, std::string_view(err).substr(0, reply.messagesEnd));
+  WriteAll(stdoutFd, std::string_view(out).substr(0, reply.outputEnd));
   return result;
 }
 

@@ -30,6 +30,18 @@ bool ExiftoolSessionEnabled();
 // (exiftool's escaped form turns "$" and "@" into "\$" and "\@").
 std::optional<std::string> ArgfileLine(std::string_view arg);
 
+// How far exiftool's reply to command `number` has come, judged from all it has written so
+// far on standard output (`out`) and standard error (`err`). The reply is complete once both
+// of the marks the session asks for are in; the command's own output and messages are then
+// what stands before them.
+struct ExiftoolReply {
+  bool complete = false;
+  std::size_t outputEnd = 0;    // where the "{readyN}" mark starts in `out`
+  std::size_t messagesEnd = 0;  // where the mark carrying the exit status starts in `err`
+  int exitStatus = 0;
+};
+ExiftoolReply ReadExiftoolReply(std::string_view out, std::string_view err, unsigned number);
+
 // Whether a session can answer `call` exactly as its own process would: the program is
 // exiftool, and no argument reads standard input, changes the session's own mode or cannot
 // be written as an argument file line.

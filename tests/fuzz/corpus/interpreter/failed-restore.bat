@@ -1,0 +1,3 @@
+ren *.nef *.nbak
+ren a.nbak
+del *.nbak

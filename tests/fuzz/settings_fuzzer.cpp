@@ -1,0 +1,107 @@
+// The settings reader (ParseSettings) over any "Shotsweep.ini".
+//
+// Input: the file's bytes. The text up to the first NUL is also taken as the value of each
+// key, to be compared with the number it writes.
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <string_view>
+
+#include "settings/settings_reader.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "tests/fuzz/fuzz_input.h"
+
+namespace shotsweep {
+namespace {
+
+bool operator==(const Settings& a, const Settings& b) {
+  return a.KillBat == b.KillBat && a.QMark == b.QMark && a.RAWCodePage == b.RAWCodePage;
+}
+
+Settings Lowest() {
+  Settings s;
+  s.KillBat = std::numeric_limits<std::int16_t>::min();
+  s.QMark = std::numeric_limits<std::int16_t>::min();
+  s.RAWCodePage = std::numeric_limits<std::int32_t>::min();
+  return s;
+}
+
+// What the file sets it sets to the same value whatever the field held before.
+template <typename Field>
+void CheckField(Field before1, Field after1, Field before2, Field after2) {
+  if (after1 != before1 && after2 != before2) FUZZ_CHECK(after1 == after2);
+}
+
+void CheckFile(std::string_view bytes) {
+  Settings fromDefaults, fromLowest = Lowest();
+  ParseSettings(bytes, fromDefaults);
+  ParseSettings(bytes, fromLowest);
+  const Settings defaults, lowest = Lowest();
+  CheckField(defaults.KillBat, fromDefaults.KillBat, lowest.KillBat, fromLowest.KillBat);
+  CheckField(defaults.QMark, fromDefaults.QMark, lowest.QMark, fromLowest.QMark);
+  CheckField(defaults.RAWCodePage, fromDefaults.RAWCodePage, lowest.RAWCodePage, fromLowest.RAWCodePage);
+  // Reading the file twice is reading it once: each entry only ever sets a value.
+  Settings again = fromDefaults;
+  ParseSettings(bytes, again);
+  FUZZ_CHECK(again == fromDefaults);
+}
+
+// Whether `text` is a number as the reader takes them: a sign, digits, a "." and digits.
+bool IsPlainNumber(std::string_view text) {
+  std::size_t i = text.starts_with('-') || text.starts_with('+') ? 1 : 0;
+  bool digit = false;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) digit = true;
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) digit = true;
+  }
+  return digit && i == text.size();
+}
+
+// The value given to a key, against the same number read by the C library: a field is set
+// exactly when the number rounds into its range, and then to the nearest whole number.
+template <typename Field>
+void CheckValue(std::string_view key, std::string_view value, Field Settings::*field) {
+  Settings s;
+  const Field before = s.*field;
+  ParseSettings(std::string(key) + "=" + std::string(value), s);
+  const std::string_view trimmed = [&] {
+    std::string_view v = value;
+    while (v.starts_with(' ')) v.remove_prefix(1);
+    while (v.ends_with(' ')) v.remove_suffix(1);
+    return v;
+  }();
+  if (!IsPlainNumber(trimmed)) {
+    FUZZ_CHECK(s.*field == before);
+    return;
+  }
+  const long double number = std::strtold(std::string(trimmed).c_str(), nullptr);
+  using Limits = std::numeric_limits<Field>;
+  // Near the edges the rounding direction decides; the reader's exact rule is tested elsewhere.
+  const long double low = static_cast<long double>(Limits::min()) - 0.5L;
+  const long double high = static_cast<long double>(Limits::max()) + 0.5L;
+  if (number < low - 0.01L || number > high + 0.01L) {
+    FUZZ_CHECK(s.*field == before);
+  } else if (number > low + 0.01L && number < high - 0.01L) {
+    FUZZ_CHECK(std::fabs(static_cast<long double>(s.*field) - number) <= 0.5L + 1e-9L);
+  }
+}
+
+}  // namespace
+}  // namespace shotsweep
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace shotsweep;
+  std::string_view input = fuzz::AsText(data, size);
+  CheckFile(input);
+  const std::string_view value = fuzz::TakePiece(input);
+  if (value.find_first_of(",\r\n\"") == std::string_view::npos) {
+    CheckValue("KillBat", value, &Settings::KillBat);
+    CheckValue("QMark", value, &Settings::QMark);
+    CheckValue("RAWCodePage", value, &Settings::RAWCodePage);
+  }
+  return 0;
+}
