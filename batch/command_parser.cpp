@@ -70,15 +70,29 @@ bool IsSwitch(std::string_view token) {
 
 Command ParseCommand(const LexedLine& line) {
   Command command;
+  ParseCommand(line, command);
+  return command;
+}
+
+void ParseCommand(const LexedLine& line, Command& command) {
+  command.conditions.clear();
+  command.verb = Verb::Nothing;
+  command.name.clear();
+  command.arguments.clear();
+  command.switches.clear();
+  command.cutShort = false;
+  command.rest.clear();
+  command.problem.clear();
+  command.echo = Command::EchoAction::Show;
   command.redirections = line.redirections;
   Cursor cursor(line.chars);
   while (true) {
     cursor.SkipDelimiters();
-    if (cursor.AtEnd()) return command;
+    if (cursor.AtEnd()) return;
     if (cursor.Peek().Is('(') || cursor.Peek().Is(')')) {
       command.verb = Verb::Unsupported;
       command.problem = "blocks in parentheses";
-      return command;
+      return;
     }
     const std::string word = cursor.PeekWord();
     std::string folded = FoldCase(word);
@@ -109,13 +123,13 @@ Command ParseCommand(const LexedLine& line) {
       if (keyword != "exist") {
         command.verb = Verb::Unsupported;
         command.problem = "conditions of \"if\" other than \"exist\"";
-        return command;
+        return;
       }
       condition.path = cursor.Token();
       cursor.SkipDelimiters();
       if (condition.path.empty() || cursor.AtEnd()) {
         command.verb = Verb::BadSyntax;
-        return command;
+        return;
       }
       command.conditions.push_back(std::move(condition));
       continue;
@@ -124,26 +138,26 @@ Command ParseCommand(const LexedLine& line) {
       if (IsUnsupportedCommand(folded)) {
         command.verb = Verb::Unsupported;
         command.problem = "the \"" + folded + "\" command";
-        return command;
+        return;
       }
       command.verb = Verb::Program;
       command.name = cursor.Token();
       command.rest = cursor.Rest();
-      return command;
+      return;
     }
 
     command.verb = verb->verb;
     if (command.verb == Verb::Echo) {
       ReadEcho(cursor, command);
-      return command;
+      return;
     }
-    command.rest = command.verb == Verb::Cd ? cursor.RestUnquoted() : cursor.Rest();
+    if (command.verb == Verb::Cd) command.rest = cursor.RestUnquoted();
     for (std::string token = cursor.Token(); !token.empty(); token = cursor.Token()) {
       (verb->takesSwitches && IsSwitch(token) ? command.switches : command.arguments).push_back(std::move(token));
     }
     cursor.SkipDelimiters();
     command.cutShort = !cursor.AtEnd();
-    return command;
+    return;
   }
 }
 

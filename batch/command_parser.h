@@ -41,7 +41,8 @@ struct Command {
   std::vector<std::string> arguments;  // the tokens after the verb, quotes removed
   std::vector<std::string> switches;   // "/Y", "/q": only for the verbs that take them
   bool cutShort = false;               // an empty argument ("") ended the arguments early
-  std::string rest;                    // the text after the verb as written, quotes kept
+  std::string rest;                    // echo's text and a program's arguments as written, quotes
+                                       // kept; cd's folder without them
   std::string problem;                 // what is unsupported
   std::vector<Redirection> redirections;
 
@@ -50,6 +51,8 @@ struct Command {
 };
 
 Command ParseCommand(const LexedLine& line);
+// The same into `command`, whose buffers are kept from line to line.
+void ParseCommand(const LexedLine& line, Command& command);
 
 // "/Y", "/q", "/-Y". Linux paths start with "/" too, so only such short words count as switches.
 bool IsSwitch(std::string_view token);

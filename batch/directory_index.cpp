@@ -49,11 +49,16 @@ bool DirectoryIndex::HasOtherThan(std::string_view name, std::string_view except
 }
 
 std::vector<DirEntry> DirectoryIndex::Match(const NamePattern& pattern) const {
-  std::vector<DirEntry> found;
+  // Sorted as pointers, copied once in order.
+  std::vector<const DirEntry*> matches;
   for (const auto& [folded, variants] : byFolded_) {
-    if (pattern.Matches(folded)) found.insert(found.end(), variants.begin(), variants.end());
+    if (!pattern.Matches(folded)) continue;
+    for (const DirEntry& e : variants) matches.push_back(&e);
   }
-  std::sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+  std::sort(matches.begin(), matches.end(), [](const DirEntry* a, const DirEntry* b) { return a->name < b->name; });
+  std::vector<DirEntry> found;
+  found.reserve(matches.size());
+  for (const DirEntry* e : matches) found.push_back(*e);
   return found;
 }
 
@@ -124,11 +129,18 @@ std::optional<std::string> DirectoryCache::ResolveDirectory(const std::string& p
 }
 
 void DirectoryCache::Forget() {
+  ++generation_;
   indexes_.clear();
   resolved_.clear();
 }
 
 std::string NormalizePath(std::string_view cwd, std::string_view path) {
+  // The paths the scripts write are normal already: absolute, no "." or ".." part, no doubled
+  // or trailing separator.
+  if (path.starts_with('/') && path.find("//") == std::string_view::npos && path.find("/.") == std::string_view::npos &&
+      (path.size() == 1 || path.back() != '/')) {
+    return std::string(path);
+  }
   std::vector<std::string_view> parts;
   auto addComponents = [&parts](std::string_view text) {
     size_t start = 0;

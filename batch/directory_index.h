@@ -57,11 +57,14 @@ class DirectoryCache {
   std::optional<std::string> ResolveDirectory(const std::string& path);
   // Drops everything: after an external program ran, or when folders were renamed.
   void Forget();
+  // Changes with every Forget, so whoever keeps a DirectoryIndex* can tell it is stale.
+  unsigned generation() const { return generation_; }
 
  private:
   FileSystem& fs_;
   std::unordered_map<std::string, std::unique_ptr<DirectoryIndex>> indexes_;
   std::unordered_map<std::string, std::string> resolved_;
+  unsigned generation_ = 0;
 };
 
 // `path` made absolute against `cwd`, with "." and ".." taken away and separators collapsed.

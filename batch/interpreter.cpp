@@ -59,12 +59,17 @@ int Interpreter::Run(std::string_view scriptText) {
 }
 
 int Interpreter::Run(const std::vector<ScriptText>& scripts) {
+  std::vector<std::vector<ScriptLine>> lines;
   linesTotal_ = 0;
-  for (const ScriptText& script : scripts) linesTotal_ += SplitLines(script.text).size();
+  for (const ScriptText& script : scripts) {
+    lines.push_back(SplitLines(script.text));
+    linesTotal_ += lines.back().size();
+  }
   linesDone_ = 0;
   lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
   if (options_.progressFd >= 0) ReportProgress();
-  for (const ScriptText& script : scripts) {
+  for (std::size_t n = 0; n < scripts.size(); ++n) {
+    const ScriptText& script = scripts[n];
     if (exitStatus_) break;
     if (options_.args.empty()) options_.args.emplace_back();
     options_.args[0] = script.path;
@@ -72,15 +77,14 @@ int Interpreter::Run(const std::vector<ScriptText>& scripts) {
     cwd_ = initialCwd_;
     echo_ = true;
     scriptFailures_ = 0;
-    RunLines(script.text);
+    RunLines(lines[n]);
   }
   if (options_.progressFd >= 0) ReportProgress();
   output_.Flush();
   return exitStatus_.value_or(failures_ > 0 ? 1 : 0);
 }
 
-void Interpreter::RunLines(std::string_view scriptText) {
-  const std::vector<ScriptLine> lines = SplitLines(scriptText);
+void Interpreter::RunLines(const std::vector<ScriptLine>& lines) {
   for (size_t i = 0; i < lines.size() && !exitStatus_; ++i) {
     lineNumber_ = i + 1;
     lineText_ = lines[i].text;
@@ -119,16 +123,23 @@ void Interpreter::RunLine(std::string_view raw) {
   const std::string_view line = raw.substr(i);
   if (line.empty() || line.front() == ':') return;  // empty line, label or "::" comment
 
-  Expansion expansion = ExpandPercents(line, options_.args, options_.environment);
-  lineText_ = expansion.text;
-  if (echo_ && !quiet) output_.Write(1, "\n" + cwd_ + ">" + expansion.text + "\n");
-  if (expansion.unsupported) return Unsupported(*expansion.unsupported);
-  if (IsRem(expansion.text)) return;
+  // The buffers are members, kept from line to line: a restoring script has tens of thousands.
+  ExpandPercents(line, options_.args, options_.environment, expansion_);
+  lineText_ = expansion_.text;
+  if (echo_ && !quiet) {
+    for (std::string_view piece : {std::string_view("\n"), std::string_view(cwd_), std::string_view(">"),
+                                   std::string_view(expansion_.text), std::string_view("\n")}) {
+      output_.Write(1, piece);
+    }
+  }
+  if (expansion_.unsupported) return Unsupported(*expansion_.unsupported);
+  if (IsRem(expansion_.text)) return;
 
-  LexedLine lexed = Lex(expansion.text);
-  if (lexed.unsupported) return Unsupported(*lexed.unsupported);
-  if (lexed.syntaxError) return Fail(Streams{}, kSyntax);
-  Execute(ParseCommand(lexed));
+  Lex(expansion_.text, lexed_);
+  if (lexed_.unsupported) return Unsupported(*lexed_.unsupported);
+  if (lexed_.syntaxError) return Fail(Streams{}, kSyntax);
+  ParseCommand(lexed_, command_);
+  Execute(command_);
 }
 
 void Interpreter::Execute(const Command& command) {
@@ -246,6 +257,17 @@ void Interpreter::ReportFailure(std::string_view subject, std::string_view messa
 }
 
 Interpreter::Folder Interpreter::OpenFolder(const std::string& normalizedPath) {
+  // A restoring script names one folder on tens of thousands of lines in a row.
+  if (lastFolder_.index && lastFolderGeneration_ == cache_.generation() && lastFolderPath_ == normalizedPath) {
+    return lastFolder_;
+  }
+  lastFolder_ = OpenFolderUncached(normalizedPath);
+  lastFolderPath_ = normalizedPath;
+  lastFolderGeneration_ = cache_.generation();
+  return lastFolder_;
+}
+
+Interpreter::Folder Interpreter::OpenFolderUncached(const std::string& normalizedPath) {
   // Wildcards work in the last component only. Linux folder names may hold "*" and "?", so in
   // the folder part they are taken as written instead of being refused.
   const auto real = cache_.ResolveDirectory(normalizedPath);

@@ -72,7 +72,7 @@ class Interpreter {
   };
   using VerbHandler = void (Interpreter::*)(const Command&, const Streams&);
 
-  void RunLines(std::string_view scriptText);
+  void RunLines(const std::vector<ScriptLine>& lines);
   void RunLine(std::string_view raw);
   void Execute(const Command& command);
   bool OpenRedirections(const std::vector<Redirection>& redirections, Streams* streams,
@@ -95,6 +95,7 @@ class Interpreter {
     std::string_view error;
   };
   Folder OpenFolder(const std::string& normalizedPath);
+  Folder OpenFolderUncached(const std::string& normalizedPath);
 
   bool Exists(const std::string& path);
   // Asks on standard output and reads a line of input: its first letter, folded; empty at the
@@ -126,6 +127,12 @@ class Interpreter {
   std::string initialCwd_;
   std::string scriptName_;   // the running script's file name, for reports
   std::string lineText_;     // the running line as expanded, for reports
+  Expansion expansion_;      // the running line's buffers, kept from line to line
+  LexedLine lexed_;
+  Command command_;
+  Folder lastFolder_;  // the folder the last line named, while the cache holds it
+  std::string lastFolderPath_;
+  unsigned lastFolderGeneration_ = 0;
   size_t failures_ = 0;        // in the whole run
   size_t scriptFailures_ = 0;  // in the running script
   size_t lineNumber_ = 0;

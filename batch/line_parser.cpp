@@ -26,6 +26,7 @@ std::vector<ScriptLine> SplitLines(std::string_view text) {
 }
 
 bool ContinuesOnNextLine(std::string_view line) {
+  if (line.empty() || line.back() != '^') return false;  // the common case, without a scan
   bool inQuotes = false;
   for (size_t i = 0; i < line.size(); ++i) {
     if (line[i] == '"') {
@@ -41,7 +42,19 @@ bool ContinuesOnNextLine(std::string_view line) {
 Expansion ExpandPercents(std::string_view line, const std::vector<std::string>& args,
                          const EnvironmentLookup& environment) {
   Expansion result;
+  ExpandPercents(line, args, environment, result);
+  return result;
+}
+
+void ExpandPercents(std::string_view line, const std::vector<std::string>& args, const EnvironmentLookup& environment,
+                    Expansion& result) {
+  result.unsupported.reset();
   std::string& out = result.text;
+  out.clear();
+  if (line.find('%') == std::string_view::npos) {
+    out.assign(line);
+    return;
+  }
   out.reserve(line.size());
   for (size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
@@ -66,7 +79,7 @@ Expansion ExpandPercents(std::string_view line, const std::vector<std::string>& 
       ++i;
     } else if (next == '~') {
       result.unsupported = "argument modifiers (%~)";
-      return result;
+      return;
     } else {
       const size_t close = line.find('%', i + 1);
       if (close == std::string_view::npos) continue;  // a lone "%" is dropped
@@ -74,13 +87,13 @@ Expansion ExpandPercents(std::string_view line, const std::vector<std::string>& 
       if (const size_t colon = name.find(':'); colon != std::string_view::npos &&
                                                environment(name.substr(0, colon))) {
         result.unsupported = "variable substitution (%NAME:...%)";
-        return result;
+        return;
       }
       if (auto value = environment(name)) out += *value;
       i = close;
     }
   }
-  return result;
+  return;
 }
 
 bool IsDelimiter(const Ch& ch) {
@@ -106,7 +119,25 @@ size_t ReadRedirectionTarget(const std::vector<Ch>& chars, size_t pos, std::stri
 
 LexedLine Lex(std::string_view line) {
   LexedLine out;
-  std::vector<Ch> chars;
+  Lex(line, out);
+  return out;
+}
+
+void Lex(std::string_view line, LexedLine& out) {
+  out.chars.clear();
+  out.redirections.clear();
+  out.unsupported.reset();
+  out.syntaxError.reset();
+  // Most lines hold no quote, caret or operator: every character is plain, and nothing more
+  // is to be looked for.
+  if (line.find_first_of("\"^|&<>") == std::string_view::npos) {
+    out.chars.resize(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) out.chars[i] = Ch{line[i], Ch::Plain};
+    return;
+  }
+  // Kept from line to line: a script of many lines costs no allocation per line here.
+  thread_local std::vector<Ch> chars;
+  chars.clear();
   chars.reserve(line.size());
   bool inQuotes = false;
   for (size_t i = 0; i < line.size(); ++i) {
@@ -119,7 +150,7 @@ LexedLine Lex(std::string_view line) {
     } else if (c == '^') {
       if (i + 1 == line.size()) {
         out.unsupported = "a caret at the end of a line (continued lines)";
-        return out;
+        return;
       }
       chars.push_back({line[++i], Ch::Literal});
     } else {
@@ -131,15 +162,15 @@ LexedLine Lex(std::string_view line) {
     const Ch& ch = chars[i];
     if (ch.Is('|')) {
       out.unsupported = chars.size() > i + 1 && chars[i + 1].Is('|') ? "\"||\"" : "pipes (\"|\")";
-      return out;
+      return;
     }
     if (ch.Is('&') && !(i > 0 && chars[i - 1].Is('>'))) {  // ">&2" is a redirection
       out.unsupported = chars.size() > i + 1 && chars[i + 1].Is('&') ? "\"&&\"" : "\"&\"";
-      return out;
+      return;
     }
     if (ch.Is('<')) {
       out.unsupported = "input redirection (\"<\")";
-      return out;
+      return;
     }
   }
 
@@ -156,7 +187,7 @@ LexedLine Lex(std::string_view line) {
       const char digit = out.chars.back().c;
       if (digit != '1' && digit != '2') {
         out.unsupported = std::string("redirection of handle ") + digit;
-        return out;
+        return;
       }
       r.handle = digit - '0';
       out.chars.pop_back();
@@ -173,18 +204,18 @@ LexedLine Lex(std::string_view line) {
         ++i;
       } else {
         out.syntaxError = "a redirection to a handle that is not 1 or 2";
-        return out;
+        return;
       }
     } else {
       i = ReadRedirectionTarget(chars, i, &r.target);
       if (r.target.empty()) {
         out.syntaxError = "a redirection without a file";
-        return out;
+        return;
       }
     }
     out.redirections.push_back(std::move(r));
   }
-  return out;
+  return;
 }
 
 void Cursor::SkipDelimiters() {
@@ -193,16 +224,16 @@ void Cursor::SkipDelimiters() {
 
 std::string Cursor::Token(bool* quoted) {
   SkipDelimiters();
-  std::string token;
-  bool anyQuote = false;
-  for (; !AtEnd() && !IsDelimiter(Peek()); ++pos_) {
-    if (Peek().kind == Ch::Quote) {
-      anyQuote = true;
-    } else {
-      token += Peek().c;
-    }
+  const std::vector<Ch>& chars = *chars_;
+  std::size_t end = pos_;
+  std::size_t quotes = 0;
+  for (; end < chars.size() && !IsDelimiter(chars[end]); ++end) quotes += chars[end].kind == Ch::Quote;
+  // Sized once and filled: a path is the longest thing on most lines.
+  std::string token(end - pos_ - quotes, '\0');
+  for (std::size_t at = 0; pos_ < end; ++pos_) {
+    if (chars[pos_].kind != Ch::Quote) token[at++] = chars[pos_].c;
   }
-  if (quoted) *quoted = anyQuote;
+  if (quoted) *quoted = quotes > 0;
   return token;
 }
 

@@ -35,6 +35,9 @@ struct Expansion {
 // "%NAME%" the variable (nothing when unset); a lone "%" is dropped.
 Expansion ExpandPercents(std::string_view line, const std::vector<std::string>& args,
                          const EnvironmentLookup& environment);
+// The same into `result`, whose buffer is kept from line to line.
+void ExpandPercents(std::string_view line, const std::vector<std::string>& args, const EnvironmentLookup& environment,
+                    Expansion& result);
 
 // One character of a line after quotes and carets have been read: `plain` is false for
 // characters inside quotes or escaped by a caret, which can then never act as an operator or
@@ -61,6 +64,8 @@ struct LexedLine {
 };
 
 LexedLine Lex(std::string_view line);
+// The same into `out`, whose buffers are kept from line to line.
+void Lex(std::string_view line, LexedLine& out);
 
 // Reading a lexed command: tokens separated by blanks, tabs, commas, semicolons or equal signs
 // outside quotes, with the quotes removed.

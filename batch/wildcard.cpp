@@ -2,10 +2,21 @@
 
 namespace shotsweep::batch {
 
-bool HasWildcards(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
+bool HasWildcards(std::string_view text) {
+  for (char c : text) {
+    if (c == '*' || c == '?') return true;
+  }
+  return false;
+}
 
 NamePattern::NamePattern(std::string_view p) {
   everything_ = p == "*" || p == "*.*";
+  // The star before a dot takes the name up to its last dot; the dot and letters after it
+  // must then be the rest of the name. With no other dot in them, that is "ends with".
+  if (p.size() > 2 && p[0] == '*' && p[1] == '.' && p.find_first_of(".*?", 2) == std::string_view::npos) {
+    suffix_ = p.substr(1);
+    suffixOnly_ = true;
+  }
   for (size_t i = 0; i < p.size(); ++i) {
     const char c = p[i];
     const char next = i + 1 < p.size() ? p[i + 1] : '\0';
@@ -22,6 +33,7 @@ NamePattern::NamePattern(std::string_view p) {
 }
 
 bool NamePattern::Matches(std::string_view name) const {
+  if (suffixOnly_) return name.ends_with(suffix_);
   const size_t n = name.size();
   const size_t lastDot = name.rfind('.');
   // row[j]: the tokens from the current one on match name[j..]; next[j] the same for the tokens

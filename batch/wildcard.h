@@ -29,6 +29,10 @@ class NamePattern {
   };
   std::vector<Token> tokens_;
   bool everything_ = false;
+  // "*.nef": a star and then an extension holding no dot and no wildcard, the pattern of every
+  // set-aside and delete line, matches exactly the names that end in that extension.
+  std::string suffix_;
+  bool suffixOnly_ = false;
 };
 
 // The new name for `source` under the rename target `mask` ("*.nbak", "??x*", "*."): the mask is
