@@ -74,11 +74,14 @@ Command ParseCommand(const LexedLine& line) {
   return command;
 }
 
-void ParseCommand(const LexedLine& line, Command& command) {
+namespace {
+
+// The arguments go into the strings `command.arguments` already holds, so that a script of
+// many similar lines allocates none for them; `used` says how many are this line's.
+void ParseInto(const LexedLine& line, Command& command, std::size_t& used) {
   command.conditions.clear();
   command.verb = Verb::Nothing;
   command.name.clear();
-  command.arguments.clear();
   command.switches.clear();
   command.cutShort = false;
   command.rest.clear();
@@ -152,13 +155,29 @@ void ParseCommand(const LexedLine& line, Command& command) {
       return;
     }
     if (command.verb == Verb::Cd) command.rest = cursor.RestUnquoted();
-    for (std::string token = cursor.Token(); !token.empty(); token = cursor.Token()) {
-      (verb->takesSwitches && IsSwitch(token) ? command.switches : command.arguments).push_back(std::move(token));
+    while (true) {
+      if (used == command.arguments.size()) command.arguments.emplace_back();
+      std::string& token = command.arguments[used];
+      cursor.Token(token);
+      if (token.empty()) break;
+      if (verb->takesSwitches && IsSwitch(token)) {
+        command.switches.push_back(token);
+      } else {
+        ++used;
+      }
     }
     cursor.SkipDelimiters();
     command.cutShort = !cursor.AtEnd();
     return;
   }
+}
+
+}  // namespace
+
+void ParseCommand(const LexedLine& line, Command& command) {
+  std::size_t used = 0;
+  ParseInto(line, command, used);
+  command.arguments.resize(used);
 }
 
 }  // namespace shotsweep::batch

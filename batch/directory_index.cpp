@@ -7,10 +7,11 @@
 
 namespace shotsweep::batch {
 
-DirectoryIndex::DirectoryIndex(FileSystem& fs, const std::string& realPath) {
+DirectoryIndex::DirectoryIndex(FileSystem& fs, const std::string& realPath) : path_(realPath) {
   std::vector<DirEntry> entries;
   if (fs.List(realPath, entries)) return;
   ok_ = true;
+  byFolded_.reserve(entries.size());
   for (const DirEntry& e : entries) Add(e.name, e.isDir);
 }
 
@@ -134,12 +135,32 @@ void DirectoryCache::Forget() {
   resolved_.clear();
 }
 
+namespace {
+
+// Whether a path is as the scripts write it: absolute, no "." or ".." part, no doubled or
+// trailing separator.
+bool IsNormal(std::string_view path) {
+  if (path.empty() || path[0] != '/') return false;
+  if (path.size() == 1) return true;
+  if (path.back() == '/') return false;
+  for (std::size_t i = 0; i + 1 < path.size(); ++i) {
+    if (path[i] == '/' && (path[i + 1] == '/' || path[i + 1] == '.')) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string NormalizePath(std::string_view cwd, std::string_view path) {
-  // The paths the scripts write are normal already: absolute, no "." or ".." part, no doubled
-  // or trailing separator.
-  if (path.starts_with('/') && path.find("//") == std::string_view::npos && path.find("/.") == std::string_view::npos &&
-      (path.size() == 1 || path.back() != '/')) {
-    return std::string(path);
+  std::string out;
+  NormalizePath(cwd, path, out);
+  return out;
+}
+
+void NormalizePath(std::string_view cwd, std::string_view path, std::string& out) {
+  if (IsNormal(path)) {
+    out.assign(path);
+    return;
   }
   std::vector<std::string_view> parts;
   auto addComponents = [&parts](std::string_view text) {
@@ -158,12 +179,12 @@ std::string NormalizePath(std::string_view cwd, std::string_view path) {
   };
   if (path.empty() || path.front() != '/') addComponents(cwd);
   addComponents(path);
-  std::string out;
+  std::string normal;
   for (std::string_view part : parts) {
-    out += '/';
-    out += part;
+    normal += '/';
+    normal += part;
   }
-  return out.empty() ? "/" : out;
+  out = normal.empty() ? "/" : std::move(normal);
 }
 
 std::pair<std::string, std::string> SplitLast(const std::string& normalized) {
@@ -172,11 +193,21 @@ std::pair<std::string, std::string> SplitLast(const std::string& normalized) {
   return {dir, normalized.substr(slash + 1)};
 }
 
+std::pair<std::string_view, std::string_view> SplitLastView(std::string_view normalized) {
+  const size_t slash = normalized.rfind('/');
+  return {slash == 0 ? std::string_view("/") : normalized.substr(0, slash), normalized.substr(slash + 1)};
+}
+
 std::string JoinPath(std::string_view dir, std::string_view name) {
-  std::string out(dir);
+  std::string out;
+  JoinPath(dir, name, out);
+  return out;
+}
+
+void JoinPath(std::string_view dir, std::string_view name, std::string& out) {
+  out.assign(dir);
   if (out.empty() || out.back() != '/') out += '/';
   out += name;
-  return out;
 }
 
 }  // namespace shotsweep::batch

@@ -21,6 +21,7 @@ class DirectoryIndex {
   // Reads the folder; ok() is false when it cannot be read.
   DirectoryIndex(FileSystem& fs, const std::string& realPath);
   bool ok() const { return ok_; }
+  const std::string& path() const { return path_; }
 
   // The entry named `name` without regard to case: the one spelled exactly so if there is
   // one, otherwise the first case variant in byte order (so the choice never depends on the
@@ -39,6 +40,7 @@ class DirectoryIndex {
  private:
   const std::vector<DirEntry>* Variants(std::string_view name) const;
 
+  std::string path_;
   bool ok_ = false;
   std::unordered_map<std::string, std::vector<DirEntry>> byFolded_;
 };
@@ -70,8 +72,13 @@ class DirectoryCache {
 // `path` made absolute against `cwd`, with "." and ".." taken away and separators collapsed.
 // "/" is the root; no other result ends in "/".
 std::string NormalizePath(std::string_view cwd, std::string_view path);
+// The same into `out`: where a buffer is kept from line to line.
+void NormalizePath(std::string_view cwd, std::string_view path, std::string& out);
 // The folder part and the last component of a normalized path.
 std::pair<std::string, std::string> SplitLast(const std::string& normalized);
+// The same as views into `normalized`.
+std::pair<std::string_view, std::string_view> SplitLastView(std::string_view normalized);
 std::string JoinPath(std::string_view dir, std::string_view name);
+void JoinPath(std::string_view dir, std::string_view name, std::string& out);
 
 }  // namespace shotsweep::batch

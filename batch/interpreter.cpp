@@ -204,7 +204,7 @@ bool Interpreter::OpenRedirections(const std::vector<Redirection>& redirections,
         return false;
       }
       const std::string realName = entry ? entry->name : name;
-      const std::string path = JoinPath(folder.real, realName);
+      const std::string path = JoinPath(folder.real(), realName);
       if (const auto error = fs_.OpenForOutput(path, r.append, fd)) {
         Fail(Streams{}, ErrnoMessage(error->number), path);
         return false;
@@ -231,6 +231,11 @@ void Interpreter::Fail(const Streams& s, std::string_view message, std::string_v
 }
 
 void Interpreter::Warn(const Streams& s, std::string_view message) {
+  if (s.err.fd < 0) {  // buffered: no need to join the line first
+    output_.Write(s.err.handle, message);
+    output_.Write(s.err.handle, "\n");
+    return;
+  }
   std::string line(message);
   line += '\n';
   Print(s.err, line);
@@ -256,12 +261,12 @@ void Interpreter::ReportFailure(std::string_view subject, std::string_view messa
   if (options_.progressFd >= 0) WriteAll(options_.progressFd, FailureLine(text));
 }
 
-Interpreter::Folder Interpreter::OpenFolder(const std::string& normalizedPath) {
+Interpreter::Folder Interpreter::OpenFolder(std::string_view normalizedPath) {
   // A restoring script names one folder on tens of thousands of lines in a row.
   if (lastFolder_.index && lastFolderGeneration_ == cache_.generation() && lastFolderPath_ == normalizedPath) {
     return lastFolder_;
   }
-  lastFolder_ = OpenFolderUncached(normalizedPath);
+  lastFolder_ = OpenFolderUncached(std::string(normalizedPath));
   lastFolderPath_ = normalizedPath;
   lastFolderGeneration_ = cache_.generation();
   return lastFolder_;
@@ -271,9 +276,9 @@ Interpreter::Folder Interpreter::OpenFolderUncached(const std::string& normalize
   // Wildcards work in the last component only. Linux folder names may hold "*" and "?", so in
   // the folder part they are taken as written instead of being refused.
   const auto real = cache_.ResolveDirectory(normalizedPath);
-  if (!real) return {{}, nullptr, kPathNotFound};
+  if (!real) return {nullptr, kPathNotFound};
   DirectoryIndex* index = cache_.Get(*real);
-  return {*real, index, index ? std::string_view() : kAccessDenied};
+  return {index, index ? std::string_view() : kAccessDenied};
 }
 
 bool Interpreter::Exists(const std::string& path) {

@@ -90,11 +90,12 @@ class Interpreter {
 
   // A folder a line names: its real path and index, or the message telling why it cannot be used.
   struct Folder {
-    std::string real;
     DirectoryIndex* index = nullptr;
     std::string_view error;
+    // The folder's path on disk, each component spelled as there; valid as long as the index.
+    const std::string& real() const { return index->path(); }
   };
-  Folder OpenFolder(const std::string& normalizedPath);
+  Folder OpenFolder(std::string_view normalizedPath);
   Folder OpenFolderUncached(const std::string& normalizedPath);
 
   bool Exists(const std::string& path);
@@ -132,6 +133,7 @@ class Interpreter {
   Command command_;
   Folder lastFolder_;  // the folder the last line named, while the cache holds it
   std::string lastFolderPath_;
+  std::string renPath_, renFrom_, renTo_;  // Ren's buffers, kept from line to line
   unsigned lastFolderGeneration_ = 0;
   size_t failures_ = 0;        // in the whole run
   size_t scriptFailures_ = 0;  // in the running script

@@ -96,9 +96,11 @@ void ExpandPercents(std::string_view line, const std::vector<std::string>& args,
   return;
 }
 
-bool IsDelimiter(const Ch& ch) {
-  return ch.kind == Ch::Plain && (ch.c == ' ' || ch.c == '\t' || ch.c == ',' || ch.c == ';' || ch.c == '=');
+namespace {
+constexpr ByteSet kDelimiters(" \t,;=");
 }
+
+bool IsDelimiter(const Ch& ch) { return ch.kind == Ch::Plain && kDelimiters.Has(ch.c); }
 
 namespace {
 
@@ -124,17 +126,20 @@ LexedLine Lex(std::string_view line) {
 }
 
 void Lex(std::string_view line, LexedLine& out) {
-  out.chars.clear();
   out.redirections.clear();
   out.unsupported.reset();
   out.syntaxError.reset();
   // Most lines hold no quote, caret or operator: every character is plain, and nothing more
-  // is to be looked for.
-  if (line.find_first_of("\"^|&<>") == std::string_view::npos) {
-    out.chars.resize(line.size());
-    for (std::size_t i = 0; i < line.size(); ++i) out.chars[i] = Ch{line[i], Ch::Plain};
-    return;
-  }
+  // is to be looked for. Such a line is read in one pass.
+  static constexpr ByteSet kSpecial("\"^|&<>");
+  out.chars.resize(line.size());
+  Ch* const plainChars = out.chars.data();  // a local, for the reason given at Cursor::Token
+  const char* const text = line.data();
+  const std::size_t size = line.size();
+  std::size_t plain = 0;
+  for (; plain < size && !kSpecial.Has(text[plain]); ++plain) plainChars[plain] = Ch{text[plain], Ch::Plain};
+  if (plain == size) return;
+  out.chars.clear();
   // Kept from line to line: a script of many lines costs no allocation per line here.
   thread_local std::vector<Ch> chars;
   chars.clear();
@@ -223,18 +228,39 @@ void Cursor::SkipDelimiters() {
 }
 
 std::string Cursor::Token(bool* quoted) {
-  SkipDelimiters();
-  const std::vector<Ch>& chars = *chars_;
-  std::size_t end = pos_;
-  std::size_t quotes = 0;
-  for (; end < chars.size() && !IsDelimiter(chars[end]); ++end) quotes += chars[end].kind == Ch::Quote;
-  // Sized once and filled: a path is the longest thing on most lines.
-  std::string token(end - pos_ - quotes, '\0');
-  for (std::size_t at = 0; pos_ < end; ++pos_) {
-    if (chars[pos_].kind != Ch::Quote) token[at++] = chars[pos_].c;
-  }
-  if (quoted) *quoted = quotes > 0;
+  std::string token;
+  Token(token, quoted);
   return token;
+}
+
+void Cursor::Token(std::string& token, bool* quoted) {
+  SkipDelimiters();
+  // Locals throughout: the compiler must assume that a write through a char pointer may
+  // change anything, and would otherwise load the members again for every character.
+  const Ch* const chars = chars_->data();
+  const std::size_t size = chars_->size();
+  const std::size_t begin = pos_;
+  std::size_t end = begin;
+  bool anyQuote = false;
+  for (; end < size; ++end) {
+    const Ch ch = chars[end];
+    if (ch.kind == Ch::Quote) {
+      anyQuote = true;
+    } else if (ch.kind == Ch::Plain && kDelimiters.Has(ch.c)) {
+      break;
+    }
+  }
+  pos_ = end;
+  // Sized once and filled: a path is the longest thing on most lines.
+  token.resize(end - begin);
+  char* const out = token.data();
+  std::size_t at = 0;
+  for (std::size_t i = begin; i < end; ++i) {
+    out[at] = chars[i].c;
+    at += chars[i].kind != Ch::Quote;
+  }
+  token.resize(at);
+  if (quoted) *quoted = anyQuote;
 }
 
 std::string Cursor::PeekWord() const {

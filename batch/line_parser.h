@@ -81,6 +81,8 @@ class Cursor {
   void SkipDelimiters();
   // The next token with its quotes removed; `quoted` tells whether it held any.
   std::string Token(bool* quoted = nullptr);
+  // The same into `token`, whose buffer is kept.
+  void Token(std::string& token, bool* quoted = nullptr);
   // The rest of the line as text, quotes kept (what an external program or echo receives).
   std::string Rest() const;
   // The rest with quotes removed and blanks trimmed at both ends (a path given to "cd").

@@ -132,15 +132,17 @@ void Interpreter::Ren(const Command& command, const Streams& s) {
   if (args.size() != 2 || args[1].find('/') != std::string::npos) return Fail(s, kSyntax);
   const std::string& source = args[0];
   const std::string& target = args[1];
-  const auto [dir, pattern] = SplitLast(NormalizePath(cwd_, source));
+  NormalizePath(cwd_, source, renPath_);
+  const auto [dir, pattern] = SplitLastView(renPath_);
   const Folder folder = OpenFolder(dir);
   if (!folder.index) return Fail(s, folder.error);
-  const std::string& realDir = folder.real;
   DirectoryIndex* index = folder.index;
   const std::vector<DirEntry> sources = Named(*index, pattern, true);
   if (sources.empty()) return Warn(s, kFileNotFound);
 
   const bool mask = HasWildcards(target);
+  std::string& from = renFrom_;
+  std::string& to = renTo_;
   for (const DirEntry& e : sources) {
     const std::string newName = mask ? ApplyTargetMask(e.name, target) : WithoutTrailingDotsAndBlanks(target);
     if (newName.empty()) {
@@ -149,12 +151,13 @@ void Interpreter::Ren(const Command& command, const Streams& s) {
     }
     if (newName == e.name) continue;
     // The file itself may take another spelling of its own name; any other file blocks it.
-    const std::string from = JoinPath(realDir, e.name);
+    JoinPath(index->path(), e.name, from);
     if (index->HasOtherThan(newName, e.name)) {
       Fail(s, kDuplicate, from);
       continue;
     }
-    if (const auto error = fs_.RenameNoReplace(from, JoinPath(realDir, newName))) {
+    JoinPath(index->path(), newName, to);
+    if (const auto error = fs_.RenameNoReplace(from, to)) {
       Fail(s, error->number == EEXIST ? kDuplicate : ErrnoMessage(error->number), from);
       if (error->number == ENOENT) index->Remove(e.name);
       continue;
@@ -163,6 +166,7 @@ void Interpreter::Ren(const Command& command, const Streams& s) {
     index->Add(newName, e.isDir);
     if (e.isDir) {
       // Paths below the renamed folder now lead elsewhere.
+      const std::string realDir = index->path();
       cache_.Forget();
       index = cache_.Get(realDir);
       if (!index) return;
@@ -204,7 +208,7 @@ void Interpreter::Del(const Command& command, const Streams& s) {
       const DirEntry* entry = folder.index->Find(name);
       if (entry && entry->isDir) {
         // A folder named alone means every file in it, as the original interpreter has it.
-        folder = OpenFolder(JoinPath(folder.real, entry->name));
+        folder = OpenFolder(JoinPath(folder.real(), entry->name));
         if (!folder.index) {
           Fail(s, folder.error);
           continue;
@@ -225,7 +229,7 @@ void Interpreter::Del(const Command& command, const Streams& s) {
       continue;
     }
     for (const DirEntry& e : files) {
-      const std::string path = JoinPath(folder.real, e.name);
+      const std::string path = JoinPath(folder.real(), e.name);
       if (const auto error = options_.trash ? fs_.Trash(path) : fs_.Unlink(path)) {
         Warn(s, path);
         Fail(s, options_.trash && error->number != ENOENT ? error->description : ErrnoMessage(error->number), path);
@@ -296,12 +300,12 @@ void Interpreter::Copy(const Command& command, const Streams& s) {
     }
     const DirEntry* existing = target.index->Find(name);
     if (existing && existing->isDir) {
-      Fail(s, kAccessDenied, JoinPath(target.real, existing->name));
+      Fail(s, kAccessDenied, JoinPath(target.real(), existing->name));
       continue;
     }
     if (existing) name = existing->name;  // an existing file keeps its spelling
-    const std::string from = JoinPath(source.real, e.name);
-    const std::string to = JoinPath(target.real, name);
+    const std::string from = JoinPath(source.real(), e.name);
+    const std::string to = JoinPath(target.real(), name);
     if (existing && fs_.SameFile(from, to)) {
       Fail(s, kOntoItself, from);
       continue;
