@@ -12,19 +12,21 @@ DirectoryIndex::DirectoryIndex(FileSystem& fs, const std::string& realPath) : pa
   if (fs.List(realPath, entries)) return;
   ok_ = true;
   byFolded_.reserve(entries.size());
-  for (const DirEntry& e : entries) Add(e.name, e.isDir);
+  // A folder holds each name once: no need to look for it first.
+  for (DirEntry& e : entries) {
+    std::string folded = FoldCase(e.name);
+    byFolded_.emplace(std::move(folded), std::move(e));
+  }
 }
 
-const std::vector<DirEntry>* DirectoryIndex::Variants(std::string_view name) const {
-  auto it = byFolded_.find(FoldCase(name));
-  return it == byFolded_.end() ? nullptr : &it->second;
+DirectoryIndex::Range DirectoryIndex::Variants(std::string_view name) const {
+  return byFolded_.equal_range(FoldCase(name));
 }
 
 const DirEntry* DirectoryIndex::Find(std::string_view name) const {
-  const auto* variants = Variants(name);
-  if (!variants) return nullptr;
   const DirEntry* first = nullptr;
-  for (const DirEntry& e : *variants) {
+  for (auto [it, end] = Variants(name); it != end; ++it) {
+    const DirEntry& e = it->second;
     if (e.name == name) return &e;
     if (!first || e.name < first->name) first = &e;
   }
@@ -32,10 +34,9 @@ const DirEntry* DirectoryIndex::Find(std::string_view name) const {
 }
 
 const DirEntry* DirectoryIndex::FindDir(std::string_view name) const {
-  const auto* variants = Variants(name);
-  if (!variants) return nullptr;
   const DirEntry* first = nullptr;
-  for (const DirEntry& e : *variants) {
+  for (auto [it, end] = Variants(name); it != end; ++it) {
+    const DirEntry& e = it->second;
     if (!e.isDir) continue;
     if (e.name == name) return &e;
     if (!first || e.name < first->name) first = &e;
@@ -44,17 +45,15 @@ const DirEntry* DirectoryIndex::FindDir(std::string_view name) const {
 }
 
 bool DirectoryIndex::HasOtherThan(std::string_view name, std::string_view except) const {
-  const auto* variants = Variants(name);
-  if (!variants) return false;
-  return std::any_of(variants->begin(), variants->end(), [&](const DirEntry& e) { return e.name != except; });
+  const auto [begin, end] = Variants(name);
+  return std::any_of(begin, end, [&](const auto& entry) { return entry.second.name != except; });
 }
 
 std::vector<DirEntry> DirectoryIndex::Match(const NamePattern& pattern) const {
   // Sorted as pointers, copied once in order.
   std::vector<const DirEntry*> matches;
-  for (const auto& [folded, variants] : byFolded_) {
-    if (!pattern.Matches(folded)) continue;
-    for (const DirEntry& e : variants) matches.push_back(&e);
+  for (const auto& [folded, entry] : byFolded_) {
+    if (pattern.Matches(folded)) matches.push_back(&entry);
   }
   std::sort(matches.begin(), matches.end(), [](const DirEntry* a, const DirEntry* b) { return a->name < b->name; });
   std::vector<DirEntry> found;
@@ -64,22 +63,24 @@ std::vector<DirEntry> DirectoryIndex::Match(const NamePattern& pattern) const {
 }
 
 void DirectoryIndex::Add(std::string_view name, bool isDir) {
-  auto& variants = byFolded_[FoldCase(name)];
-  for (DirEntry& e : variants) {
-    if (e.name == name) {
-      e.isDir = isDir;
+  std::string folded = FoldCase(name);
+  auto [it, end] = byFolded_.equal_range(folded);
+  for (; it != end; ++it) {
+    if (it->second.name == name) {
+      it->second.isDir = isDir;
       return;
     }
   }
-  variants.push_back({std::string(name), isDir});
+  byFolded_.emplace(std::move(folded), DirEntry{std::string(name), isDir});
 }
 
 void DirectoryIndex::Remove(std::string_view name) {
-  auto it = byFolded_.find(FoldCase(name));
-  if (it == byFolded_.end()) return;
-  auto& variants = it->second;
-  std::erase_if(variants, [&](const DirEntry& e) { return e.name == name; });
-  if (variants.empty()) byFolded_.erase(it);
+  for (auto [it, end] = byFolded_.equal_range(FoldCase(name)); it != end; ++it) {
+    if (it->second.name == name) {
+      byFolded_.erase(it);
+      return;
+    }
+  }
 }
 
 DirectoryIndex* DirectoryCache::Get(const std::string& realDir) {

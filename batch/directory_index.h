@@ -38,11 +38,15 @@ class DirectoryIndex {
   void Remove(std::string_view name);
 
  private:
-  const std::vector<DirEntry>* Variants(std::string_view name) const;
+  // Every entry under its folded name: one node per entry, the case variants of a name side by
+  // side.
+  using Entries = std::unordered_multimap<std::string, DirEntry>;
+  using Range = std::pair<Entries::const_iterator, Entries::const_iterator>;
+  Range Variants(std::string_view name) const;
 
   std::string path_;
   bool ok_ = false;
-  std::unordered_map<std::string, std::vector<DirEntry>> byFolded_;
+  Entries byFolded_;
 };
 
 // The indexes of every folder the interpreter has looked at, and the way from a path as a

@@ -136,7 +136,8 @@ std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
       ApplyEntry(entry, s);
       extraGoesOn = false;
     }
-    if (pos == std::string_view::npos) break;
+    // An unclosed quote runs to the end of the file: nothing follows it.
+    if (pos >= bytes.size()) break;
     if (bytes[pos] != ',') extraGoesOn = false;
     ++pos;  // past the comma or line-end character; an empty entry in between is no entry
   }
