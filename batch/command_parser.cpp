@@ -88,7 +88,7 @@ void ParseInto(const LexedLine& line, Command& command, std::size_t& used) {
   command.problem.clear();
   command.echo = Command::EchoAction::Show;
   command.redirections = line.redirections;
-  Cursor cursor(line.chars);
+  Cursor cursor(line);
   while (true) {
     cursor.SkipDelimiters();
     if (cursor.AtEnd()) return;

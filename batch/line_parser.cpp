@@ -126,6 +126,7 @@ LexedLine Lex(std::string_view line) {
 }
 
 void Lex(std::string_view line, LexedLine& out) {
+  out.allPlain = false;
   out.redirections.clear();
   out.unsupported.reset();
   out.syntaxError.reset();
@@ -138,7 +139,10 @@ void Lex(std::string_view line, LexedLine& out) {
   const std::size_t size = line.size();
   std::size_t plain = 0;
   for (; plain < size && !kSpecial.Has(text[plain]); ++plain) plainChars[plain] = Ch{text[plain], Ch::Plain};
-  if (plain == size) return;
+  if (plain == size) {
+    out.allPlain = true;
+    return;
+  }
   out.chars.clear();
   // Kept from line to line: a script of many lines costs no allocation per line here.
   thread_local std::vector<Ch> chars;
@@ -242,24 +246,32 @@ void Cursor::Token(std::string& token, bool* quoted) {
   const std::size_t begin = pos_;
   std::size_t end = begin;
   bool anyQuote = false;
-  for (; end < size; ++end) {
-    const Ch ch = chars[end];
-    if (ch.kind == Ch::Quote) {
-      anyQuote = true;
-    } else if (ch.kind == Ch::Plain && kDelimiters.Has(ch.c)) {
-      break;
+  if (allPlain_) {
+    while (end < size && !kDelimiters.Has(chars[end].c)) ++end;
+  } else {
+    for (; end < size; ++end) {
+      const Ch ch = chars[end];
+      if (ch.kind == Ch::Quote) {
+        anyQuote = true;
+      } else if (ch.kind == Ch::Plain && kDelimiters.Has(ch.c)) {
+        break;
+      }
     }
   }
   pos_ = end;
   // Sized once and filled: a path is the longest thing on most lines.
   token.resize(end - begin);
   char* const out = token.data();
-  std::size_t at = 0;
-  for (std::size_t i = begin; i < end; ++i) {
-    out[at] = chars[i].c;
-    at += chars[i].kind != Ch::Quote;
+  if (!anyQuote) {
+    for (std::size_t i = begin; i < end; ++i) out[i - begin] = chars[i].c;
+  } else {
+    std::size_t at = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+      out[at] = chars[i].c;
+      at += chars[i].kind != Ch::Quote;
+    }
+    token.resize(at);
   }
-  token.resize(at);
   if (quoted) *quoted = anyQuote;
 }
 

@@ -58,6 +58,7 @@ struct Redirection {
 
 struct LexedLine {
   std::vector<Ch> chars;  // the command, redirections cut out
+  bool allPlain = false;  // no quote, caret or operator: every one of `chars` is Plain
   std::vector<Redirection> redirections;
   std::optional<std::string> unsupported;  // what is refused, for the message
   std::optional<std::string> syntaxError;  // e.g. a redirection without a target
@@ -72,6 +73,7 @@ void Lex(std::string_view line, LexedLine& out);
 class Cursor {
  public:
   Cursor(const std::vector<Ch>& chars, size_t pos = 0) : chars_(&chars), pos_(pos) {}
+  explicit Cursor(const LexedLine& line) : chars_(&line.chars), pos_(0), allPlain_(line.allPlain) {}
   bool AtEnd() const { return pos_ >= chars_->size(); }
   size_t pos() const { return pos_; }
   const Ch& Peek() const { return (*chars_)[pos_]; }
@@ -91,6 +93,7 @@ class Cursor {
  private:
   const std::vector<Ch>* chars_;
   size_t pos_;
+  bool allPlain_ = false;  // tokens then end at the first delimiter, and hold no quote
 };
 
 bool IsDelimiter(const Ch& ch);

@@ -60,12 +60,21 @@ void Populate(const fs::path& dir, const std::vector<RawFile>& files) {
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-// CPU seconds this process spent in user space so far: what the interpreter adds on top of the
-// system calls the loop makes too.
-double UserSeconds() {
+// CPU seconds this process spent so far in user space (what the interpreter adds on top of the
+// system calls) and in the system (the renames and unlinks both make).
+struct CpuTimes {
+  double user = 0;
+  double system = 0;
+};
+CpuTimes CpuSoFar() {
   rusage usage;
   ::getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec) + static_cast<double>(usage.ru_utime.tv_usec) / 1e6;
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+  return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
+}
+CpuTimes Since(const CpuTimes& before) {
+  const CpuTimes now = CpuSoFar();
+  return {now.user - before.user, now.system - before.system};
 }
 
 double RunInterpreter(const fs::path& dir, const std::vector<RawFile>& files) {
@@ -131,18 +140,22 @@ int main(int argc, char** argv) {
   std::vector<double> ratios;
   for (int round = 0; round < rounds; ++round) {
     Populate(root / "a", files);
-    const double userBefore = UserSeconds();
+    CpuTimes before = CpuSoFar();
     const double interpreter = RunInterpreter(root / "a", files);
-    const double interpreterUser = UserSeconds() - userBefore;
+    const CpuTimes interpreterCpu = Since(before);
     Populate(root / "b", files);
+    before = CpuSoFar();
     const double loop = RunLoop(root / "b", files);
+    const CpuTimes loopCpu = Since(before);
     if (CountFiles(root / "a") != kRawFiles / 2 || CountFiles(root / "b") != kRawFiles / 2) {
       std::fprintf(stderr, "round %d: the two runs left different folders\n", round);
       return 1;
     }
     ratios.push_back(interpreter / loop);
-    std::printf("round %d: interpreter %.3f s (%.3f s in user space), plain loop %.3f s, ratio %.2f\n", round + 1,
-                interpreter, interpreterUser, loop, interpreter / loop);
+    std::printf("round %d: interpreter %.3f s (user %.3f, system %.3f), plain loop %.3f s (user %.3f, system %.3f), "
+                "ratio %.2f\n",
+                round + 1, interpreter, interpreterCpu.user, interpreterCpu.system, loop, loopCpu.user, loopCpu.system,
+                interpreter / loop);
   }
   fs::remove_all(root);
   std::sort(ratios.begin(), ratios.end());
