@@ -7,7 +7,7 @@
 
 namespace shotsweep::batch {
 
-DirectoryIndex::DirectoryIndex(FileSystem& fs, const std::string& realPath) : path_(realPath) {
+DirectoryIndex::DirectoryIndex(FileSystem& fs, const std::string& realPath) : path_(realPath), stamp_(fs.Stamp(realPath)) {
   std::vector<DirEntry> entries;
   if (fs.List(realPath, entries)) return;
   ok_ = true;
@@ -128,6 +128,18 @@ std::optional<std::string> DirectoryCache::ResolveDirectory(const std::string& p
     resolved_[path.substr(0, prefixEnd)] = real;
   }
   return real;
+}
+
+bool DirectoryIndex::Unchanged(FileSystem& fs) const {
+  if (!stamp_ || stamp_->tooRecent) return false;
+  const auto now = fs.Stamp(path_);
+  return now && now->SameFolderUnchanged(*stamp_);
+}
+
+void DirectoryCache::KeepUnchanged() {
+  ++generation_;
+  resolved_.clear();
+  std::erase_if(indexes_, [this](const auto& entry) { return !entry.second->Unchanged(fs_); });
 }
 
 void DirectoryCache::Forget() {

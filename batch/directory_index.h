@@ -2,7 +2,8 @@
 // What the interpreter knows of the folders it works in. Each folder is read once into an index
 // of its entries by folded name; the interpreter's own renames, deletions and copies keep the
 // index current, so a line that names one file costs one hash lookup, not a folder scan. After
-// anything else may have changed the folders (an external program ran), Forget() drops it all.
+// anything else may have changed the folders (an external program ran), only the indexes of
+// folders whose stamp shows no change since their reading are kept.
 
 #include <memory>
 #include <optional>
@@ -22,6 +23,10 @@ class DirectoryIndex {
   DirectoryIndex(FileSystem& fs, const std::string& realPath);
   bool ok() const { return ok_; }
   const std::string& path() const { return path_; }
+  // Whether the folder has certainly not changed since it was read. The interpreter's own
+  // changes, which the index follows, move the stamp as well: such a folder is read again,
+  // which costs time but never leaves a stale index.
+  bool Unchanged(FileSystem& fs) const;
 
   // The entry named `name` without regard to case: the one spelled exactly so if there is
   // one, otherwise the first case variant in byte order (so the choice never depends on the
@@ -45,6 +50,7 @@ class DirectoryIndex {
   Range Variants(std::string_view name) const;
 
   std::string path_;
+  std::optional<FolderStamp> stamp_;  // taken before the reading
   bool ok_ = false;
   Entries byFolded_;
 };
@@ -61,9 +67,13 @@ class DirectoryCache {
   // regard to case; nullopt when some component does not exist, or when the path is longer
   // than any the system can open (PATH_MAX).
   std::optional<std::string> ResolveDirectory(const std::string& path);
-  // Drops everything: after an external program ran, or when folders were renamed.
+  // Drops everything: when folders were renamed.
   void Forget();
-  // Changes with every Forget, so whoever keeps a DirectoryIndex* can tell it is stale.
+  // After an external program ran: drops every index whose folder may have changed since it
+  // was read (the program list in /usr/bin stays), and every resolved path.
+  void KeepUnchanged();
+  // Changes with every Forget and KeepUnchanged, so whoever keeps a DirectoryIndex* can tell it
+  // may be stale.
   unsigned generation() const { return generation_; }
 
  private:

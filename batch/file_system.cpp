@@ -7,8 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 
 namespace shotsweep::batch {
 namespace {
@@ -29,6 +31,7 @@ class DiskFileSystem final : public FileSystem {
 
   std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) override;
   bool IsDirectory(const std::string& path) override;
+  std::optional<FolderStamp> Stamp(const std::string& dir) override;
   std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) override;
   std::optional<CommandError> Unlink(const std::string& path) override;
   std::optional<CommandError> Trash(const std::string& path) override;
@@ -60,6 +63,19 @@ std::optional<CommandError> DiskFileSystem::List(const std::string& dir, std::ve
 bool DiskFileSystem::IsDirectory(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<FolderStamp> DiskFileSystem::Stamp(const std::string& dir) {
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+  auto ns = [](const timespec& t) { return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec; };
+  FolderStamp stamp{st.st_dev, st.st_ino, ns(st.st_mtim), ns(st.st_ctim)};
+  // Three seconds: more than FAT's two-second clock; a time ahead of ours counts as recent.
+  timespec now;
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  constexpr long long kSettled = 3'000'000'000LL;
+  stamp.tooRecent = ns(now) - std::max(stamp.modifiedNs, stamp.changedNs) < kSettled;
+  return stamp;
 }
 
 std::optional<CommandError> DiskFileSystem::RenameNoReplace(const std::string& from, const std::string& to) {

@@ -19,6 +19,20 @@ struct DirEntry {
   bool isDir = false;  // a folder, or a link to one
 };
 
+// What changes whenever an entry of a folder is added, removed or renamed: which folder it is
+// and when it last changed, to the nanosecond the file system keeps.
+struct FolderStamp {
+  unsigned long long device = 0, inode = 0;
+  long long modifiedNs = 0, changedNs = 0;
+  // Whether a change made now could still leave the stamp as it is: the file system's clock
+  // ticks coarsely (two seconds on FAT), so a folder that changed moments ago may change again
+  // without its time moving on.
+  bool tooRecent = true;
+  bool SameFolderUnchanged(const FolderStamp& o) const {
+    return device == o.device && inode == o.inode && modifiedNs == o.modifiedNs && changedNs == o.changedNs;
+  }
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -27,6 +41,9 @@ class FileSystem {
   virtual std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) = 0;
   // Whether `path` names a folder (through links).
   virtual bool IsDirectory(const std::string& path) = 0;
+  // The folder's stamp; nullopt when it has none to give, and then a reading of it can never be
+  // trusted once anything else may have touched it.
+  virtual std::optional<FolderStamp> Stamp(const std::string& /*dir*/) { return std::nullopt; }
   // Renames without ever replacing an existing entry (EEXIST when one is in the way).
   virtual std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) = 0;
   virtual std::optional<CommandError> Unlink(const std::string& path) = 0;

@@ -344,8 +344,9 @@ void Interpreter::RunProgram(const Command& command, const Streams& s) {
   call.stderrFd = s.err.fd >= 0 ? s.err.fd : output_.fd(s.err.handle);
   output_.Flush();
   const ProgramResult result = runner_.Run(call);
-  // The program may have changed any folder.
-  cache_.Forget();
+  // The program may have changed any folder; the program folders it had no business in stay
+  // known, so the next line's lookup need not read them again.
+  cache_.KeepUnchanged();
   if (result.startError && (result.startError->number == ENOENT || result.startError->number == ENOEXEC)) {
     Fail(s, notRecognized);
   } else if (result.startError) {
