@@ -1,0 +1,98 @@
+#include "bench/cleanup_scene.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <unordered_set>
+
+#include "base/file_names.h"
+#include "cleanup/cleanup_commands.h"
+#include "platform/posix_script_runner.h"
+#include "settings/module1.h"
+#include "tests/support/fake_window.h"
+
+namespace fs = std::filesystem;
+
+namespace shotsweep::bench {
+namespace {
+
+std::string Stem(int i) { return "DSC_" + std::to_string(1000000 + i); }
+
+double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+}  // namespace
+
+void MakeRawFolder(const fs::path& raw, int rawFiles) {
+  fs::remove_all(raw);
+  fs::create_directories(raw);
+  for (int i = 0; i < rawFiles; ++i) {
+    std::string extension(DefaultRawKinds()[i % 5].extension);
+    if (i % 7 == 0) std::transform(extension.begin(), extension.end(), extension.begin(), ::toupper);
+    std::ofstream(raw / (Stem(i) + extension)) << 'x';
+  }
+}
+
+std::vector<std::string> WritePhotoList(const fs::path& list, int rawFiles) {
+  std::vector<std::string> listed;
+  std::ofstream out(list, std::ios::binary);
+  for (int i = 0; i < rawFiles; i += 2) {
+    listed.push_back(Stem(i) + ".JPG");
+    out << listed.back() << "\r\n";
+  }
+  return listed;
+}
+
+double CleanUpWithTheCommand(const fs::path& raw, const fs::path& list) {
+  Module1 module;
+  testing::FakeWindow window(raw.string(), raw.string());
+  // The file lists stay empty: refreshing them is the window's work, not the cleanup's.
+  testing::NameList none({});
+  window.file1 = window.file2 = &none;
+  window.bak = 0;
+  testing::ScriptedDialogs dialogs;
+  dialogs.openAnswers = {list.string()};
+  PosixScriptRunner runner;
+  CommandContext ctx{module, window, dialogs, runner};
+  const auto start = std::chrono::steady_clock::now();
+  DeleteUnmatchedByPhotoList(ctx);
+  const double seconds = Seconds(std::chrono::steady_clock::now() - start);
+  const std::string last = dialogs.messages.empty() ? "no message" : dialogs.messages.back().text;
+  if (last != "Operation done") {
+    std::fprintf(stderr, "cleanup failed: %s\n", last.c_str());
+    std::exit(1);
+  }
+  return seconds;
+}
+
+double CleanUpWithAPlainLoop(const fs::path& raw, const std::vector<std::string>& listed) {
+  const auto start = std::chrono::steady_clock::now();
+  std::unordered_set<std::string> keep;
+  for (const auto& name : listed) keep.insert(FileBaseName(name));
+  std::vector<std::pair<std::string, const RawKind*>> aside;
+  for (const auto& entry : fs::directory_iterator(raw)) {
+    std::string name = entry.path().filename().string();
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+    for (const RawKind& kind : DefaultRawKinds()) {
+      if (lower.ends_with(kind.extension)) {
+        const std::string stem = name.substr(0, name.size() - kind.extension.size());
+        ::rename((raw / name).c_str(), (raw / (stem + std::string(kind.aside))).c_str());
+        aside.emplace_back(stem, &kind);
+        break;
+      }
+    }
+  }
+  for (const auto& [stem, kind] : aside) {
+    const fs::path set = raw / (stem + std::string(kind->aside));
+    if (keep.count(stem)) {
+      ::rename(set.c_str(), (raw / (stem + std::string(kind->extension))).c_str());
+    } else {
+      ::unlink(set.c_str());
+    }
+  }
+  return Seconds(std::chrono::steady_clock::now() - start);
+}
+
+}  // namespace shotsweep::bench

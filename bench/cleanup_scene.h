@@ -1,0 +1,22 @@
+#pragma once
+// A cleanup by photo list as the benchmarks stage it: a RAW folder of every kind, every other
+// stem listed, and the two ways of bringing it into line, through the whole command and by a
+// plain loop of the rename and unlink calls the cleanup comes down to.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace shotsweep::bench {
+
+// `rawFiles` RAW files of all five kinds, some in upper case, in a fresh `raw`.
+void MakeRawFolder(const std::filesystem::path& raw, int rawFiles);
+// The photo list naming every other stem of the RAW folder as a JPG; returns the names.
+std::vector<std::string> WritePhotoList(const std::filesystem::path& list, int rawFiles);
+// Seconds the whole command took (checks, script texts, both scripts through shotsweep-batch).
+double CleanUpWithTheCommand(const std::filesystem::path& raw, const std::filesystem::path& list);
+// Seconds a plain loop took: every RAW file set aside, the listed given back their extension,
+// the rest unlinked.
+double CleanUpWithAPlainLoop(const std::filesystem::path& raw, const std::vector<std::string>& listed);
+
+}  // namespace shotsweep::bench
