@@ -4,7 +4,9 @@
 #include <gio/gio.h>
 #include <fcntl.h>
 #include <sys/sendfile.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -75,6 +77,24 @@ std::optional<FolderStamp> DiskFileSystem::Stamp(const std::string& dir) {
   ::clock_gettime(CLOCK_REALTIME, &now);
   constexpr long long kSettled = 3'000'000'000LL;
   stamp.tooRecent = ns(now) - std::max(stamp.modifiedNs, stamp.changedNs) < kSettled;
+  // Where another machine's clock sets the times, ours cannot tell how recent they are.
+  struct statfs mount;
+  if (::statfs(dir.c_str(), &mount) != 0) return std::nullopt;
+  switch (static_cast<unsigned long>(mount.f_type)) {
+    case NFS_SUPER_MAGIC:
+    case SMB_SUPER_MAGIC:
+    case CIFS_SUPER_MAGIC:
+    case SMB2_SUPER_MAGIC:
+    case FUSE_SUPER_MAGIC:
+    case V9FS_MAGIC:
+    case CEPH_SUPER_MAGIC:
+    case AFS_FS_MAGIC:
+    case CODA_SUPER_MAGIC:
+      stamp.tooRecent = true;
+      break;
+    default:
+      break;
+  }
   return stamp;
 }
 
