@@ -292,11 +292,18 @@ std::string Cursor::Rest() const {
 }
 
 std::string Cursor::RestUnquoted() const {
+  // Blanks are trimmed only where they are plain: a Linux folder may end in a blank, and a
+  // quoted path keeps it.
+  const std::vector<Ch>& chars = *chars_;
+  std::size_t begin = pos_, end = chars.size();
+  auto trimmed = [](const Ch& ch) { return ch.Is(' ') || ch.Is('\t') || ch.kind == Ch::Quote; };
+  while (begin < end && trimmed(chars[begin])) ++begin;
+  while (end > begin && trimmed(chars[end - 1])) --end;
   std::string text;
-  for (size_t i = pos_; i < chars_->size(); ++i) {
-    if ((*chars_)[i].kind != Ch::Quote) text += (*chars_)[i].c;
+  for (std::size_t i = begin; i < end; ++i) {
+    if (chars[i].kind != Ch::Quote) text += chars[i].c;
   }
-  return std::string(Trim(text));
+  return text;
 }
 
 std::vector<std::string> SplitCommandLine(std::string_view s) {

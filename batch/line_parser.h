@@ -87,7 +87,7 @@ class Cursor {
   void Token(std::string& token, bool* quoted = nullptr);
   // The rest of the line as text, quotes kept (what an external program or echo receives).
   std::string Rest() const;
-  // The rest with quotes removed and blanks trimmed at both ends (a path given to "cd").
+  // The rest with quotes removed and plain blanks trimmed at both ends (a path given to "cd").
   std::string RestUnquoted() const;
 
  private:

@@ -274,6 +274,13 @@ TEST_F(Commands, CdChangesWhereRelativeNamesAreFound) {
   EXPECT_TRUE(fs::exists(dir_.path() / "My Photos/RAW/a.nbak"));
 }
 
+TEST_F(Commands, CdKeepsABlankAtTheEndOfAQuotedFolderName) {
+  dir_.Write("trip /a.nef");
+  const ScriptResult r = Run("cd \"" + P("trip ") + "\"  \r\nren a.nef a.nbak\r\ncd  " + P("trip") + "  \r\n");
+  EXPECT_TRUE(fs::exists(dir_.path() / "trip /a.nbak"));
+  EXPECT_EQ(r.err, "The system cannot find the path specified.\n");
+}
+
 TEST_F(Commands, ChcpAcceptsRealCodePagesAndRefusesOthers) {
   const ScriptResult r =
       Run("chcp 852\r\nchcp 0\r\nchcp 1252\r\nchcp 65001\r\nchcp 99999\r\nchcp abc\r\nchcp -5\r\nchcp\r\n");
