@@ -6,7 +6,7 @@
 namespace shotsweep {
 
 std::optional<std::string> DesktopStartFolder(const EnvironmentValue& environment) {
-  // The base directory specification: a relative value is to be ignored.
+  // XDG says a relative XDG_CONFIG_HOME is to be ignored, as if it were unset.
   if (const auto config = environment("XDG_CONFIG_HOME"); config && config->starts_with('/')) {
     return (std::filesystem::path(*config) / "shotsweep").lexically_normal().string();
   }
