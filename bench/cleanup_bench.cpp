@@ -16,16 +16,7 @@
 namespace fs = std::filesystem;
 using namespace shotsweep::bench;
 
-namespace {
-
 constexpr int kRawFiles = 20000;
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;

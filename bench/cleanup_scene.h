@@ -3,6 +3,7 @@
 // stem listed, and the two ways of bringing it into line, through the whole command and by a
 // plain loop of the rename and unlink calls the cleanup comes down to.
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,5 +19,11 @@ double CleanUpWithTheCommand(const std::filesystem::path& raw, const std::filesy
 // Seconds a plain loop took: every RAW file set aside, the listed given back their extension,
 // the rest unlinked.
 double CleanUpWithAPlainLoop(const std::filesystem::path& raw, const std::vector<std::string>& listed);
+
+// The middle of the timings, so one disturbed round does not move the figure.
+inline double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
 
 }  // namespace shotsweep::bench

@@ -25,11 +25,6 @@ namespace {
 
 constexpr int kRawFiles = 20000;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 double RunCli(const std::vector<std::string>& args) {
   SpawnRequest request;
   request.program = (fs::read_symlink("/proc/self/exe").parent_path() / "shotsweep-cli").string();

@@ -18,15 +18,6 @@
 namespace fs = std::filesystem;
 using namespace shotsweep::bench;
 
-namespace {
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
   const int largest = argc > 2 ? std::max(100, std::atoi(argv[2])) : 200000;
