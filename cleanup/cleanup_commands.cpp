@@ -1,7 +1,10 @@
 #include "cleanup/cleanup_commands.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -222,17 +225,23 @@ void RestoreSetAside(CommandContext& ctx) {
 }
 
 bool LooksInterrupted(const std::string& folder, const Settings& settings) {
+  // This runs as the window opens. Almost no folder holds what a cleanup leaves behind, and a
+  // few lookups settle that before a folder of many thousand photos is read.
+  auto leftOver = [&folder](std::string_view name) {
+    struct stat st;
+    const std::string path = (std::filesystem::path(folder) / name).string();
+    return ::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  };
+  const bool traces = leftOver(kPairingRecordName) ||
+                      (settings.KillBat == 1 && (leftOver(kRenamingScriptName) || leftOver(kRestoringScriptName)));
+  if (!traces) return false;
+
   RawFolderListing listing;
   if (ReadRawFolder(folder, listing)) return false;
   const std::vector<RawKind> kinds = RawKindsWith(settings.ExtraRAW);
-  bool aside = false, record = false, scripts = false;
-  for (const FolderEntry& entry : listing.entries) {
-    if (entry.isFolder) continue;
-    aside |= IsSetAsideName(entry.name, kinds);
-    record |= entry.name == kPairingRecordName;
-    scripts |= entry.name == kRenamingScriptName || entry.name == kRestoringScriptName;
-  }
-  return aside && (record || (settings.KillBat == 1 && scripts));
+  return std::any_of(listing.entries.begin(), listing.entries.end(), [&kinds](const FolderEntry& entry) {
+    return !entry.isFolder && IsSetAsideName(entry.name, kinds);
+  });
 }
 
 }  // namespace shotsweep

@@ -72,6 +72,32 @@ TEST_F(StartUp, StartedFromTheMenuTheConfigurationFolderIsTheStartFolder) {
   EXPECT_FALSE(std::filesystem::exists(Start() + "/ShotsweepDirs.dat"));
 }
 
+TEST_F(StartUp, RestoreIsOfferedOnlyWhereACleanupWasCutShort) {
+  // Set-aside files alone may be the user's choice, and scripts alone a finished cleanup.
+  scratch.Write("start/a.nbak");
+  Open();
+  scratch.Write("start/keep/rRAW.bat");
+  scratch.Write("start/keep/b.nef");
+  SavePair(PairText("/ [sda1]", Start() + "/keep", "/ [sda1]", Start()));
+  Open();
+  EXPECT_TRUE(dialogs.questions.empty());
+
+  // Both together: the scripts of a cleanup that never got to its end.
+  scratch.Write("start/keep/a.nbak");
+  Open();
+  ASSERT_EQ(dialogs.questions.size(), 1u);
+  EXPECT_EQ(dialogs.questions[0].title, "Restore set-aside RAW files");
+  EXPECT_TRUE(std::filesystem::exists(Start() + "/keep/a.nbak"));  // answered No
+
+  // With KillBat=0 the scripts stay after every cleanup; only the pairing record tells.
+  scratch.Write("start/Shotsweep.ini", "KillBat=0\r\n");
+  Open();
+  EXPECT_EQ(dialogs.questions.size(), 1u);
+  scratch.Write("start/keep/RAWjpg.txt");
+  Open();
+  EXPECT_EQ(dialogs.questions.size(), 2u);
+}
+
 TEST_F(StartUp, SettingsAreReadFromTheStartFolderAfterKillBatIsSet) {
   scratch.Write("start/Shotsweep.ini", "KillBat=0\r\nQMark=1\r\nRAWCodePage=852\r\n");
   MainFrm& frame = Open();
