@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "base/process.h"
@@ -144,9 +145,17 @@ ToolTimes ExtractWithTheToolsAlone(const fs::path& folder, bool exif) {
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 200;
   const bool exif = argc > 3 && std::string(argv[3]) == "exif";
-  std::string scratch = (fs::path(argc > 2 ? argv[2] : "/tmp") / "shotsweep-extraction-XXXXXX").string();
+  const fs::path base = fs::absolute(argc > 2 && *argv[2] ? argv[2] : "/tmp");
+  std::string scratch = (base / "shotsweep-extraction-XXXXXX").string();
   if (!mkdtemp(scratch.data())) return 1;
   const fs::path root = scratch;
+  // Removed however the benchmark ends, a failed extraction included.
+  static fs::path removeAtExit;
+  removeAtExit = root;
+  std::atexit([] {
+    std::error_code ignored;
+    fs::remove_all(removeAtExit, ignored);
+  });
   MakeRawFiles(root / "command/RAW", count);
   fs::create_directories(root / "tools");
   fs::copy(root / "command/RAW", root / "tools/RAW");
@@ -166,6 +175,5 @@ int main(int argc, char** argv) {
               command / tools.exiv2, command / (tools.exiv2 + tools.exiftool));
   std::printf("files in the JPG folder: %zu, byte-identical to the tools' own: %s\n", made.size(),
               identical ? "yes" : "NO");
-  fs::remove_all(root);
   return identical && made.size() == static_cast<std::size_t>(exif ? 3 * count : count) ? 0 : 1;
 }
