@@ -20,9 +20,7 @@ constexpr int kRawFiles = 20000;
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  char pattern[] = "/tmp/shotsweep-cleanup-bench-XXXXXX";
-  if (!mkdtemp(pattern)) return 1;
-  const fs::path root = pattern;
+  const fs::path root = MakeScratchFolder("cleanup-bench");
   const fs::path raw = root / "raw";
   const fs::path list = root / "photo_file_list.txt";
   const std::vector<std::string> listed = WritePhotoList(list, kRawFiles);

@@ -26,6 +26,15 @@ double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::dura
 
 }  // namespace
 
+fs::path MakeScratchFolder(const std::string& name) {
+  std::string pattern = "/tmp/shotsweep-" + name + "-XXXXXX";
+  if (!mkdtemp(pattern.data())) {
+    std::perror("mkdtemp");
+    std::exit(1);
+  }
+  return pattern;
+}
+
 void MakeRawFolder(const fs::path& raw, int rawFiles) {
   fs::remove_all(raw);
   fs::create_directories(raw);

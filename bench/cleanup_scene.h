@@ -10,6 +10,8 @@
 
 namespace shotsweep::bench {
 
+// A fresh folder /tmp/shotsweep-NAME-XXXXXX; the benchmark ends when none can be made.
+std::filesystem::path MakeScratchFolder(const std::string& name);
 // `rawFiles` RAW files of all five kinds, some in upper case, in a fresh `raw`.
 void MakeRawFolder(const std::filesystem::path& raw, int rawFiles);
 // The photo list naming every other stem of the RAW folder as a JPG; returns the names.

@@ -45,9 +45,7 @@ double RunCli(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  char pattern[] = "/tmp/shotsweep-dry-run-bench-XXXXXX";
-  if (!mkdtemp(pattern)) return 1;
-  const fs::path root = pattern;
+  const fs::path root = MakeScratchFolder("dry-run-bench");
   const fs::path raw = root / "raw";
   const fs::path list = root / "photo_file_list.txt";
   WritePhotoList(list, kRawFiles);

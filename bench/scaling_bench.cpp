@@ -21,9 +21,7 @@ using namespace shotsweep::bench;
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
   const int largest = argc > 2 ? std::max(100, std::atoi(argv[2])) : 200000;
-  char pattern[] = "/tmp/shotsweep-scaling-bench-XXXXXX";
-  if (!mkdtemp(pattern)) return 1;
-  const fs::path root = pattern;
+  const fs::path root = MakeScratchFolder("scaling-bench");
   const fs::path raw = root / "raw";
   const fs::path list = root / "photo_file_list.txt";
 
