@@ -13,11 +13,14 @@
 namespace {
 
 // A cleanup half done leaves RAW files set aside: once started, it must end as planned whatever
-// becomes of the program that started it. A session of its own keeps a terminal's hang-up and
-// interrupt away; the signals a dying desktop session or window sends are ignored. Only a kill
-// that cannot be ignored stops it, and the next cleanup then finishes the job.
+// becomes of the program that started it. A process group of its own keeps a terminal's
+// interrupt and a kill of the caller's whole group away; hang-up and the signals a dying desktop
+// session or window sends are ignored. Only a kill that cannot be ignored stops it, and the next
+// cleanup then finishes the job. Not a session of its own: a new session is a new scheduling
+// group, and on a busy machine each unlink then waited milliseconds (a 20,000-file cleanup took
+// 37 s instead of 1.5 s beside two busy processes).
 void OutliveTheCaller() {
-  ::setsid();
+  ::setpgid(0, 0);
   for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) std::signal(signal, SIG_IGN);
 }
 

@@ -31,9 +31,9 @@ struct ScriptRequest {
   WindowStyle style = WindowStyle::Hidden;
   std::string title;       // shown by the progress indicator or output window
   // A cleanup's restoring script. The same interpreter process runs it right after
-  // scriptPath, in a session of its own, so the cleanup ends as planned even when the program
-  // that started it dies half way; and none of its deletions runs once one of its lines failed
-  // on a file that was there.
+  // scriptPath, in a process group of its own, so the cleanup ends as planned even when the
+  // program that started it dies half way; and none of its deletions runs once one of its
+  // lines failed on a file that was there.
   std::string thenScriptPath;
   // A cleanup's deletions go to the user's trash instead.
   bool trash = false;

@@ -147,12 +147,14 @@ TEST(CleanupFaults, ARawNameInDecomposedUnicodeMeetsItsComposedTwin) {
 }
 
 // Runs `command` in a child process, as the window would, and kills that process once the
-// RAW folder has seen `renames` renames: the window dying half way through a cleanup.
+// RAW folder has seen `renames` renames: the window dying half way through a cleanup, killed
+// with its whole process group as a terminal's job or a desktop's force-quit is.
 void KillTheCallerAfter(const std::string& folder, int renames, const std::function<void()>& command) {
   const int watch = inotify_init1(IN_CLOEXEC);
   inotify_add_watch(watch, folder.c_str(), IN_MOVED_TO);
   const pid_t child = ::fork();
   if (child == 0) {
+    ::setpgid(0, 0);
     command();
     ::_exit(0);
   }
@@ -163,7 +165,7 @@ void KillTheCallerAfter(const std::string& folder, int renames, const std::funct
     const ssize_t n = ::read(watch, buffer, sizeof buffer);
     for (ssize_t at = 0; at < n; ++seen) at += static_cast<ssize_t>(sizeof(inotify_event) + reinterpret_cast<inotify_event*>(buffer + at)->len);
   }
-  ::kill(child, SIGKILL);
+  ::kill(-child, SIGKILL);
   ::waitpid(child, nullptr, 0);
   ::close(watch);
 }
