@@ -10,6 +10,7 @@
 #include <unicode/utf8.h>
 
 #include "base/case_folding.h"
+#include "base/text.h"
 
 namespace shotsweep {
 namespace {
@@ -69,14 +70,6 @@ struct SortKey {
   std::uint32_t index;
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
-
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 // Whether the entry is of the kind (S_IFREG, S_IFDIR), or a link to one. The type the folder
 // gives usually settles it without a look at the entry itself.
 bool IsOfKind(int folder, const dirent& entry, mode_t kind) {
@@ -97,13 +90,11 @@ bool IsOfKind(int folder, const dirent& entry, mode_t kind) {
 
 }  // namespace
 
-std::string FoldedName(std::string_view name) { return FoldCase(name); }
-
 NamePatterns::NamePatterns(std::string_view patterns) {
   while (!patterns.empty()) {
     const std::size_t end = patterns.find(';');
-    const std::string_view pattern = Trimmed(patterns.substr(0, end));
-    if (!pattern.empty()) patterns_.push_back(FoldedName(pattern));
+    const std::string_view pattern = Trim(patterns.substr(0, end), " \t\r\n\f\v");
+    if (!pattern.empty()) patterns_.push_back(FoldCase(pattern));
     if (end == std::string_view::npos) break;
     patterns.remove_prefix(end + 1);
   }
@@ -144,7 +135,7 @@ FileListing ListMatchingFiles(const std::string& folder, const NamePatterns& pat
     }
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    std::string folded = FoldedName(name);
+    std::string folded = FoldCase(name);
     if (!patterns.Matches(folded) || !IsOfKind(fd, *entry, S_IFREG)) continue;
     entries.push_back({std::move(folded), std::string(name)});
   }

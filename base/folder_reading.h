@@ -10,17 +10,13 @@
 
 namespace shotsweep {
 
-// A name as the file list compares it: FoldCase, so names that differ only in case, or in the
-// way an accented letter is written, share it.
-std::string FoldedName(std::string_view name);
-
 // ";"-separated wildcard patterns such as "*.nef;*.cr*": "*" stands for any run of characters,
 // "?" for one character, everything else for itself without regard to case. Blanks around
 // a pattern do not count; an empty list matches nothing.
 class NamePatterns {
  public:
   explicit NamePatterns(std::string_view patterns);
-  // `folded` is FoldedName of the name.
+  // `folded` is FoldCase of the name.
   bool Matches(std::string_view folded) const;
 
  private:

@@ -89,13 +89,10 @@ TEST_F(StartUp, RestoreIsOfferedOnlyWhereACleanupWasCutShort) {
   EXPECT_EQ(dialogs.questions[0].title, "Restore set-aside RAW files");
   EXPECT_TRUE(std::filesystem::exists(Start() + "/keep/a.nbak"));  // answered No
 
-  // With KillBat=0 the scripts stay after every cleanup; only the pairing record tells.
+  // With KillBat=0 the scripts stay after every cleanup, so they tell nothing.
   scratch.Write("start/Shotsweep.ini", "KillBat=0\r\n");
   Open();
   EXPECT_EQ(dialogs.questions.size(), 1u);
-  scratch.Write("start/keep/RAWjpg.txt");
-  Open();
-  EXPECT_EQ(dialogs.questions.size(), 2u);
 }
 
 TEST_F(StartUp, SettingsAreReadFromTheStartFolderAfterKillBatIsSet) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "base/case_folding.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep {
@@ -17,18 +18,18 @@ using testing::TempFolder;
 
 const std::atomic<bool> kGoOn{false};
 
-TEST(FoldedNameTest, FoldsEveryValidCharacterAndKeepsOtherBytes) {
-  EXPECT_EQ(FoldedName("DSC_0001.JPG"), "dsc_0001.jpg");
-  EXPECT_EQ(FoldedName("\xC3\x89T\xC3\x89.NEF"), "\xC3\xA9t\xC3\xA9.nef");  // ÉTÉ -> été
-  EXPECT_EQ(FoldedName("\xCE\xA3\xCE\xA3"), "\xCF\x83\xCF\x83");              // ΣΣ -> σσ
-  EXPECT_EQ(FoldedName("\xF0\x90\x90\x80"), "\xF0\x90\x90\xA8");              // Deseret, beyond 16 bits
+TEST(FoldCaseTest, FoldsEveryValidCharacterAndKeepsOtherBytes) {
+  EXPECT_EQ(FoldCase("DSC_0001.JPG"), "dsc_0001.jpg");
+  EXPECT_EQ(FoldCase("\xC3\x89T\xC3\x89.NEF"), "\xC3\xA9t\xC3\xA9.nef");  // ÉTÉ -> été
+  EXPECT_EQ(FoldCase("\xCE\xA3\xCE\xA3"), "\xCF\x83\xCF\x83");              // ΣΣ -> σσ
+  EXPECT_EQ(FoldCase("\xF0\x90\x90\x80"), "\xF0\x90\x90\xA8");              // Deseret, beyond 16 bits
   // A Latin-1 name, a cut-off sequence, an overlong form: kept byte for byte.
-  EXPECT_EQ(FoldedName("CAF\xC9.JPG"), "caf\xC9.jpg");
-  EXPECT_EQ(FoldedName("A\xC3"), "a\xC3");
-  EXPECT_EQ(FoldedName("\xC0\xAF"), "\xC0\xAF");
+  EXPECT_EQ(FoldCase("CAF\xC9.JPG"), "caf\xC9.jpg");
+  EXPECT_EQ(FoldCase("A\xC3"), "a\xC3");
+  EXPECT_EQ(FoldCase("\xC0\xAF"), "\xC0\xAF");
 }
 
-bool Matches(const char* patterns, const char* name) { return NamePatterns(patterns).Matches(FoldedName(name)); }
+bool Matches(const char* patterns, const char* name) { return NamePatterns(patterns).Matches(FoldCase(name)); }
 
 TEST(NamePatternsTest, WildcardsWithoutRegardToCase) {
   const char* raw = "*.nef;*.cr*;*.arw;*.orf";

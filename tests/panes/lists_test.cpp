@@ -85,9 +85,14 @@ TEST(FileListTest, ANameThatIsNotValidTextComesBackAsTheSameBytes) {
   EXPECT_EQ(list.FileName(), "");
 }
 
+// Photos p0.jpg, p1.jpg, ... enough to make a listing take a while.
+void WritePhotos(TempFolder& folder, int count) {
+  for (int i = 0; i < count; ++i) folder.Write("p" + std::to_string(i) + ".jpg");
+}
+
 TEST(FileListTest, HoldsMoreThan32767Entries) {
   TempFolder folder;
-  for (int i = 0; i < 33000; ++i) folder.Write("p" + std::to_string(i) + ".jpg");
+  WritePhotos(folder, 33000);
   FileList list;
   list.SetPattern("*.jpg");
   list.SetPath(folder.str());
@@ -130,7 +135,7 @@ TEST(FileListTest, ReadsInTheBackgroundAndShowsTheListingWhenItArrives) {
 
 TEST(FileListTest, WhatIsReadThroughTheCommandsViewIsTheWholeFreshListing) {
   TempFolder folder;
-  for (int i = 0; i < 3000; ++i) folder.Write("p" + std::to_string(i) + ".jpg");
+  WritePhotos(folder, 3000);
   FileList list;
   list.SetPattern("*.jpg");
   list.SetPath(folder.str());
@@ -202,7 +207,7 @@ TEST(FileListTest, FocusTakenWhileReadingMakesTheFirstEntryCurrentOnceItIsThere)
 
 TEST(FileListTest, AListClosedWhileItsFolderIsReadGoesQuietly) {
   TempFolder folder;
-  for (int i = 0; i < 3000; ++i) folder.Write("p" + std::to_string(i) + ".jpg");
+  WritePhotos(folder, 3000);
   for (int round = 0; round < 3; ++round) {
     auto list = std::make_unique<FileList>();
     list->SetPattern("*.jpg");
