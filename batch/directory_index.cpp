@@ -200,15 +200,14 @@ void NormalizePath(std::string_view cwd, std::string_view path, std::string& out
   out = normal.empty() ? "/" : std::move(normal);
 }
 
-std::pair<std::string, std::string> SplitLast(const std::string& normalized) {
-  const size_t slash = normalized.rfind('/');
-  std::string dir = slash == 0 ? "/" : normalized.substr(0, slash);
-  return {dir, normalized.substr(slash + 1)};
-}
-
 std::pair<std::string_view, std::string_view> SplitLastView(std::string_view normalized) {
   const size_t slash = normalized.rfind('/');
   return {slash == 0 ? std::string_view("/") : normalized.substr(0, slash), normalized.substr(slash + 1)};
+}
+
+std::pair<std::string, std::string> SplitLast(const std::string& normalized) {
+  const auto [dir, name] = SplitLastView(normalized);
+  return {std::string(dir), std::string(name)};
 }
 
 std::string JoinPath(std::string_view dir, std::string_view name) {

@@ -83,6 +83,10 @@ bool IsSetAsideName(std::string_view name, const std::vector<RawKind>& kinds) {
   return match && match->aside;
 }
 
+bool IsRawOrSetAsideName(std::string_view name, const std::vector<RawKind>& kinds) {
+  return RawExtension(FoldCase(name), kinds).has_value();
+}
+
 std::vector<std::vector<std::string>> SetAsideClashes(const std::vector<std::string>& names,
                                                       const std::vector<RawKind>& kinds) {
   std::map<std::string, std::vector<std::string>> byKey;

@@ -32,6 +32,9 @@ std::optional<CommandError> ReadRawFolder(const std::string& folder, RawFolderLi
 // Whether a file name carries the aside extension of one of `kinds` (".nbak", ...), compared
 // as the interpreter compares names.
 bool IsSetAsideName(std::string_view name, const std::vector<RawKind>& kinds = DefaultRawKinds());
+// Whether it carries a RAW or an aside extension of one of `kinds`: a file the cleanup scripts
+// touch.
+bool IsRawOrSetAsideName(std::string_view name, const std::vector<RawKind>& kinds);
 
 // Groups of names in one folder that the renaming script would give the same set-aside name,
 // compared as the interpreter compares names: RAW files whose names differ only in case

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "base/case_folding.h"
 #include "base/file_names.h"
 #include "batch/directory_index.h"
 #include "batch/memory_file_system.h"
@@ -39,21 +38,6 @@ class CatchingDialogs final : public Dialogs {
   Dialogs& real_;
 };
 
-// Whether a file name carries a RAW or set-aside extension: the only files a cleanup touches
-// on purpose (its own scripts aside).
-bool IsRawKind(std::string_view name, const std::vector<RawKind>& kinds) {
-  const std::string folded = FoldCase(name);
-  return std::any_of(kinds.begin(), kinds.end(), [&](const RawKind& kind) {
-    return folded.ends_with(kind.extension) || folded.ends_with(kind.aside);
-  });
-}
-
-std::string NameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 }  // namespace
 
 int Prediction::Count(PredictedFile::Action action) const {
@@ -74,7 +58,7 @@ Prediction Predict(Command command, const Module1& module, CommandWindow& window
   std::vector<batch::DirEntry> before;
   if (!memory.List(rawFolder, before)) {
     prediction.rawFilesInFolder = static_cast<int>(std::count_if(
-        before.begin(), before.end(), [&](const batch::DirEntry& e) { return !e.isDir && IsRawKind(e.name, kinds); }));
+        before.begin(), before.end(), [&](const batch::DirEntry& e) { return !e.isDir && IsRawOrSetAsideName(e.name, kinds); }));
   }
   command(ctx);
   prediction.error = caught.error;
@@ -82,12 +66,14 @@ Prediction Predict(Command command, const Module1& module, CommandWindow& window
   prediction.ran = runner.runs() > 0;
 
   for (const auto& fate : memory.Touched()) {
-    if (FolderOf(fate.origin) != rawFolder || !IsRawKind(NameOf(fate.origin), kinds)) continue;
-    PredictedFile file{PredictedFile::Keep, NameOf(fate.origin), {}};
+    // Only the RAW files of the RAW folder: the scripts and the record are the command's own.
+    const auto [folder, name] = batch::SplitLastView(fate.origin);
+    if (folder != rawFolder || !IsRawOrSetAsideName(name, kinds)) continue;
+    PredictedFile file{PredictedFile::Keep, std::string(name), {}};
     if (fate.now.empty()) {
       file.action = fate.trashed ? PredictedFile::Trash : PredictedFile::Delete;
     } else {
-      file.newName = NameOf(fate.now);
+      file.newName = batch::SplitLastView(fate.now).second;
       file.action = IsSetAsideName(file.newName, kinds) ? PredictedFile::SetAside : PredictedFile::Keep;
     }
     prediction.files.push_back(std::move(file));
