@@ -1,6 +1,8 @@
 #include "base/files.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,16 +21,6 @@ std::string TemporaryNameBeside(const std::string& path) {
   std::ostringstream name;
   name << path.substr(0, slash + 1) << '.' << path.substr(slash + 1) << ".tmp-" << std::hex << seed() << seed();
   return name.str();
-}
-
-std::optional<CommandError> WriteAllTo(int fd, std::string_view content, const std::string& path) {
-  while (!content.empty()) {
-    const ssize_t n = ::write(fd, content.data(), content.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return ErrnoError(errno, path);
-    content.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return std::nullopt;
 }
 
 }  // namespace
@@ -81,10 +73,39 @@ std::optional<CommandError> WriteWholeFile(const std::string& path, std::string_
   const std::string temporary = TemporaryNameBeside(path);
   const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) return ErrnoError(errno, path);
-  std::optional<CommandError> failure = WriteAllTo(fd, content, path);
+  std::optional<CommandError> failure;
+  if (const auto error = WriteAll(fd, content)) failure = ErrnoError(error->number, path);
   if (::close(fd) != 0 && !failure) failure = ErrnoError(errno, path);
   if (!failure && ::rename(temporary.c_str(), path.c_str()) != 0) failure = ErrnoError(errno, path);
   if (failure) ::unlink(temporary.c_str());
+  return failure;
+}
+
+std::optional<CommandError> WriteAll(int fd, std::string_view text) {
+  // A reader that has gone must cost this write, not the whole process: SIGPIPE is held back
+  // while writing, and one this write raised is taken away again.
+  sigset_t pipeSignal, previous, pending;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  ::pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+  sigpending(&pending);
+  const bool alreadyPending = sigismember(&pending, SIGPIPE);
+  std::optional<CommandError> failure;
+  while (!text.empty()) {
+    const ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failure = ErrnoError(n < 0 ? errno : EIO);
+      break;
+    }
+    text.remove_prefix(static_cast<size_t>(n));
+  }
+  if (failure && failure->number == EPIPE && !alreadyPending) {
+    const timespec none{0, 0};
+    while (::sigtimedwait(&pipeSignal, nullptr, &none) < 0 && errno == EINTR) {
+    }
+  }
+  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   return failure;
 }
 

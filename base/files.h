@@ -21,4 +21,8 @@ std::optional<CommandError> ReadWholeFile(const std::string& path, std::string& 
 // where it could be run. An existing regular file the user may not write keeps its content.
 std::optional<CommandError> WriteWholeFile(const std::string& path, std::string_view content);
 
+// Writes all of `text` to `fd`, retrying short and interrupted writes; the failure when it
+// could not (a reader that has gone gives EPIPE, never a SIGPIPE).
+std::optional<CommandError> WriteAll(int fd, std::string_view text);
+
 }  // namespace shotsweep

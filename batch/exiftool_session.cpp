@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "base/case_folding.h"
+#include "base/files.h"
 #include "base/process.h"
 #include "batch/output.h"
 

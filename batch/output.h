@@ -30,8 +30,4 @@ class Output {
   std::string buffers_[2];
 };
 
-// Writes all of `text`, retrying short writes; the failure when it could not (a reader that
-// has gone gives EPIPE, never a SIGPIPE).
-std::optional<CommandError> WriteAll(int fd, std::string_view text);
-
 }  // namespace shotsweep::batch

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/file_names.h"
+#include "base/files.h"
 #include "cleanup/cleanup_commands.h"
 #include "cli/arguments.h"
 #include "cli/console.h"
@@ -21,13 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Write(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
-    if (n <= 0) return;
-    text.remove_prefix(static_cast<std::size_t>(n));
-  }
-}
+// What cannot be written to a closed stream is lost either way; the exit status still tells.
+void Write(int fd, std::string_view text) { WriteAll(fd, text); }
 
 // A folder or file named on the command line as the window would hold it: absolute, without
 // "." and "..", no separator at the end but at the root.

@@ -1,5 +1,6 @@
 #include "cli/console.h"
 
+#include "base/file_names.h"
 #include "base/folder_reading.h"
 
 namespace shotsweep {
@@ -22,7 +23,7 @@ std::string FolderFileList::FileName() const {
 
 ConsoleWindow::ConsoleWindow(std::string dir1, std::string dir2, int bak, int exif, const std::string& rawPattern)
     : dir1_(std::move(dir1)), dir2_(std::move(dir2)), bak_(bak), exif_(exif), file1_(dir1_, rawPattern),
-      file2_(dir2_, "*.jpg") {}
+      file2_(dir2_, std::string(kJpgListPattern)) {}
 
 void ConsoleDialogs::MessageBox(const std::string& text, const std::string&, MessageIcon icon) {
   if (icon == MessageIcon::Critical) {
