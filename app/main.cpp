@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/pictures.h"
 #include "settings/start_folder.h"
 
 namespace {
@@ -34,7 +33,6 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Shotsweep");
   // The window belongs to the menu entry of this name (on Wayland its app id).
   QGuiApplication::setDesktopFileName("io.github.shotsweep.Shotsweep");
-  QApplication::setWindowIcon(QIcon::fromTheme("io.github.shotsweep.Shotsweep", shotsweep::WindowPicture()));
   shotsweep::MainFrm window(StartFolderFor(QApplication::arguments()));
   window.show();
   return QApplication::exec();

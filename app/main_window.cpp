@@ -128,7 +128,8 @@ MainFrm::~MainFrm() = default;
 void MainFrm::CreateControls() {
   setObjectName("MainFrm");
   setWindowTitle(kCaption);
-  // The installed theme's icon when there is one, so the window matches its menu entry.
+  // The installed theme's icon when there is one, so the window matches its menu entry. Its
+  // dialogs, the window's children, show it too.
   setWindowIcon(QIcon::fromTheme("io.github.shotsweep.Shotsweep", WindowPicture()));
   // One fixed size, no minimise or maximise box.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -299,7 +300,6 @@ void MainFrm::ConnectHandlers() {
 
 void MainFrm::Form_Load() {
   module_.StartFolder = startFolder_.empty() ? ToLocalPath(QDir::currentPath()) : startFolder_;
-  ui_.File1->SetPattern(RawListPattern());
   module_.settings.KillBat = 1;
   // Read as numbers, so a minor version written "08" still shows as 8.
   setWindowTitle(windowTitle() + QString("  ver: %1.%2")
@@ -308,7 +308,7 @@ void MainFrm::Form_Load() {
   const std::vector<std::string> warnings =
       startFolder_.empty() ? ReadSettings(module_.settings)
                            : ReadSettingsFile(std::filesystem::path(startFolder_) / kSettingsFileName, module_.settings);
-  if (!module_.settings.ExtraRAW.empty()) ui_.File1->SetPattern(RawListPattern(module_.settings.ExtraRAW));
+  ui_.File1->SetPattern(RawListPattern(module_.settings.ExtraRAW));
   if (!warnings.empty()) {
     std::string text = "Some settings in Shotsweep.ini are ignored:";
     for (const std::string& warning : warnings) text += "\n" + warning;

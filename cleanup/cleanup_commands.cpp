@@ -139,7 +139,7 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   // The scripts run with Dir1's folder as their current folder.
   const ScriptOutcome outcome = ctx.runner.Run({renamingPath, dir1Path, WindowStyle::Hidden, kDoneTitle,
                                                 restoringPath, module.settings.Trash == 1});
-  const bool failed = outcome.error || outcome.exitStatus != 0 || !outcome.failures.empty();
+  const bool failed = !outcome.WentAsPlanned();
   if (failed) ShowError(ctx.dialogs, CleanupFailure(ctx, outcome, dir1Path, deleting, kinds));
   if (auto deleteFailure = ctx.files.Delete(pairingPath)) ShowError(ctx.dialogs, *deleteFailure);
   if (!failed) {
@@ -213,7 +213,7 @@ void RestoreSetAside(CommandContext& ctx) {
   const std::string path = module.RawFolder + std::string(kRestoreAllScriptName);
   if (auto failure = ctx.files.Write(path, RestoreAllScript(script))) return ShowError(ctx.dialogs, *failure);
   const ScriptOutcome outcome = ctx.runner.Run({path, dir1Path, WindowStyle::Hidden, kRestoredTitle});
-  if (outcome.error || outcome.exitStatus != 0 || !outcome.failures.empty()) {
+  if (!outcome.WentAsPlanned()) {
     ShowError(ctx.dialogs, CleanupFailure(ctx, outcome, dir1Path, false, kinds));
   } else {
     ctx.dialogs.MessageBox("Operation done", kRestoredTitle, MessageIcon::Information);
