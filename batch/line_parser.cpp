@@ -93,7 +93,6 @@ void ExpandPercents(std::string_view line, const std::vector<std::string>& args,
       i = close;
     }
   }
-  return;
 }
 
 namespace {
@@ -224,7 +223,6 @@ void Lex(std::string_view line, LexedLine& out) {
     }
     out.redirections.push_back(std::move(r));
   }
-  return;
 }
 
 void Cursor::SkipDelimiters() {
