@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "batch/file_system.h"
+#include "fs/file_system.h"
 #include "batch/wildcard.h"
 
 namespace shotsweep::batch {

@@ -19,7 +19,7 @@
 #include "batch/command_parser.h"
 #include "batch/directory_index.h"
 #include "batch/external_program.h"
-#include "batch/file_system.h"
+#include "fs/file_system.h"
 #include "batch/line_parser.h"
 #include "batch/output.h"
 

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "batch/file_system.h"
+#include "fs/file_system.h"
 
 namespace fs = std::filesystem;
-using namespace shotsweep::batch;
+using namespace shotsweep;
 
 namespace {
 

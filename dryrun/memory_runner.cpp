@@ -50,9 +50,9 @@ std::optional<CommandError> MemoryCommandFiles::Delete(const std::string& path) 
 }
 
 std::optional<CommandError> MemoryCommandFiles::ListFiles(const std::string& folder, std::vector<std::string>& names) {
-  std::vector<batch::DirEntry> entries;
+  std::vector<DirEntry> entries;
   if (auto error = fs_.List(batch::NormalizePath("/", folder), entries)) return error;
-  for (const batch::DirEntry& entry : entries) {
+  for (const DirEntry& entry : entries) {
     if (!entry.isDir) names.push_back(entry.name);
   }
   return std::nullopt;

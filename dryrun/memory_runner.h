@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "batch/memory_file_system.h"
+#include "fs/memory_file_system.h"
 #include "platform/command_files.h"
 #include "platform/script_runner.h"
 
@@ -14,25 +14,25 @@ namespace shotsweep {
 
 class MemoryCommandFiles final : public CommandFiles {
  public:
-  explicit MemoryCommandFiles(batch::MemoryFileSystem& fs) : fs_(fs) {}
+  explicit MemoryCommandFiles(MemoryFileSystem& fs) : fs_(fs) {}
   std::optional<CommandError> Write(const std::string& path, std::string_view content) override;
   std::optional<CommandError> Delete(const std::string& path) override;
   std::optional<CommandError> ListFiles(const std::string& folder, std::vector<std::string>& names) override;
 
  private:
-  batch::MemoryFileSystem& fs_;
+  MemoryFileSystem& fs_;
 };
 
 // Runs a request's scripts, read from `fs`, over `fs`. External programs are never started:
 // a line that names one fails, as no script a dry run covers has any.
 class InMemoryScriptRunner final : public ScriptRunner {
  public:
-  explicit InMemoryScriptRunner(batch::MemoryFileSystem& fs) : fs_(fs) {}
+  explicit InMemoryScriptRunner(MemoryFileSystem& fs) : fs_(fs) {}
   ScriptOutcome Run(const ScriptRequest& request) override;
   int runs() const { return runs_; }
 
  private:
-  batch::MemoryFileSystem& fs_;
+  MemoryFileSystem& fs_;
   int runs_ = 0;
 };
 

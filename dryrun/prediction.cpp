@@ -4,7 +4,7 @@
 
 #include "base/file_names.h"
 #include "batch/directory_index.h"
-#include "batch/memory_file_system.h"
+#include "fs/memory_file_system.h"
 #include "cleanup/raw_folder_check.h"
 #include "dryrun/memory_runner.h"
 #include "platform/dialogs.h"
@@ -45,7 +45,7 @@ int Prediction::Count(PredictedFile::Action action) const {
 }
 
 Prediction Predict(Command command, const Module1& module, CommandWindow& window, Dialogs& dialogs) {
-  batch::MemoryFileSystem memory(&batch::TheRealFileSystem());
+  MemoryFileSystem memory(&TheRealFileSystem());
   MemoryCommandFiles files(memory);
   InMemoryScriptRunner runner(memory);
   CatchingDialogs caught(dialogs);
@@ -55,10 +55,10 @@ Prediction Predict(Command command, const Module1& module, CommandWindow& window
   const std::vector<RawKind> kinds = RawKindsWith(module.settings.ExtraRAW);
 
   Prediction prediction;
-  std::vector<batch::DirEntry> before;
+  std::vector<DirEntry> before;
   if (!memory.List(rawFolder, before)) {
     prediction.rawFilesInFolder = static_cast<int>(std::count_if(
-        before.begin(), before.end(), [&](const batch::DirEntry& e) { return !e.isDir && IsRawOrSetAsideName(e.name, kinds); }));
+        before.begin(), before.end(), [&](const DirEntry& e) { return !e.isDir && IsRawOrSetAsideName(e.name, kinds); }));
   }
   command(ctx);
   prediction.error = caught.error;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "batch/memory_file_system.h"
+#include "fs/memory_file_system.h"
 #include "tests/batch/batch_test_run.h"
 
 namespace shotsweep::batch {

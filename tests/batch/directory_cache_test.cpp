@@ -4,7 +4,7 @@
 #include <map>
 
 #include "batch/directory_index.h"
-#include "batch/memory_file_system.h"
+#include "fs/memory_file_system.h"
 
 namespace shotsweep::batch {
 namespace {

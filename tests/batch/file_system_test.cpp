@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "batch/memory_file_system.h"
+#include "fs/memory_file_system.h"
 #include "tests/batch/batch_test_run.h"
 #include "tests/support/temp_folder.h"
 

@@ -18,7 +18,7 @@
 #include "base/unique_fd.h"
 #include "batch/external_program.h"
 #include "batch/interpreter.h"
-#include "batch/memory_file_system.h"
+#include "fs/memory_file_system.h"
 #include "batch/output.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/fuzz_input.h"

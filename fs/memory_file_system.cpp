@@ -1,10 +1,10 @@
-#include "batch/memory_file_system.h"
+#include "fs/memory_file_system.h"
 
 #include <fcntl.h>
 
 #include <cerrno>
 
-namespace shotsweep::batch {
+namespace shotsweep {
 namespace {
 
 std::pair<std::string, std::string> Split(const std::string& path) {
@@ -195,4 +195,4 @@ std::optional<CommandError> MemoryFileSystem::OpenForOutput(const std::string& p
   return std::nullopt;
 }
 
-}  // namespace shotsweep::batch
+}  // namespace shotsweep

@@ -1,4 +1,4 @@
-#include "batch/file_system.h"
+#include "fs/file_system.h"
 
 #include <dirent.h>
 #include <gio/gio.h>
@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <ctime>
 
-namespace shotsweep::batch {
+namespace shotsweep {
 namespace {
 
 std::string Join(const std::string& dir, const char* name) {
@@ -185,4 +185,4 @@ FileSystem& TheRealFileSystem() {
   return *disk;
 }
 
-}  // namespace shotsweep::batch
+}  // namespace shotsweep

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "batch/file_system.h"
+#include "fs/file_system.h"
 
-namespace shotsweep::batch {
+namespace shotsweep {
 
 class MemoryFileSystem : public FileSystem {
  public:
@@ -70,4 +70,4 @@ class MemoryFileSystem : public FileSystem {
   std::vector<Fate> gone_;
 };
 
-}  // namespace shotsweep::batch
+}  // namespace shotsweep

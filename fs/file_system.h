@@ -12,7 +12,7 @@
 #include "base/errors.h"
 #include "base/unique_fd.h"
 
-namespace shotsweep::batch {
+namespace shotsweep {
 
 struct DirEntry {
   std::string name;
@@ -68,4 +68,4 @@ std::unique_ptr<FileSystem> MakeDiskFileSystem(ExclusiveRename renameExclusive =
 // The disk, for whoever does not bring a file system of their own.
 FileSystem& TheRealFileSystem();
 
-}  // namespace shotsweep::batch
+}  // namespace shotsweep
