@@ -7,6 +7,9 @@
 //                 names the script, the line and the file, and says why. Lines that merely
 //                 found nothing to act on (a restore line for a JPG without a RAW twin) are
 //                 not reported.
+//   "~ TEXT"      a note: something the run did otherwise than its script line says, on
+//                 purpose and without harm (a file left alone because it was not planned),
+//                 which whoever started it should tell the user.
 // Writer and reader both use these functions, so the two sides cannot drift apart.
 
 #include <charconv>
@@ -27,19 +30,20 @@ inline std::string ProgressLine(std::size_t done, std::size_t total) {
 // Control characters in TEXT (a file name may hold a line end) are written as \xHH, so one
 // report is always one line.
 inline std::string FailureLine(std::string_view text) { return "! " + EscapeControls(text) + "\n"; }
+inline std::string NoteLine(std::string_view text) { return "~ " + EscapeControls(text) + "\n"; }
 
 struct ReportLine {
-  enum Kind { Progress, Failure, Unknown } kind = Unknown;
+  enum Kind { Progress, Failure, Note, Unknown } kind = Unknown;
   long done = 0;
   long total = 0;
-  std::string text;  // a failure's text
+  std::string text;  // a failure's or a note's text
 };
 
 // One line without its line end.
 inline ReportLine ParseReportLine(std::string_view line) {
   ReportLine report;
-  if (line.starts_with("! ")) {
-    report.kind = ReportLine::Failure;
+  if (line.starts_with("! ") || line.starts_with("~ ")) {
+    report.kind = line[0] == '!' ? ReportLine::Failure : ReportLine::Note;
     report.text = std::string(line.substr(2));
     return report;
   }

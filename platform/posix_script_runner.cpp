@@ -109,6 +109,8 @@ void ScriptProcess::ReadProgress() {
       total_ = static_cast<int>(report.total);
     } else if (report.kind == ReportLine::Failure) {
       failures_.push_back(report.text);
+    } else if (report.kind == ReportLine::Note) {
+      notes_.push_back(report.text);
     }
     progressBuffer_.erase(0, end + 1);
   }
@@ -162,6 +164,7 @@ ScriptOutcome ScriptProcess::Outcome() const {
   ScriptOutcome outcome;
   outcome.output = output_;
   outcome.failures = failures_;
+  outcome.notes = notes_;
   if (startError_) {
     outcome.error = startError_;
   } else if (WIFEXITED(status_)) {

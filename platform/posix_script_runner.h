@@ -66,6 +66,7 @@ class ScriptProcess {
   std::size_t taken_ = 0;
   std::string progressBuffer_;
   std::vector<std::string> failures_;
+  std::vector<std::string> notes_;
   int done_ = 0;
   int total_ = 0;
 };

@@ -46,6 +46,7 @@ struct ScriptOutcome {
   int exitStatus = 0;                 // the interpreter's exit status when it ran
   std::string output;                 // what the script printed (stdout and stderr)
   std::vector<std::string> failures;  // the lines that failed on a file, as the interpreter told them
+  std::vector<std::string> notes;     // what the interpreter did otherwise than a line says, and why
   // Ran to its end with every line done: the only run that may end with "Operation done".
   bool WentAsPlanned() const { return !error && exitStatus == 0 && failures.empty(); }
 };

@@ -19,6 +19,9 @@ TEST(ProgressProtocol, WhatTheWriterWritesReadsBack) {
   const ReportLine failure = Read(FailureLine("a\nb.nef: Access is denied."));
   EXPECT_EQ(failure.kind, ReportLine::Failure);
   EXPECT_EQ(failure.text, "a\\x0Ab.nef: Access is denied.");
+  const ReportLine note = Read(NoteLine("NEW.NEF: left as it is"));
+  EXPECT_EQ(note.kind, ReportLine::Note);
+  EXPECT_EQ(note.text, "NEW.NEF: left as it is");
 }
 
 // No writer puts a sign before a count; a line that does is no progress (found by fuzzing).
