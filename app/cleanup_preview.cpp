@@ -64,7 +64,7 @@ class PreviewedDialogs final : public Dialogs {
 }  // namespace
 
 void PreviewThenCarryOut(Command command, CommandContext& ctx, QWidget* parent, const QString& title) {
-  const Prediction prediction = Predict(command, ctx.module, ctx.window, ctx.dialogs);
+  const Prediction prediction = Predict(command, ctx.module, ctx.window, ctx.dialogs, ctx.fs);
   if (!prediction.ran && prediction.error.empty()) return;
   // The names the dry run walked, so the cleanup carried out is the one shown.
   std::vector<std::string> jpgNames;
@@ -75,7 +75,7 @@ void PreviewThenCarryOut(Command command, CommandContext& ctx, QWidget* parent, 
   if (dialog.exec() != QDialog::Accepted) return;
   PreviewedWindow window(ctx.window, std::move(jpgNames));
   PreviewedDialogs dialogs(ctx.dialogs, prediction.listPath);
-  CommandContext real{ctx.module, window, dialogs, ctx.runner, ctx.files};
+  CommandContext real{ctx.module, window, dialogs, ctx.runner, ctx.fs};
   command(real);
 }
 

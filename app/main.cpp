@@ -4,13 +4,14 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "fs/file_system.h"
 #include "settings/start_folder.h"
 
 namespace {
 
 // With --desktop (the menu entry's way of starting it): the configuration folder, made if need
 // be; otherwise, or when it cannot be had, the current folder.
-std::string StartFolderFor(const QStringList& arguments) {
+std::string StartFolderFor(shotsweep::FileSystem& fs, const QStringList& arguments) {
   if (!arguments.contains(QString::fromLatin1(shotsweep::kDesktopOption.data(), shotsweep::kDesktopOption.size()))) {
     return {};
   }
@@ -19,7 +20,7 @@ std::string StartFolderFor(const QStringList& arguments) {
     return value ? std::optional<std::string>(value) : std::nullopt;
   });
   if (!folder) return {};
-  if (const auto error = shotsweep::MakeDesktopStartFolder(*folder)) {
+  if (const auto error = shotsweep::MakeDesktopStartFolder(fs, *folder)) {
     std::fprintf(stderr, "shotsweep: %s; the current folder is the start folder\n", error->Text().c_str());
     return {};
   }
@@ -33,7 +34,9 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Shotsweep");
   // The window belongs to the menu entry of this name (on Wayland its app id).
   QGuiApplication::setDesktopFileName("io.github.shotsweep.Shotsweep");
-  shotsweep::MainFrm window(StartFolderFor(QApplication::arguments()));
+  // Static, so it outlives the threads that may still be reading a pane's folder at exit.
+  static const auto disk = shotsweep::MakeDiskFileSystem();
+  shotsweep::MainFrm window(*disk, StartFolderFor(*disk, QApplication::arguments()));
   window.show();
   return QApplication::exec();
 }

@@ -14,7 +14,6 @@
 #include <QStyleOptionGroupBox>
 #include <QStylePainter>
 #include <algorithm>
-#include <filesystem>
 #include <exception>
 
 #include "app/cleanup_preview.h"
@@ -92,16 +91,16 @@ QPushButton* PictureOnly(const QIcon& picture, const char* tooltip, QWidget* par
 
 }  // namespace
 
-MainFrm::MainFrm(std::string startFolder, QWidget* parent)
-    : MainFrm(nullptr, nullptr, nullptr, parent, std::move(startFolder)) {}
+MainFrm::MainFrm(FileSystem& fs, std::string startFolder, QWidget* parent)
+    : MainFrm(fs, nullptr, nullptr, nullptr, parent, std::move(startFolder)) {}
 
-MainFrm::MainFrm(Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent,
+MainFrm::MainFrm(FileSystem& fs, Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent,
                  std::string startFolder)
-    : MainFrm(&dialogs, &runner, &drives, parent, std::move(startFolder)) {}
+    : MainFrm(fs, &dialogs, &runner, &drives, parent, std::move(startFolder)) {}
 
-MainFrm::MainFrm(Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent,
+MainFrm::MainFrm(FileSystem& fs, Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent,
                  std::string startFolder)
-    : QMainWindow(parent), startFolder_(std::move(startFolder)), dialogs_(dialogs), runner_(runner) {
+    : QMainWindow(parent), fs_(fs), startFolder_(std::move(startFolder)), dialogs_(dialogs), runner_(runner) {
   if (!dialogs_) {
     ownDialogs_ = std::make_unique<QtDialogs>(this);
     dialogs_ = ownDialogs_.get();
@@ -175,8 +174,8 @@ void MainFrm::CreateControls() {
   ui_.EXIF = Named(new QCheckBox("Export EXIF data", left), "EXIF", Twips(4560, 480, 1515, 195));
   ui_.Cpypath1 = Named(new QPushButton("path ->", left), "Cpypath1", Twips(6240, 360, 1365, 315));
   ui_.Cpypath1->setToolTip("Copy Path to right side");
-  ui_.Dir1 = Named(new FolderList(left), "Dir1", Twips(210, 750, 4245, 5265));
-  ui_.File1 = Named(new FileList(left), "File1", Twips(4500, 750, 3135, 5355));
+  ui_.Dir1 = Named(new FolderList(fs_, left), "Dir1", Twips(210, 750, 4245, 5265));
+  ui_.File1 = Named(new FileList(fs_, left), "File1", Twips(4500, 750, 3135, 5355));
   // Created after the file list, so drawn above its lower right corner.
   const QIcon refresh = RefreshPicture();
   ui_.RefreshBtn = Named(PictureOnly(refresh, "Refresh Filelist", left), "RefreshBtn",
@@ -188,8 +187,8 @@ void MainFrm::CreateControls() {
                        Twips(3840, 240, 615, 495));
   ui_.CpyPath2 = Named(new QPushButton("<- path", right), "CpyPath2", Twips(6240, 360, 1365, 315));
   ui_.CpyPath2->setToolTip("Copy Path to left side");
-  ui_.Dir2 = Named(new FolderList(right), "Dir2", Twips(210, 750, 4245, 5265));
-  ui_.File2 = Named(new FileList(right), "File2", Twips(4500, 750, 3135, 5355));
+  ui_.Dir2 = Named(new FolderList(fs_, right), "Dir2", Twips(210, 750, 4245, 5265));
+  ui_.File2 = Named(new FileList(fs_, right), "File2", Twips(4500, 750, 3135, 5355));
   ui_.RefreshBtn2 = Named(PictureOnly(refresh, "Refresh Filelist", right), "RefreshBtn2",
                           Twips(7260, 5730, 555, 495));
 
@@ -305,9 +304,7 @@ void MainFrm::Form_Load() {
   setWindowTitle(windowTitle() + QString("  ver: %1.%2")
                                      .arg(QString(SHOTSWEEP_VERSION_MAJOR).toInt())
                                      .arg(QString(SHOTSWEEP_VERSION_MINOR).toInt()));
-  const std::vector<std::string> warnings =
-      startFolder_.empty() ? ReadSettings(module_.settings)
-                           : ReadSettingsFile(std::filesystem::path(startFolder_) / kSettingsFileName, module_.settings);
+  const std::vector<std::string> warnings = ReadSettingsIn(fs_, module_.StartFolder, module_.settings);
   ui_.File1->SetPattern(RawListPattern(module_.settings.ExtraRAW));
   if (!warnings.empty()) {
     std::string text = "Some settings in Shotsweep.ini are ignored:";
@@ -324,7 +321,7 @@ void MainFrm::OfferRestore() {
   // A cleanup the program did not see to its end (the window died, or the program was killed)
   // may have left RAW files set aside; this is the moment to say so.
   const std::string folder = ui_.Dir1->Path();
-  if (folder.empty() || !LooksInterrupted(folder, module_.settings)) return;
+  if (folder.empty() || !LooksInterrupted(fs_, folder, module_.settings)) return;
   if (dialogs_->Question("The RAW folder " + folder +
                              " holds set-aside RAW files beside what is left of a cleanup that did not get to "
                              "its end.\n\nGive every set-aside file its RAW extension back now?",
@@ -335,12 +332,12 @@ void MainFrm::OfferRestore() {
 
 void MainFrm::UlozCesty() {
   if (module_.StartFolder.empty()) return;  // not started up yet: there is no place to save to
-  WriteSavedPair(SavedPairPath(module_.StartFolder),
+  WriteSavedPair(fs_, SavedPairPath(module_.StartFolder),
                  {ui_.Drive1->Drive(), ui_.Dir1->Path(), ui_.Drive2->Drive(), ui_.Dir2->Path()});
 }
 
 void MainFrm::NactiCesty() {
-  const std::optional<SavedPair> pair = ReadSavedPair(SavedPairPath(module_.StartFolder));
+  const std::optional<SavedPair> pair = ReadSavedPair(fs_, SavedPairPath(module_.StartFolder));
   if (!pair) return;
   // Each record stands alone: one naming a drive or folder that is gone changes nothing, and
   // the pane's own value is what the next save writes in its place.
@@ -368,14 +365,14 @@ void MainFrm::RefreshBtn_Click() { ui_.File1->Refresh(); }
 
 void MainFrm::RefreshBtn2_Click() { ui_.File2->Refresh(); }
 
-void MainFrm::CrDirBtn_Click() { CreateFolder(*dialogs_, *ui_.Dir2); }
+void MainFrm::CrDirBtn_Click() { CreateFolder(*dialogs_, fs_, *ui_.Dir2); }
 
 bool MainFrm::RunCommand(const std::function<void(CommandContext&)>& command) {
   // The runner keeps the window painted while a script runs; a second command started from
   // there would work on the same folders as the first.
   if (commandRunning_) return false;
   commandRunning_ = true;
-  CommandContext context{module_, *this, *dialogs_, *runner_};
+  CommandContext context{module_, *this, *dialogs_, *runner_, fs_};
   try {
     command(context);
   } catch (const std::exception& failure) {

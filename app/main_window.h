@@ -37,9 +37,11 @@ class MainFrm : public QMainWindow, public CommandWindow {
   // this machine's drives. Start-up has run when the constructor returns.
   // `startFolder`: the start folder when it is not the current folder (started from the
   // desktop's menu).
-  explicit MainFrm(std::string startFolder = {}, QWidget* parent = nullptr);
+  // Every file is read and written through `fs`, which must outlive the window and the reading
+  // of its folders.
+  explicit MainFrm(FileSystem& fs, std::string startFolder = {}, QWidget* parent = nullptr);
   // The same window over other dialogs, script runner and drives, for tests.
-  MainFrm(Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent = nullptr,
+  MainFrm(FileSystem& fs, Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent = nullptr,
           std::string startFolder = {});
   ~MainFrm() override;
 
@@ -61,7 +63,8 @@ class MainFrm : public QMainWindow, public CommandWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  MainFrm(Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent, std::string startFolder);
+  MainFrm(FileSystem& fs, Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent,
+          std::string startFolder);
 
   void CreateControls();
   void FitCaptionFont();
@@ -100,6 +103,7 @@ class MainFrm : public QMainWindow, public CommandWindow {
   void Restore_Click();
   void Exitbtn_Click();
 
+  FileSystem& fs_;
   Module1 module_;
   std::string startFolder_;  // empty: the current folder at start-up
   std::unique_ptr<Dialogs> ownDialogs_;

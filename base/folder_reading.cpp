@@ -1,10 +1,6 @@
 #include "base/folder_reading.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 
 #include <unicode/utf8.h>
@@ -70,24 +66,6 @@ struct SortKey {
   std::uint32_t index;
 };
 
-// Whether the entry is of the kind (S_IFREG, S_IFDIR), or a link to one. The type the folder
-// gives usually settles it without a look at the entry itself.
-bool IsOfKind(int folder, const dirent& entry, mode_t kind) {
-  switch (entry.d_type) {
-    case DT_REG:
-      return kind == S_IFREG;
-    case DT_DIR:
-      return kind == S_IFDIR;
-    case DT_LNK:
-    case DT_UNKNOWN: {
-      struct stat status;
-      return ::fstatat(folder, entry.d_name, &status, 0) == 0 && (status.st_mode & S_IFMT) == kind;
-    }
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 NamePatterns::NamePatterns(std::string_view patterns) {
@@ -105,83 +83,27 @@ bool NamePatterns::Matches(std::string_view folded) const {
                      [&](const std::string& pattern) { return Glob(pattern, folded); });
 }
 
-FileListing ListMatchingFiles(const std::string& folder, const NamePatterns& patterns,
-                              const std::atomic<bool>& cancelled) {
-  FileListing listing;
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) {
-    listing.error = errno;
-    return listing;
-  }
-  // The names are read and kept as the file system's bytes: a name that is not valid text
-  // turned into other bytes would make a cleanup set aside the RAW file of a JPG that is still
-  // there. Hidden files count: a RAW file named ".nef" is a file like any other to the commands.
-  struct Entry {
-    std::string folded;
-    std::string name;
-  };
-  std::vector<Entry> entries;
-  const int fd = ::dirfd(dir);
-  for (unsigned seen = 0;; ++seen) {
-    if (seen % 4096 == 0 && cancelled.load(std::memory_order_relaxed)) {
-      ::closedir(dir);
-      return {};
-    }
-    errno = 0;
-    const dirent* entry = ::readdir(dir);
-    if (!entry) {
-      listing.error = errno;
-      break;
-    }
-    const std::string_view name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    std::string folded = FoldCase(name);
-    if (!patterns.Matches(folded) || !IsOfKind(fd, *entry, S_IFREG)) continue;
-    entries.push_back({std::move(folded), std::string(name)});
-  }
-  ::closedir(dir);
-  // Half a listing is no listing.
-  if (listing.error != 0) return listing;
-
+std::vector<std::string> InFileListOrder(std::vector<std::string> names) {
   // Sorting moves small keys, not strings, and compares numbers: the first 16 bytes of the
   // folded name, which decide most comparisons; only keys that share them go to the names.
+  std::vector<std::string> folded;
+  folded.reserve(names.size());
+  for (const std::string& name : names) folded.push_back(FoldCase(name));
   std::vector<SortKey> keys;
-  keys.reserve(entries.size());
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const std::string_view folded = entries[i].folded;
-    keys.push_back({BigEndian8(folded, 0), BigEndian8(folded, 8), static_cast<std::uint32_t>(i)});
+  keys.reserve(names.size());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    keys.push_back({BigEndian8(folded[i], 0), BigEndian8(folded[i], 8), static_cast<std::uint32_t>(i)});
   }
   std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
     if (a.high != b.high) return a.high < b.high;
     if (a.low != b.low) return a.low < b.low;
-    const Entry& x = entries[a.index];
-    const Entry& y = entries[b.index];
-    const int folded = x.folded.compare(y.folded);
-    return folded != 0 ? folded < 0 : x.name < y.name;
+    const int order = folded[a.index].compare(folded[b.index]);
+    return order != 0 ? order < 0 : names[a.index] < names[b.index];
   });
-  listing.names.reserve(entries.size());
-  for (const SortKey& key : keys) listing.names.push_back(std::move(entries[key.index].name));
-  return listing;
-}
-
-SubfolderListing ListSubfolders(const std::string& folder, std::size_t budget, const std::atomic<bool>& cancelled) {
-  SubfolderListing listing;
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return listing;
-  const int fd = ::dirfd(dir);
-  for (std::size_t seen = 0;; ++seen) {
-    if (seen == budget || (seen % 4096 == 0 && cancelled.load(std::memory_order_relaxed))) {
-      listing.complete = false;
-      break;
-    }
-    const dirent* entry = ::readdir(dir);
-    if (!entry) break;
-    // Hidden folders stay out of the way, as they do in a file manager; "." and ".." too.
-    if (entry->d_name[0] == '.') continue;
-    if (IsOfKind(fd, *entry, S_IFDIR)) listing.names.emplace_back(entry->d_name);
-  }
-  ::closedir(dir);
-  return listing;
+  std::vector<std::string> sorted;
+  sorted.reserve(names.size());
+  for (const SortKey& key : keys) sorted.push_back(std::move(names[key.index]));
+  return sorted;
 }
 
 }  // namespace shotsweep

@@ -1,9 +1,7 @@
 #pragma once
-// What the lists of a pane show of a folder, worked out without any widget, so that it can be
-// done on any thread: the regular files whose names match a pattern list, in the file list's
-// order, and the subfolders.
+// The rules of a pane's file list, worked out without any widget or file system: which names
+// match a pattern list, and in which order the list shows them.
 
-#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,25 +21,8 @@ class NamePatterns {
   std::vector<std::string> patterns_;  // folded
 };
 
-struct FileListing {
-  std::vector<std::string> names;  // the file system's bytes, in the list's order
-  int error = 0;                   // errno when the folder could not be read; names is then empty
-};
-
-// The regular files in `folder` (links to them too, hidden files too) that match, sorted by
-// folded name and, where those are equal, by the bytes of the name. Gives up early, with an
-// empty listing, once `cancelled` is set.
-FileListing ListMatchingFiles(const std::string& folder, const NamePatterns& patterns,
-                              const std::atomic<bool>& cancelled);
-
-struct SubfolderListing {
-  std::vector<std::string> names;  // the file system's bytes, in no particular order
-  bool complete = true;            // false when the reading stopped early
-};
-
-// The subfolders of `folder`, links to folders too, but none whose name starts with a dot (a
-// hidden folder). A folder that cannot be read has none. Stops after `budget` entries of the
-// folder, or once `cancelled` is set, with what it found so far and `complete` false.
-SubfolderListing ListSubfolders(const std::string& folder, std::size_t budget, const std::atomic<bool>& cancelled);
+// `names` (the file system's bytes) in the file list's order: by folded name and, where those
+// are equal, by the bytes of the name.
+std::vector<std::string> InFileListOrder(std::vector<std::string> names);
 
 }  // namespace shotsweep

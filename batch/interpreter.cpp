@@ -314,9 +314,9 @@ std::string Interpreter::Ask(const Streams& s, const std::string& question) {
 bool Interpreter::Confirm(const Streams& s, const std::string& question) { return Ask(s, question) == "y"; }
 
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
-                  ExternalProgramRunner& runner, int progressFd) {
+                  ExternalProgramRunner& runner, FileSystem& fs, int progressFd) {
   std::string text;
-  if (const auto error = ReadWholeFile(path, text)) {
+  if (const auto error = fs.ReadFile(path, text)) {
     output.Write(2, "shotsweep-batch: cannot read the script \"" + path + "\": " +
                         std::strerror(error->number) + "\n");
     output.Flush();
@@ -326,16 +326,16 @@ int RunScriptFile(const std::string& path, std::vector<std::string> args, Output
   args.insert(args.begin(), path);
   options.args = std::move(args);
   options.progressFd = progressFd;
-  Interpreter interpreter(std::move(options), output, runner);
+  Interpreter interpreter(std::move(options), output, runner, fs);
   return interpreter.Run(text);
 }
 
 int RunCleanupFiles(const std::string& renaming, const std::string& restoring, bool trash, Output& output,
-                    ExternalProgramRunner& runner, int progressFd) {
+                    ExternalProgramRunner& runner, FileSystem& fs, int progressFd) {
   std::string texts[2];
   const std::string* paths[2] = {&renaming, &restoring};
   for (int i = 0; i < 2; ++i) {
-    if (const auto error = ReadWholeFile(*paths[i], texts[i])) {
+    if (const auto error = fs.ReadFile(*paths[i], texts[i])) {
       output.Write(2, "shotsweep-batch: cannot read the script \"" + *paths[i] + "\": " +
                           std::strerror(error->number) + "; nothing was run\n");
       output.Flush();
@@ -347,7 +347,7 @@ int RunCleanupFiles(const std::string& renaming, const std::string& restoring, b
   options.progressFd = progressFd;
   options.guardDeletes = true;
   options.trash = trash;
-  Interpreter interpreter(std::move(options), output, runner);
+  Interpreter interpreter(std::move(options), output, runner, fs);
   return interpreter.Run({ScriptText{renaming, texts[0]}, ScriptText{restoring, texts[1]}});
 }
 

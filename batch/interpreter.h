@@ -48,8 +48,7 @@ struct ScriptText {
 
 class Interpreter {
  public:
-  Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner,
-              FileSystem& fileSystem = TheRealFileSystem());
+  Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner, FileSystem& fileSystem);
 
   // Runs every line of the script; returns the exit status: the number an "exit" line gave;
   // else 1 when a line failed on a file that was there or could not run at all, 0 when every
@@ -147,14 +146,14 @@ class Interpreter {
 // What shotsweep-batch's main does: reads SCRIPT and runs it. When the file cannot be read,
 // says so on standard error and returns 1.
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
-                  ExternalProgramRunner& runner, int progressFd);
+                  ExternalProgramRunner& runner, FileSystem& fs, int progressFd);
 
 // `shotsweep-batch --cleanup [--trash] RENAMING RESTORING`: reads both scripts before it runs
 // either (a restoring script that cannot be read must not leave every RAW file set aside), then
 // runs them in turn with guarded deletions, to the trash with `trash`. Returns 1 without
 // running anything when one cannot be read.
 int RunCleanupFiles(const std::string& renaming, const std::string& restoring, bool trash, Output& output,
-                    ExternalProgramRunner& runner, int progressFd);
+                    ExternalProgramRunner& runner, FileSystem& fs, int progressFd);
 
 // The file descriptor named by SHOTSWEEP_PROGRESS_FD when it is open, else -1.
 int ProgressFdFromEnvironment();

@@ -9,6 +9,7 @@
 #include "batch/external_program.h"
 #include "batch/interpreter.h"
 #include "batch/output.h"
+#include "fs/file_system.h"
 
 namespace {
 
@@ -42,9 +43,11 @@ int main(int argc, char** argv) {
   const int progressFd = ProgressFdFromEnvironment();
   Output output;
   const auto runner = MakeProgramRunner();
+  const auto disk = shotsweep::MakeDiskFileSystem();
   if (cleanup) {
     OutliveTheCaller();
-    return RunCleanupFiles(argv[argc - 2], argv[argc - 1], trash, output, *runner, progressFd);
+    return RunCleanupFiles(argv[argc - 2], argv[argc - 1], trash, output, *runner, *disk, progressFd);
   }
-  return RunScriptFile(argv[1], std::vector<std::string>(argv + 2, argv + argc), output, *runner, progressFd);
+  return RunScriptFile(argv[1], std::vector<std::string>(argv + 2, argv + argc), output, *runner, *disk,
+                       progressFd);
 }

@@ -101,7 +101,8 @@ double RunInterpreter(const fs::path& dir, const std::vector<RawFile>& files) {
     options.workingDir = dir.string();
     options.inputFd = -1;
     options.guardDeletes = true;
-    Interpreter interpreter(options, output, runner);
+    const auto disk = shotsweep::MakeDiskFileSystem();
+    Interpreter interpreter(options, output, runner, *disk);
     interpreter.Run({ScriptText{"RAWrename.bat", renaming}, ScriptText{"RAWrestore.bat", restoring}});
   }
   const double seconds = Seconds(std::chrono::steady_clock::now() - start);

@@ -13,6 +13,7 @@
 #include "cleanup/cleanup_commands.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
+#include "tests/support/disk.h"
 #include "tests/support/fake_window.h"
 
 namespace fs = std::filesystem;
@@ -67,7 +68,7 @@ double CleanUpWithTheCommand(const fs::path& raw, const fs::path& list) {
   testing::ScriptedDialogs dialogs;
   dialogs.openAnswers = {list.string()};
   PosixScriptRunner runner;
-  CommandContext ctx{module, window, dialogs, runner};
+  CommandContext ctx{module, window, dialogs, runner, shotsweep::testing::TestDisk()};
   const auto start = std::chrono::steady_clock::now();
   DeleteUnmatchedByPhotoList(ctx);
   const double seconds = Seconds(std::chrono::steady_clock::now() - start);

@@ -24,6 +24,7 @@
 #include "platform/posix_script_runner.h"
 #include "preview/extraction_command.h"
 #include "settings/module1.h"
+#include "tests/support/disk.h"
 #include "tests/support/raw_like_file.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
@@ -56,7 +57,7 @@ double ExtractWithTheCommand(const fs::path& folder, bool exif) {
   window.exif = exif ? 1 : 0;
   testing::ScriptedDialogs dialogs;
   PosixScriptRunner runner;
-  CommandContext ctx{module, window, dialogs, runner};
+  CommandContext ctx{module, window, dialogs, runner, shotsweep::testing::TestDisk()};
   const auto start = std::chrono::steady_clock::now();
   ExtractPreviews(ctx);
   const double seconds = Seconds(std::chrono::steady_clock::now() - start);

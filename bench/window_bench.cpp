@@ -41,6 +41,7 @@
 #include "app/main_window.h"
 #include "panes/folder_list.h"
 #include "platform/qt/drives.h"
+#include "tests/support/disk.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/recording_runner.h"
 
@@ -110,7 +111,7 @@ void Settle(int ms) {
 int OpenAndExit(const char* start, bool filled, int expected) {
   Props props;
   fs::current_path(start);
-  MainFrm frame(props.dialogs, props.runner, props.drives);
+  MainFrm frame(shotsweep::testing::TestDisk(), props.dialogs, props.runner, props.drives);
   frame.show();
   RunEventsUntil([&] { return frame.windowHandle() && frame.windowHandle()->isExposed(); }, 5000);
   frame.repaint();
@@ -154,7 +155,7 @@ OpenTimes OpenWindow(Props& props, const fs::path& start, int expected) {
   fs::current_path(start);
   QElapsedTimer clock;
   clock.start();
-  auto frame = std::make_unique<MainFrm>(props.dialogs, props.runner, props.drives);
+  auto frame = std::make_unique<MainFrm>(shotsweep::testing::TestDisk(), props.dialogs, props.runner, props.drives);
   frame->show();
   RunEventsUntil([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }, 5000);
   frame->repaint();
@@ -229,7 +230,7 @@ struct Stalls {
 Stalls MeasureStalls(Props& props, const Folders& f) {
   WritePair(f.root / "start", f.empty, f.root);
   fs::current_path(f.root / "start");
-  MainFrm frame(props.dialogs, props.runner, props.drives);
+  MainFrm frame(shotsweep::testing::TestDisk(), props.dialogs, props.runner, props.drives);
   frame.show();
   RunEventsUntil([&] { return frame.windowHandle() && frame.windowHandle()->isExposed(); }, 5000);
   Settle(100);

@@ -1,10 +1,7 @@
 #include "cleanup/cleanup_commands.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -34,6 +31,12 @@ std::size_t CharacterCount(std::string_view text) {
   return count;
 }
 
+// Deletes a file the command wrote; one that is already gone is no failure.
+std::optional<CommandError> DeleteOwnFile(FileSystem& fs, const std::string& path) {
+  if (auto error = fs.Unlink(path); error && error->number != ENOENT) return error;
+  return std::nullopt;
+}
+
 // The files of a listing, folders left out.
 std::vector<std::string> FileNames(const RawFolderListing& listing) {
   std::vector<std::string> names;
@@ -58,13 +61,13 @@ CommandError CleanupFailure(CommandContext& ctx, const ScriptOutcome& outcome, c
   }
   if (!outcome.failures.empty()) text += "Not every RAW file could be handled:\n" + ListFailures(outcome.failures);
 
-  std::vector<std::string> names;
-  if (ctx.files.ListFiles(rawFolder, names)) {
+  std::vector<DirEntry> entries;
+  if (ctx.fs.List(rawFolder, entries)) {
     text += "The RAW folder cannot be read now to tell which files are still set aside.";
   } else {
     std::vector<std::string> aside;
-    for (const std::string& name : names) {
-      if (IsSetAsideName(name, kinds)) aside.push_back(name);
+    for (const DirEntry& entry : entries) {
+      if (!entry.isDir && IsSetAsideName(entry.name, kinds)) aside.push_back(entry.name);
     }
     std::sort(aside.begin(), aside.end());
     if (aside.empty()) {
@@ -94,7 +97,7 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   }
   if (auto refusal = RefuseUnwritable(names, describe, kInto)) return ShowError(ctx.dialogs, *refusal);
   RawFolderListing listing;
-  if (auto refusal = ReadRawFolder(dir1Path, listing)) return ShowError(ctx.dialogs, *refusal);
+  if (auto refusal = ReadRawFolder(ctx.fs, dir1Path, listing)) return ShowError(ctx.dialogs, *refusal);
   // A RAW file kept for a JPG named after its first dot is restored by its own name, which
   // must be as writable as a listed name: a restore line broken by it would set the file aside
   // for good, and the delete lines would then remove it.
@@ -130,8 +133,8 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
   const std::pair<const std::string*, std::string> files[] = {
       {&renamingPath, RenamingScript(script)}, {&pairingPath, pairing}, {&restoringPath, restoring}};
   for (std::size_t i = 0; i < std::size(files); ++i) {
-    if (auto failure = ctx.files.Write(*files[i].first, files[i].second)) {
-      for (std::size_t k = 0; k < i; ++k) ctx.files.Delete(*files[k].first);
+    if (auto failure = ctx.fs.WriteFile(*files[i].first, files[i].second)) {
+      for (std::size_t k = 0; k < i; ++k) DeleteOwnFile(ctx.fs, *files[k].first);
       return ShowError(ctx.dialogs, *failure);
     }
   }
@@ -141,13 +144,13 @@ void CarryOutCleanup(CommandContext& ctx, const std::string& dir1Path, const std
                                                 restoringPath, module.settings.Trash == 1});
   const bool failed = !outcome.WentAsPlanned();
   if (failed) ShowError(ctx.dialogs, CleanupFailure(ctx, outcome, dir1Path, deleting, kinds));
-  if (auto deleteFailure = ctx.files.Delete(pairingPath)) ShowError(ctx.dialogs, *deleteFailure);
+  if (auto deleteFailure = DeleteOwnFile(ctx.fs, pairingPath)) ShowError(ctx.dialogs, *deleteFailure);
   if (!failed) {
     ctx.dialogs.MessageBox("Operation done", kDoneTitle, MessageIcon::Information);
     // Only the two scripts of this run: other .bat files in the RAW folder are the user's.
     if (module.settings.KillBat == 1) {
       for (const std::string* path : {&renamingPath, &restoringPath}) {
-        if (auto deleteFailure = ctx.files.Delete(*path)) ShowError(ctx.dialogs, *deleteFailure);
+        if (auto deleteFailure = DeleteOwnFile(ctx.fs, *path)) ShowError(ctx.dialogs, *deleteFailure);
       }
     }
   }
@@ -190,7 +193,7 @@ void DeleteUnmatchedByPhotoList(CommandContext& ctx) {
 
   // The whole list is read before anything is written: the renaming script sets every RAW
   // file aside, and a list that failed half-way would cost the twins of the names not read.
-  PhotoListContent list = ReadPhotoList(listPath);
+  PhotoListContent list = ReadPhotoList(ctx.fs, listPath);
   if (list.error) return ShowError(ctx.dialogs, *list.error);
   CarryOutCleanup(ctx, dir1Path, quote, list.lines, [](std::size_t index) {
     return "Line " + std::to_string(index + 1) + " of the photo list";
@@ -205,39 +208,38 @@ void RestoreSetAside(CommandContext& ctx) {
     return ShowError(ctx.dialogs, *refusal);
   }
   RawFolderListing listing;
-  if (auto refusal = ReadRawFolder(dir1Path, listing)) return ShowError(ctx.dialogs, *refusal);
+  if (auto refusal = ReadRawFolder(ctx.fs, dir1Path, listing)) return ShowError(ctx.dialogs, *refusal);
 
   const std::vector<RawKind> kinds = RawKindsWith(module.settings.ExtraRAW);
   const CleanupScriptContext script{quote,     module.RawFolder, dir1Path, module.settings.RAWCodePage,
                                     kNativeSeparator, kinds};
   const std::string path = module.RawFolder + std::string(kRestoreAllScriptName);
-  if (auto failure = ctx.files.Write(path, RestoreAllScript(script))) return ShowError(ctx.dialogs, *failure);
+  if (auto failure = ctx.fs.WriteFile(path, RestoreAllScript(script))) return ShowError(ctx.dialogs, *failure);
   const ScriptOutcome outcome = ctx.runner.Run({path, dir1Path, WindowStyle::Hidden, kRestoredTitle});
   if (!outcome.WentAsPlanned()) {
     ShowError(ctx.dialogs, CleanupFailure(ctx, outcome, dir1Path, false, kinds));
   } else {
     ctx.dialogs.MessageBox("Operation done", kRestoredTitle, MessageIcon::Information);
     if (module.settings.KillBat == 1) {
-      if (auto deleteFailure = ctx.files.Delete(path)) ShowError(ctx.dialogs, *deleteFailure);
+      if (auto deleteFailure = DeleteOwnFile(ctx.fs, path)) ShowError(ctx.dialogs, *deleteFailure);
     }
   }
   ctx.window.File1().Refresh();
 }
 
-bool LooksInterrupted(const std::string& folder, const Settings& settings) {
+bool LooksInterrupted(FileSystem& fs, const std::string& folder, const Settings& settings) {
   // This runs as the window opens. Almost no folder holds what a cleanup leaves behind, and a
   // few lookups settle that before a folder of many thousand photos is read.
-  auto leftOver = [&folder](std::string_view name) {
-    struct stat st;
-    const std::string path = (std::filesystem::path(folder) / name).string();
-    return ::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  auto leftOver = [&](std::string_view name) {
+    const auto status = fs.Status(WithTrailingSeparator(folder, '/') + std::string(name));
+    return status && status->kind != EntryKind::Folder;
   };
   const bool traces = leftOver(kPairingRecordName) ||
                       (settings.KillBat == 1 && (leftOver(kRenamingScriptName) || leftOver(kRestoringScriptName)));
   if (!traces) return false;
 
   RawFolderListing listing;
-  if (ReadRawFolder(folder, listing)) return false;
+  if (ReadRawFolder(fs, folder, listing)) return false;
   const std::vector<RawKind> kinds = RawKindsWith(settings.ExtraRAW);
   return std::any_of(listing.entries.begin(), listing.entries.end(), [&kinds](const FolderEntry& entry) {
     return !entry.isFolder && IsSetAsideName(entry.name, kinds);

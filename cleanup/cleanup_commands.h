@@ -26,6 +26,6 @@ void RestoreSetAside(CommandContext& ctx);
 // Whether `folder` shows a cleanup that did not get to its end as the program saw it: files
 // set aside beside the pairing record, which every cleanup deletes when its scripts are done,
 // or, with KillBat 1, beside the cleanup scripts.
-bool LooksInterrupted(const std::string& folder, const Settings& settings);
+bool LooksInterrupted(FileSystem& fs, const std::string& folder, const Settings& settings);
 
 }  // namespace shotsweep

@@ -1,6 +1,5 @@
 #include "cleanup/photo_list.h"
 
-#include "base/files.h"
 #include "base/text.h"
 
 namespace shotsweep {
@@ -22,11 +21,11 @@ std::vector<std::string> SplitPhotoList(std::string_view bytes) {
   return lines;
 }
 
-PhotoListContent ReadPhotoList(const std::string& path) {
+PhotoListContent ReadPhotoList(FileSystem& fs, const std::string& path) {
   PhotoListContent result;
   std::string bytes;
   // A list read only in part would delete the RAW twins of the names not read: give up.
-  result.error = ReadWholeFile(path, bytes);
+  result.error = fs.ReadFile(path, bytes);
   if (!result.error) result.lines = SplitPhotoList(bytes);
   return result;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "fs/file_system.h"
 
 namespace shotsweep {
 
@@ -21,6 +22,6 @@ struct PhotoListContent {
   std::optional<CommandError> error;  // set when the file could not be opened or read whole
 };
 
-PhotoListContent ReadPhotoList(const std::string& path);
+PhotoListContent ReadPhotoList(FileSystem& fs, const std::string& path);
 
 }  // namespace shotsweep

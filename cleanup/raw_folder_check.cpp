@@ -1,13 +1,9 @@
 #include "cleanup/raw_folder_check.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <map>
 #include <set>
-#include <system_error>
 
 #include "base/case_folding.h"
 #include "base/script_names.h"
@@ -60,21 +56,15 @@ CommandError Refusal(int number, const std::string& what, const std::vector<std:
 
 }  // namespace
 
-std::optional<CommandError> ReadRawFolder(const std::string& folder, RawFolderListing& listing) {
-  namespace fs = std::filesystem;
+std::optional<CommandError> ReadRawFolder(FileSystem& fs, const std::string& folder, RawFolderListing& listing) {
   listing = {};
   // An empty path would otherwise become the root folder once a separator is appended.
   if (folder.empty()) return ErrnoError(ENOENT);
-  std::error_code ec;
-  fs::directory_iterator it(folder, ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    std::error_code typeError;
-    listing.entries.push_back({it->path().filename().string(), it->is_directory(typeError)});
-  }
-  if (ec) return ErrnoError(ec.value(), folder);
-  if (::access(folder.c_str(), W_OK | X_OK) != 0) return ErrnoError(errno, folder);
-  const long nameMax = ::pathconf(folder.c_str(), _PC_NAME_MAX);
-  if (nameMax > 0) listing.nameMax = static_cast<std::size_t>(nameMax);
+  std::vector<DirEntry> entries;
+  if (auto error = fs.List(folder, entries)) return ErrnoError(error->number, folder);
+  for (DirEntry& entry : entries) listing.entries.push_back({std::move(entry.name), entry.isDir});
+  if (auto refused = fs.CheckAccess(folder, Access::WriteAndEnter)) return refused;
+  listing.nameMax = fs.NameMax(folder);
   return std::nullopt;
 }
 

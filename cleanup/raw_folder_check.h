@@ -9,6 +9,7 @@
 
 #include "base/errors.h"
 #include "base/file_names.h"
+#include "fs/file_system.h"
 
 namespace shotsweep {
 
@@ -27,7 +28,7 @@ struct RawFolderListing {
 
 // Reads the RAW folder; an error when it cannot be read whole, or when nothing in it could be
 // renamed or deleted (no write permission).
-std::optional<CommandError> ReadRawFolder(const std::string& folder, RawFolderListing& listing);
+std::optional<CommandError> ReadRawFolder(FileSystem& fs, const std::string& folder, RawFolderListing& listing);
 
 // Whether a file name carries the aside extension of one of `kinds` (".nbak", ...), compared
 // as the interpreter compares names.

@@ -61,7 +61,7 @@ int Fail(int err, const std::string& message) {
 
 }  // namespace
 
-int RunCli(const std::vector<std::string>& args, int out, int err, bool showProgress) {
+int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int err, bool showProgress) {
   const ParsedArguments parsed = ParseArguments(args);
   if (!parsed.request) {
     Write(err, "shotsweep-cli: " + parsed.error + "\n" + std::string(kCliUsage));
@@ -81,14 +81,13 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
   Module1 module;
   module.StartFolder = fs::current_path().string();
   module.settings.KillBat = 1;
-  for (const std::string& warning : ReadSettings(module.settings)) {
+  for (const std::string& warning : ReadSettingsIn(disk, module.StartFolder, module.settings)) {
     Write(err, "shotsweep-cli: " + std::string(kSettingsFileName) + ": " + warning + "\n");
   }
   if (request.trash) module.settings.Trash = 1;
 
   const std::string raw = AsTheWindowHoldsIt(request.rawDir);
-  std::error_code ec;
-  if (!fs::is_directory(raw, ec)) return Fail(err, "2 The RAW folder does not exist: " + raw);
+  if (!disk.IsDirectory(raw)) return Fail(err, "2 The RAW folder does not exist: " + raw);
   std::string second = request.second.empty() ? std::string() : AsTheWindowHoldsIt(request.second);
   std::string jpg = second;
   std::string list;
@@ -98,11 +97,11 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
     jpg = fs::path(list).parent_path().string();
   } else if (request.kind == CliRequest::Restore) {
     jpg = raw;
-  } else if (!fs::is_directory(jpg, ec)) {
+  } else if (!disk.IsDirectory(jpg)) {
     return Fail(err, "2 The JPG folder does not exist: " + jpg);
   }
 
-  ConsoleWindow window(raw, jpg, request.keep ? 1 : 0, request.exif ? 1 : 0, RawListPattern(module.settings.ExtraRAW));
+  ConsoleWindow window(disk, raw, jpg, request.keep ? 1 : 0, request.exif ? 1 : 0, RawListPattern(module.settings.ExtraRAW));
   ConsoleDialogs dialogs(list);
   void (*command)(CommandContext&) = nullptr;
   switch (request.kind) {
@@ -114,7 +113,7 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
   }
 
   if (request.dryRun) {
-    const Prediction prediction = Predict(command, module, window, dialogs);
+    const Prediction prediction = Predict(command, module, window, dialogs, disk);
     if (prediction.ran) Write(out, FormatPrediction(prediction));
     if (!prediction.error.empty()) return Fail(err, prediction.error);
     return 0;
@@ -125,7 +124,7 @@ int RunCli(const std::vector<std::string>& args, int out, int err, bool showProg
   runner.onProgress = [&](ScriptProcess& process) { counter.Show(process.done(), process.total()); };
   // An extraction's result: which RAW files got a JPG.
   runner.onSummary = [&](const ScriptSummary& summary) { Write(out, summary.text + "\n"); };
-  CommandContext ctx{module, window, dialogs, runner};
+  CommandContext ctx{module, window, dialogs, runner, disk};
   command(ctx);
   for (const std::string& error : dialogs.errors) Fail(err, error);
   if (!dialogs.errors.empty()) return 1;

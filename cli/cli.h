@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "fs/file_system.h"
+
 namespace shotsweep {
 
 // Runs the command line `args` (without the program's name). Results go to `out` (a dry run's
 // listing), messages to `err`; `showProgress` lets a long run count its lines on `err`.
 // Returns the exit status: 0 done as planned, 1 a failure, 2 a usage error.
-int RunCli(const std::vector<std::string>& args, int out, int err, bool showProgress);
+int RunCli(const std::vector<std::string>& args, FileSystem& fs, int out, int err, bool showProgress);
 
 }  // namespace shotsweep

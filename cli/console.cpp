@@ -1,19 +1,17 @@
 #include "cli/console.h"
 
 #include "base/file_names.h"
-#include "base/folder_reading.h"
+#include "fs/folder_listing.h"
 
 namespace shotsweep {
 
-FolderFileList::FolderFileList(std::string folder, std::string patterns)
-    : folder_(std::move(folder)), patterns_(std::move(patterns)) {}
+FolderFileList::FolderFileList(FileSystem& fs, std::string folder, std::string patterns)
+    : fs_(fs), folder_(std::move(folder)), patterns_(std::move(patterns)) {}
 
 void FolderFileList::Refresh() {
-  static const std::atomic<bool> kNeverCancelled{false};
-  FileListing files = ListMatchingFiles(folder_, NamePatterns(patterns_), kNeverCancelled);
+  FileListing files = ListMatchingFiles(fs_, folder_, NamePatterns(patterns_));
   names_ = std::move(files.names);
-  error_.reset();
-  if (files.error != 0) error_ = ErrnoError(files.error, folder_);
+  error_ = std::move(files.error);
   index_ = -1;
 }
 
@@ -21,9 +19,10 @@ std::string FolderFileList::FileName() const {
   return index_ < 0 ? std::string() : names_.at(static_cast<std::size_t>(index_));
 }
 
-ConsoleWindow::ConsoleWindow(std::string dir1, std::string dir2, int bak, int exif, const std::string& rawPattern)
-    : dir1_(std::move(dir1)), dir2_(std::move(dir2)), bak_(bak), exif_(exif), file1_(dir1_, rawPattern),
-      file2_(dir2_, std::string(kJpgListPattern)) {}
+ConsoleWindow::ConsoleWindow(FileSystem& fs, std::string dir1, std::string dir2, int bak, int exif,
+                             const std::string& rawPattern)
+    : dir1_(std::move(dir1)), dir2_(std::move(dir2)), bak_(bak), exif_(exif), file1_(fs, dir1_, rawPattern),
+      file2_(fs, dir2_, std::string(kJpgListPattern)) {}
 
 void ConsoleDialogs::MessageBox(const std::string& text, const std::string&, MessageIcon icon) {
   if (icon == MessageIcon::Critical) {

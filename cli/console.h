@@ -14,7 +14,7 @@ namespace shotsweep {
 // A file list over a folder, listed as the window's file list lists it.
 class FolderFileList final : public FileListView {
  public:
-  FolderFileList(std::string folder, std::string patterns);
+  FolderFileList(FileSystem& fs, std::string folder, std::string patterns);
   void Refresh() override;
   int ListCount() const override { return static_cast<int>(names_.size()); }
   std::string List(int index) const override { return names_.at(static_cast<std::size_t>(index)); }
@@ -23,6 +23,7 @@ class FolderFileList final : public FileListView {
   const std::optional<CommandError>& ReadError() const override { return error_; }
 
  private:
+  FileSystem& fs_;
   std::string folder_;
   std::string patterns_;
   std::vector<std::string> names_;
@@ -32,7 +33,7 @@ class FolderFileList final : public FileListView {
 
 class ConsoleWindow final : public CommandWindow {
  public:
-  ConsoleWindow(std::string dir1, std::string dir2, int bak, int exif, const std::string& rawPattern);
+  ConsoleWindow(FileSystem& fs, std::string dir1, std::string dir2, int bak, int exif, const std::string& rawPattern);
   std::string Dir1Path() const override { return dir1_; }
   std::string Dir2Path() const override { return dir2_; }
   FileListView& File1() override { return file1_; }

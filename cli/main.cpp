@@ -9,5 +9,6 @@
 int main(int argc, char** argv) {
   // Messages to a pipe that has gone must not end a run half way.
   std::signal(SIGPIPE, SIG_IGN);
-  return shotsweep::RunCli(std::vector<std::string>(argv + 1, argv + argc), 1, 2, ::isatty(2) == 1);
+  const auto disk = shotsweep::MakeDiskFileSystem();
+  return shotsweep::RunCli(std::vector<std::string>(argv + 1, argv + argc), *disk, 1, 2, ::isatty(2) == 1);
 }

@@ -34,30 +34,6 @@ std::string ReadBack(int fd) {
 
 }  // namespace
 
-std::optional<CommandError> MemoryCommandFiles::Write(const std::string& path, std::string_view content) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos || !fs_.IsDirectory(slash == 0 ? "/" : path.substr(0, slash))) {
-    return ErrnoError(ENOENT, path);
-  }
-  if (fs_.IsDirectory(path)) return ErrnoError(EISDIR, path);
-  fs_.AddFile(path, std::string(content));
-  return std::nullopt;
-}
-
-std::optional<CommandError> MemoryCommandFiles::Delete(const std::string& path) {
-  if (const auto error = fs_.Unlink(path); error && error->number != ENOENT) return error;
-  return std::nullopt;
-}
-
-std::optional<CommandError> MemoryCommandFiles::ListFiles(const std::string& folder, std::vector<std::string>& names) {
-  std::vector<DirEntry> entries;
-  if (auto error = fs_.List(batch::NormalizePath("/", folder), entries)) return error;
-  for (const DirEntry& entry : entries) {
-    if (!entry.isDir) names.push_back(entry.name);
-  }
-  return std::nullopt;
-}
-
 ScriptOutcome InMemoryScriptRunner::Run(const ScriptRequest& request) {
   ++runs_;
   ScriptOutcome outcome;

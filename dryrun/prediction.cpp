@@ -44,13 +44,12 @@ int Prediction::Count(PredictedFile::Action action) const {
   return static_cast<int>(std::count_if(files.begin(), files.end(), [&](const PredictedFile& f) { return f.action == action; }));
 }
 
-Prediction Predict(Command command, const Module1& module, CommandWindow& window, Dialogs& dialogs) {
-  MemoryFileSystem memory(&TheRealFileSystem());
-  MemoryCommandFiles files(memory);
+Prediction Predict(Command command, const Module1& module, CommandWindow& window, Dialogs& dialogs, FileSystem& fs) {
+  MemoryFileSystem memory(&fs);
   InMemoryScriptRunner runner(memory);
   CatchingDialogs caught(dialogs);
   Module1 copy = module;
-  CommandContext ctx{copy, window, caught, runner, files};
+  CommandContext ctx{copy, window, caught, runner, memory};
   const std::string rawFolder = batch::NormalizePath("/", window.Dir1Path());
   const std::vector<RawKind> kinds = RawKindsWith(module.settings.ExtraRAW);
 

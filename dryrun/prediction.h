@@ -32,7 +32,8 @@ using Command = void (*)(CommandContext&);
 
 // Runs `command` as a dry run. The command reads the window and asks `dialogs` for what it
 // needs (the photo list); the boxes it shows are caught, not shown. `module` is not changed.
-Prediction Predict(Command command, const Module1& module, CommandWindow& window, Dialogs& dialogs);
+// Nothing is written to `fs`: it is only read, as the command reads it.
+Prediction Predict(Command command, const Module1& module, CommandWindow& window, Dialogs& dialogs, FileSystem& fs);
 
 // The prediction as lines "ACTION<TAB>NAME<TAB>NEW NAME", ACTION one of keep, set-aside,
 // delete or trash, and a last line beginning with "#" that sums them up.

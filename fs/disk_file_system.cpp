@@ -13,14 +13,31 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <random>
+#include <sstream>
+
+#include "base/files.h"
 
 namespace shotsweep {
 namespace {
 
-std::string Join(const std::string& dir, const char* name) {
-  std::string path = dir;
-  if (path.empty() || path.back() != '/') path += '/';
-  return path + name;
+long long Nanoseconds(const timespec& t) { return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
+
+EntryKind KindOf(mode_t mode) {
+  if (S_ISREG(mode)) return EntryKind::File;
+  if (S_ISDIR(mode)) return EntryKind::Folder;
+  if (S_ISLNK(mode)) return EntryKind::Link;
+  return EntryKind::Other;
+}
+
+// A name beside `path` that nobody else is writing at the same moment, not even a second
+// Shotsweep started in the same folder.
+std::string TemporaryNameBeside(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  std::random_device seed;
+  std::ostringstream name;
+  name << path.substr(0, slash + 1) << '.' << path.substr(slash + 1) << ".tmp-" << std::hex << seed() << seed();
+  return name.str();
 }
 
 int RenameExclusive(const std::string& from, const std::string& to) {
@@ -31,7 +48,9 @@ class DiskFileSystem final : public FileSystem {
  public:
   explicit DiskFileSystem(ExclusiveRename renameExclusive) : renameExclusive_(renameExclusive) {}
 
-  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) override;
+  using FileSystem::List;
+  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries,
+                                   const ListLimits& limits) override;
   bool IsDirectory(const std::string& path) override;
   std::optional<FolderStamp> Stamp(const std::string& dir) override;
   std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) override;
@@ -40,23 +59,60 @@ class DiskFileSystem final : public FileSystem {
   std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
+  std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) override;
+  std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) override;
+  std::optional<CommandError> MakeFolder(const std::string& path) override;
+  std::optional<EntryStatus> Status(const std::string& path) override;
+  bool IsFile(const std::string& path) override;
+  std::optional<CommandError> CheckAccess(const std::string& path, Access access) override;
+  std::size_t NameMax(const std::string& dir) override;
 
  private:
   ExclusiveRename renameExclusive_;
 };
 
-std::optional<CommandError> DiskFileSystem::List(const std::string& dir, std::vector<DirEntry>& entries) {
+// Safe to call from several threads at once: it keeps nothing between calls.
+std::optional<CommandError> DiskFileSystem::List(const std::string& dir, std::vector<DirEntry>& entries,
+                                                 const ListLimits& limits) {
   DIR* folder = ::opendir(dir.c_str());
   if (!folder) return ErrnoError(errno, dir);
-  errno = 0;
-  while (const dirent* e = ::readdir(folder)) {
+  const int fd = ::dirfd(folder);
+  int error = 0;
+  for (std::size_t seen = 0;; ++seen) {
+    if (seen == limits.budget ||
+        (limits.cancelled && seen % 4096 == 0 && limits.cancelled->load(std::memory_order_relaxed))) {
+      error = ECANCELED;
+      break;
+    }
+    errno = 0;
+    const dirent* e = ::readdir(folder);
+    if (!e) {
+      error = errno;
+      break;
+    }
     const std::string_view name = e->d_name;
     if (name == "." || name == "..") continue;
-    bool isDir = e->d_type == DT_DIR;
-    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) isDir = IsDirectory(Join(dir, e->d_name));
-    entries.push_back({std::string(name), isDir});
+    DirEntry entry{std::string(name)};
+    // The type the folder gives usually settles it without a look at the entry itself.
+    switch (e->d_type) {
+      case DT_REG: entry.kind = EntryKind::File; entry.isFile = true; break;
+      case DT_DIR: entry.kind = EntryKind::Folder; entry.isDir = true; break;
+      case DT_LNK:
+      case DT_UNKNOWN: {
+        struct stat own, target;
+        entry.kind = e->d_type == DT_LNK ? EntryKind::Link
+                     : ::fstatat(fd, e->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 ? KindOf(own.st_mode)
+                                                                                  : EntryKind::Other;
+        if (::fstatat(fd, e->d_name, &target, 0) == 0) {
+          entry.isDir = S_ISDIR(target.st_mode);
+          entry.isFile = S_ISREG(target.st_mode);
+        }
+        break;
+      }
+      default: entry.kind = EntryKind::Other; break;
+    }
+    entries.push_back(std::move(entry));
   }
-  const int error = errno;
   ::closedir(folder);
   if (error != 0) return ErrnoError(error, dir);
   return std::nullopt;
@@ -70,7 +126,7 @@ bool DiskFileSystem::IsDirectory(const std::string& path) {
 std::optional<FolderStamp> DiskFileSystem::Stamp(const std::string& dir) {
   struct stat st;
   if (::stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
-  auto ns = [](const timespec& t) { return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec; };
+  const auto ns = Nanoseconds;
   FolderStamp stamp{st.st_dev, st.st_ino, ns(st.st_mtim), ns(st.st_ctim)};
   // Three seconds: more than FAT's two-second clock; a time ahead of ours counts as recent.
   timespec now;
@@ -174,15 +230,82 @@ std::optional<CommandError> DiskFileSystem::OpenForOutput(const std::string& pat
   return std::nullopt;
 }
 
+std::optional<CommandError> DiskFileSystem::ReadFile(const std::string& path, std::string& bytes) {
+  // Not blocking in open: a FIFO would otherwise wait there for a writer.
+  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd) return ErrnoError(errno, path);
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return ErrnoError(errno, path);
+  if (!S_ISREG(st.st_mode)) {
+    if (S_ISDIR(st.st_mode)) return ErrnoError(EISDIR, path);
+    return CommandError{EINVAL, "Not a regular file, so it is not read: " + path};
+  }
+  ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n > 0) {
+      bytes.append(buffer, static_cast<std::size_t>(n));
+    } else if (n == 0) {
+      return std::nullopt;
+    } else if (errno != EINTR) {
+      return ErrnoError(errno, path);
+    }
+  }
+}
+
+std::optional<CommandError> DiskFileSystem::WriteFile(const std::string& path, std::string_view content) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return ErrnoError(EISDIR, path);
+    if (S_ISREG(st.st_mode)) {
+      // Replacing would need only the folder's permission; a read-only file has always been
+      // refused, as opening it to overwrite it refuses.
+      const UniqueFd probe(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+      if (!probe) return ErrnoError(errno, path);
+    }
+  }
+  const std::string temporary = TemporaryNameBeside(path);
+  UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!fd) return ErrnoError(errno, path);
+  std::optional<CommandError> failure;
+  if (const auto error = WriteAll(fd.get(), content)) failure = ErrnoError(error->number, path);
+  if (::close(fd.release()) != 0 && !failure) failure = ErrnoError(errno, path);
+  if (!failure && ::rename(temporary.c_str(), path.c_str()) != 0) failure = ErrnoError(errno, path);
+  if (failure) ::unlink(temporary.c_str());
+  return failure;
+}
+
+std::optional<CommandError> DiskFileSystem::MakeFolder(const std::string& path) {
+  if (::mkdir(path.c_str(), 0777) != 0) return ErrnoError(errno, path);
+  return std::nullopt;
+}
+
+std::optional<EntryStatus> DiskFileSystem::Status(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+  return EntryStatus{KindOf(st.st_mode), Nanoseconds(st.st_mtim)};
+}
+
+bool DiskFileSystem::IsFile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::optional<CommandError> DiskFileSystem::CheckAccess(const std::string& path, Access access) {
+  if (::access(path.c_str(), static_cast<int>(access)) != 0) return ErrnoError(errno, path);
+  return std::nullopt;
+}
+
+std::size_t DiskFileSystem::NameMax(const std::string& dir) {
+  const long nameMax = ::pathconf(dir.c_str(), _PC_NAME_MAX);
+  return nameMax > 0 ? static_cast<std::size_t>(nameMax) : 255;
+}
+
 }  // namespace
 
 std::unique_ptr<FileSystem> MakeDiskFileSystem(ExclusiveRename renameExclusive) {
   return std::make_unique<DiskFileSystem>(renameExclusive ? renameExclusive : RenameExclusive);
-}
-
-FileSystem& TheRealFileSystem() {
-  static const std::unique_ptr<FileSystem> disk = MakeDiskFileSystem();
-  return *disk;
 }
 
 }  // namespace shotsweep

@@ -1,12 +1,17 @@
 #pragma once
-// The file system as the interpreter sees it: every call it makes to list, rename, delete,
-// copy or create goes through this one small interface, the way a build tool's builder takes
-// its disk. MakeDiskFileSystem gives the disk; MemoryFileSystem (memory_file_system.h) stands in for
-// it in tests, in fuzzing and in a dry run. Paths are absolute and normalized.
+// The file system as the program sees it: every call that lists, reads, writes, renames,
+// deletes, copies or creates goes through this one small interface, the way a build tool's
+// builder takes its disk. Each program's main() makes the disk with MakeDiskFileSystem and
+// hands it down; MemoryFileSystem (memory_file_system.h) stands in for it in tests, in fuzzing
+// and in a dry run. Paths are absolute and normalized.
 
+#include <atomic>
+#include <cstddef>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/errors.h"
@@ -14,10 +19,31 @@
 
 namespace shotsweep {
 
+// What an entry is in itself, its links not followed.
+enum class EntryKind { File, Folder, Link, Other };
+
 struct DirEntry {
   std::string name;
-  bool isDir = false;  // a folder, or a link to one
+  bool isDir = false;   // a folder, or a link to one
+  EntryKind kind = EntryKind::File;
+  bool isFile = false;  // a regular file, or a link to one
 };
+
+// One entry looked at on its own.
+struct EntryStatus {
+  EntryKind kind = EntryKind::File;
+  long long modifiedNs = 0;  // when its content last changed
+};
+
+// When a listing may stop early: after `budget` entries, or once `cancelled` is set. A listing
+// that stopped gives ECANCELED, with the entries read so far.
+struct ListLimits {
+  std::size_t budget = std::numeric_limits<std::size_t>::max();
+  const std::atomic<bool>* cancelled = nullptr;
+};
+
+// What a folder lets this process do, for the checks a command makes before it writes.
+enum class Access { Read = 4, Write = 2, Run = 1, WriteAndEnter = 3 };
 
 // What changes whenever an entry of a folder is added, removed or renamed: which folder it is
 // and when it last changed, to the nanosecond the file system keeps.
@@ -38,7 +64,11 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // The entries of a folder, "." and ".." left out. Links count as what they point to; a
   // dangling link counts as a file.
-  virtual std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) = 0;
+  virtual std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries,
+                                           const ListLimits& limits) = 0;
+  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) {
+    return List(dir, entries, ListLimits{});
+  }
   // Whether `path` names a folder (through links).
   virtual bool IsDirectory(const std::string& path) = 0;
   // The folder's stamp; nullopt when it has none to give, and then a reading of it can never be
@@ -57,6 +87,28 @@ class FileSystem {
   virtual bool SameFile(const std::string& a, const std::string& b) = 0;
   // Opens `path` for an output redirection: created, then emptied or appended to.
   virtual std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) = 0;
+
+  // Appends the bytes of `path` to `bytes`. Only a regular file is read (a link to one counts):
+  // a pipe or a device under a settings, folder pair, photo list or script name would block or
+  // never end, so it is refused without waiting. On a failure part way, what was read before it
+  // stays appended and the error is returned.
+  virtual std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) = 0;
+  // Creates or replaces `path` with `content`. The content goes to a fresh file beside it that
+  // then takes its name, so a link or a special file planted under that name is replaced, never
+  // written through, and a file that could not be written whole is never left under the name,
+  // where it could be run. An existing regular file the user may not write keeps its content.
+  virtual std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) = 0;
+  // Makes the one folder `path` (its parent must be there).
+  virtual std::optional<CommandError> MakeFolder(const std::string& path) = 0;
+  // The entry itself, its link not followed; nullopt when there is none.
+  virtual std::optional<EntryStatus> Status(const std::string& path) = 0;
+  // Whether `path` is a regular file, through links.
+  virtual bool IsFile(const std::string& path) = 0;
+  // Why this process may not do `access` to `path` (enter and write a folder, run a file);
+  // nullopt when it may.
+  virtual std::optional<CommandError> CheckAccess(const std::string& path, Access access) = 0;
+  // The longest file name, in bytes, that the folder's file system takes.
+  virtual std::size_t NameMax(const std::string& dir) = 0;
 };
 
 // The disk. `renameExclusive` stands in for the system's rename that refuses to replace (0 or
@@ -64,8 +116,5 @@ class FileSystem {
 // see the disk looked at first instead.
 using ExclusiveRename = int (*)(const std::string& from, const std::string& to);
 std::unique_ptr<FileSystem> MakeDiskFileSystem(ExclusiveRename renameExclusive = nullptr);
-
-// The disk, for whoever does not bring a file system of their own.
-FileSystem& TheRealFileSystem();
 
 }  // namespace shotsweep

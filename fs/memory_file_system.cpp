@@ -31,7 +31,7 @@ MemoryFileSystem::Folder* MemoryFileSystem::Load(const std::string& path) {
       if (below_) {
         std::vector<DirEntry> entries;
         if (below_->List(walked, entries)) return nullptr;
-        for (DirEntry& e : entries) fresh[e.name] = Node{e.isDir, {}, Join(walked, e.name), false};
+        for (DirEntry& e : entries) fresh[e.name] = Node{e.isDir, {}, Join(walked, e.name), false, !e.isDir};
       }
       it = folders_.emplace(walked, std::move(fresh)).first;
     }
@@ -82,7 +82,7 @@ void MemoryFileSystem::AddFolder(const std::string& path) {
 void MemoryFileSystem::AddFile(const std::string& path, std::string content) {
   const auto [dir, name] = Split(path);
   AddFolder(dir);
-  (*Load(dir))[name] = Node{false, std::move(content), path, false};
+  (*Load(dir))[name] = Node{false, std::move(content), path, false, false, ++clock_};
 }
 
 void MemoryFileSystem::Refuse(Operation operation, const std::string& path, int error) {
@@ -90,8 +90,8 @@ void MemoryFileSystem::Refuse(Operation operation, const std::string& path, int 
 }
 
 std::optional<std::string> MemoryFileSystem::Content(const std::string& path) {
-  const Node* node = Find(path);
-  if (!node || node->isDir) return std::nullopt;
+  Node* node = Find(path);
+  if (!node || node->isDir || LoadContent(*node)) return std::nullopt;
   return node->content;
 }
 
@@ -105,11 +105,16 @@ std::vector<MemoryFileSystem::Fate> MemoryFileSystem::Touched() const {
   return fates;
 }
 
-std::optional<CommandError> MemoryFileSystem::List(const std::string& dir, std::vector<DirEntry>& entries) {
+std::optional<CommandError> MemoryFileSystem::List(const std::string& dir, std::vector<DirEntry>& entries,
+                                                   const ListLimits& limits) {
   if (auto refusal = Refusal(Operation::List, dir)) return refusal;
   const Folder* folder = Load(dir);
   if (!folder) return ErrnoError(ENOENT, dir);
-  for (const auto& [name, node] : *folder) entries.push_back({name, node.isDir});
+  std::size_t seen = 0;
+  for (const auto& [name, node] : *folder) {
+    if (seen++ == limits.budget || (limits.cancelled && limits.cancelled->load())) return ErrnoError(ECANCELED, dir);
+    entries.push_back({name, node.isDir, node.isDir ? EntryKind::Folder : EntryKind::File, !node.isDir});
+  }
   return std::nullopt;
 }
 
@@ -169,6 +174,7 @@ std::optional<CommandError> MemoryFileSystem::CopyFile(const std::string& from, 
   if (auto refusal = Refusal(Operation::Copy, from)) return refusal;
   const Node* source = Find(from);
   if (!source || source->isDir) return ErrnoError(source ? EISDIR : ENOENT, from);
+  if (auto error = LoadContent(*const_cast<Node*>(source))) return error;
   const std::string content = source->content;
   const auto [dir, name] = Split(to);
   Folder* folder = Load(dir);
@@ -176,6 +182,8 @@ std::optional<CommandError> MemoryFileSystem::CopyFile(const std::string& from, 
   Node& target = (*folder)[name];
   if (target.isDir) return ErrnoError(EISDIR, to);
   target.content = content;
+  target.below = false;
+  target.modifiedNs = ++clock_;
   return std::nullopt;
 }
 
@@ -188,11 +196,81 @@ std::optional<CommandError> MemoryFileSystem::OpenForOutput(const std::string& p
   if (!folder) return ErrnoError(ENOENT, path);
   Node& node = (*folder)[name];
   if (node.isDir) return ErrnoError(EISDIR, path);
-  if (!append) node.content.clear();
+  if (!append) {
+    node.content.clear();
+    node.below = false;
+  }
+  node.modifiedNs = ++clock_;
   // What is written goes nowhere: no run in memory reads its own output back.
   fd.reset(::open("/dev/null", O_WRONLY | O_CLOEXEC));
   if (!fd) return ErrnoError(errno, "/dev/null");
   return std::nullopt;
 }
+
+std::optional<CommandError> MemoryFileSystem::LoadContent(Node& node) {
+  if (!node.below) return std::nullopt;
+  std::string bytes;
+  if (auto error = below_->ReadFile(node.origin, bytes)) return error;
+  node.content = std::move(bytes);
+  node.below = false;
+  return std::nullopt;
+}
+
+std::optional<CommandError> MemoryFileSystem::ReadFile(const std::string& path, std::string& bytes) {
+  if (auto refusal = Refusal(Operation::Read, path)) return refusal;
+  Node* node = Find(path);
+  if (!node) return ErrnoError(ENOENT, path);
+  if (node->isDir) return ErrnoError(EISDIR, path);
+  if (auto error = LoadContent(*node)) return error;
+  bytes += node->content;
+  return std::nullopt;
+}
+
+std::optional<CommandError> MemoryFileSystem::WriteFile(const std::string& path, std::string_view content) {
+  if (auto refusal = Refusal(Operation::Write, path)) return refusal;
+  const auto [dir, name] = Split(path);
+  Folder* folder = Load(dir);
+  if (!folder) return ErrnoError(ENOENT, path);
+  Node& node = (*folder)[name];
+  if (node.isDir) return ErrnoError(EISDIR, path);
+  // A fresh file takes the name: whatever stood there before is gone.
+  if (!node.origin.empty()) gone_.push_back({node.origin, {}, false});
+  node = Node{false, std::string(content), {}, false, false, ++clock_};
+  return std::nullopt;
+}
+
+std::optional<CommandError> MemoryFileSystem::MakeFolder(const std::string& path) {
+  if (auto refusal = Refusal(Operation::MakeFolder, path)) return refusal;
+  const auto [dir, name] = Split(path);
+  Folder* folder = Load(dir);
+  if (!folder) return ErrnoError(ENOENT, path);
+  if (path == "/" || folder->count(name)) return ErrnoError(EEXIST, path);
+  (*folder)[name].isDir = true;
+  return std::nullopt;
+}
+
+std::optional<EntryStatus> MemoryFileSystem::Status(const std::string& path) {
+  if (path == "/") return EntryStatus{EntryKind::Folder, 0};
+  const Node* node = Find(path);
+  if (!node) return std::nullopt;
+  // Unchanged since it was read from below: as below has it.
+  if (below_ && !node->origin.empty() && node->modifiedNs == 0) return below_->Status(node->origin);
+  return EntryStatus{node->isDir ? EntryKind::Folder : EntryKind::File, node->modifiedNs};
+}
+
+bool MemoryFileSystem::IsFile(const std::string& path) {
+  const Node* node = Find(path);
+  return node && !node->isDir;
+}
+
+std::optional<CommandError> MemoryFileSystem::CheckAccess(const std::string& path, Access access) {
+  if (auto refusal = Refusal(Operation::Access, path)) return refusal;
+  if (!IsDirectory(path) && !Find(path)) return ErrnoError(ENOENT, path);
+  // What came from below is as below lets it be.
+  if (below_ && below_->IsDirectory(path)) return below_->CheckAccess(path, access);
+  return std::nullopt;
+}
+
+std::size_t MemoryFileSystem::NameMax(const std::string& dir) { return below_ ? below_->NameMax(dir) : 255; }
 
 }  // namespace shotsweep

@@ -22,11 +22,11 @@ class MemoryFileSystem : public FileSystem {
   void AddFolder(const std::string& path);
   void AddFile(const std::string& path, std::string content = {});
 
-  enum class Operation { List, Rename, Unlink, Trash, Copy, Open };
+  enum class Operation { List, Rename, Unlink, Trash, Copy, Open, Read, Write, MakeFolder, Access };
   // From now on `operation` on `path` fails with `error`, as a disk that refuses would.
   void Refuse(Operation operation, const std::string& path, int error);
 
-  // The content of the file at `path`; nullopt when no file is there.
+  // The content of the file at `path`; nullopt when no file is there or it cannot be read.
   std::optional<std::string> Content(const std::string& path);
 
   // A file that was renamed or deleted: the path it had when first seen, and the path it has
@@ -39,7 +39,9 @@ class MemoryFileSystem : public FileSystem {
   // Every such file, by origin.
   std::vector<Fate> Touched() const;
 
-  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) override;
+  using FileSystem::List;
+  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries,
+                                   const ListLimits& limits) override;
   bool IsDirectory(const std::string& path) override;
   std::optional<CommandError> RenameNoReplace(const std::string& from, const std::string& to) override;
   std::optional<CommandError> Unlink(const std::string& path) override;
@@ -47,6 +49,13 @@ class MemoryFileSystem : public FileSystem {
   std::optional<CommandError> CopyFile(const std::string& from, const std::string& to) override;
   bool SameFile(const std::string& a, const std::string& b) override;
   std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
+  std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) override;
+  std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) override;
+  std::optional<CommandError> MakeFolder(const std::string& path) override;
+  std::optional<EntryStatus> Status(const std::string& path) override;
+  bool IsFile(const std::string& path) override;
+  std::optional<CommandError> CheckAccess(const std::string& path, Access access) override;
+  std::size_t NameMax(const std::string& dir) override;
 
  private:
   struct Node {
@@ -54,6 +63,8 @@ class MemoryFileSystem : public FileSystem {
     std::string content;
     std::string origin;  // where it was first seen; empty for a file made here
     bool touched = false;
+    bool below = false;  // read from below, its content not yet: that is read when first needed
+    long long modifiedNs = 0;  // 0: never changed here
   };
   using Folder = std::map<std::string, Node>;
 
@@ -63,11 +74,14 @@ class MemoryFileSystem : public FileSystem {
   Node* Find(const std::string& path, Folder** holder = nullptr);
   std::optional<CommandError> Refusal(Operation operation, const std::string& path) const;
   std::optional<CommandError> Remove(Operation operation, const std::string& path);
+  // The node's content, read from below the first time.
+  std::optional<CommandError> LoadContent(Node& node);
 
   FileSystem* below_;
   std::map<std::string, Folder> folders_;
   std::map<std::pair<Operation, std::string>, int> refusals_;
   std::vector<Fate> gone_;
+  long long clock_ = 0;  // what stands for the time: one tick per change
 };
 
 }  // namespace shotsweep

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "base/folder_reading.h"
+#include "fs/folder_listing.h"
 #include "platform/qt/local_path.h"
 
 namespace shotsweep {
@@ -41,7 +41,8 @@ class FileList::Model : public QAbstractListModel {
 // first does it: the worker, or the list when someone needs the listing before the worker
 // has started.
 struct FileList::Job {
-  Job(std::string folder, std::string_view pattern) : folder(std::move(folder)), patterns(pattern) {}
+  Job(FileSystem& fs, std::string folder, std::string_view pattern)
+      : fs(fs), folder(std::move(folder)), patterns(pattern) {}
 
   // Does the reading unless it is done or being done; true when this call did it.
   bool Run() {
@@ -50,7 +51,7 @@ struct FileList::Job {
       if (state != State::Waiting) return false;
       state = State::Running;
     }
-    FileListing result = ListMatchingFiles(folder, patterns, cancelled);
+    FileListing result = ListMatchingFiles(fs, folder, patterns, cancelled);
     {
       const std::lock_guard lock(mutex);
       listing = std::move(result);
@@ -65,6 +66,7 @@ struct FileList::Job {
     finished.wait(lock, [this] { return state == State::Done; });
   }
 
+  FileSystem& fs;
   const std::string folder;
   const NamePatterns patterns;
   std::atomic<bool> cancelled{false};
@@ -74,7 +76,7 @@ struct FileList::Job {
   FileListing listing;  // set once Done
 };
 
-FileList::FileList(QWidget* parent) : QListView(parent), model_(new Model(this)) {
+FileList::FileList(FileSystem& fs, QWidget* parent) : QListView(parent), fs_(fs), model_(new Model(this)) {
   setModel(model_);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
@@ -110,7 +112,7 @@ void FileList::Refresh() {
     readError_.reset();
     return;
   }
-  auto job = std::make_shared<Job>(path_, pattern_);
+  auto job = std::make_shared<Job>(fs_, path_, pattern_);
   pending_ = job;
   // Started from the event loop, not here: setting up a pane sets its folder and its pattern
   // one after the other, and only the last reading asked for is worth doing.
@@ -135,7 +137,7 @@ void FileList::Show(Job& job) {
   pending_.reset();
   // A list that could not be read is empty, and says why to whoever asks.
   readError_.reset();
-  if (job.listing.error != 0) readError_ = ErrnoError(job.listing.error, job.folder);
+  readError_ = job.listing.error;
   model_->Replace(std::move(job.listing.names));
   // Taking the focus makes the first entry current (framed, not selected) when there is one;
   // the names were not there yet when it came, so that is done now.

@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fs/file_system.h"
 #include "port/command_port.h"
 #include "panes/handover.h"
 
@@ -24,7 +25,8 @@ class FileList : public QListView, public FileListView {
   Q_OBJECT
 
  public:
-  explicit FileList(QWidget* parent = nullptr);
+  // `fs` is read on worker threads.
+  explicit FileList(FileSystem& fs, QWidget* parent = nullptr);
   ~FileList() override;
 
   const std::string& Path() const { return path_; }
@@ -63,6 +65,7 @@ class FileList : public QListView, public FileListView {
   void Settle();
   void Show(Job& job);
 
+  FileSystem& fs_;
   Model* model_;
   std::string path_;
   std::string pattern_;

@@ -1,14 +1,13 @@
 #include "panes/folder_list.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QStyle>
 #include <algorithm>
 #include <limits>
 
-#include "base/folder_reading.h"
+#include "fs/folder_listing.h"
 #include "platform/qt/local_path.h"
 
 namespace shotsweep {
@@ -35,7 +34,7 @@ QStringList SortedNames(const std::vector<std::string>& names) {
 
 }  // namespace
 
-FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
+FolderList::FolderList(FileSystem& fs, QWidget* parent) : QTreeWidget(parent), fs_(fs) {
   setHeaderHidden(true);
   setColumnCount(1);
   setRootIsDecorated(false);
@@ -53,7 +52,7 @@ std::string FolderList::Path() const { return ToLocalPath(path_); }
 
 bool FolderList::SetPath(std::string_view path) {
   const QString wanted = QDir::cleanPath(FromLocalPath(path));
-  if (wanted.isEmpty() || !QDir::isAbsolutePath(wanted) || !QFileInfo(wanted).isDir()) return false;
+  if (wanted.isEmpty() || !QDir::isAbsolutePath(wanted) || !fs_.IsDirectory(ToLocalPath(wanted))) return false;
   if (wanted == path_) return true;
   path_ = wanted;
   Refresh();
@@ -91,15 +90,15 @@ void FolderList::Refresh() {
   // ancestor of the open folder still shows above.
   const std::string folder = ToLocalPath(path_);
   static const std::atomic<bool> never{false};
-  const SubfolderListing first = ListSubfolders(folder, kEntriesReadAtOnce, never);
+  const SubfolderListing first = ListSubfolders(fs_, folder, kEntriesReadAtOnce, never);
   if (first.complete) {
     AddSubfolders(SortedNames(first.names));
   } else {
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     cancelReading_ = cancel;
     handover_.Run(
-        [folder, cancel] {
-          return SortedNames(ListSubfolders(folder, std::numeric_limits<std::size_t>::max(), *cancel).names);
+        [&fs = fs_, folder, cancel] {
+          return SortedNames(ListSubfolders(fs, folder, std::numeric_limits<std::size_t>::max(), *cancel).names);
         },
         [this, cancel](QStringList names) {
           // A reading that was overtaken by another has nothing to add.

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "fs/file_system.h"
 #include "panes/handover.h"
 
 namespace shotsweep {
@@ -22,7 +23,8 @@ class FolderList : public QTreeWidget {
   Q_OBJECT
 
  public:
-  explicit FolderList(QWidget* parent = nullptr);
+  // `fs` is read on worker threads.
+  explicit FolderList(FileSystem& fs, QWidget* parent = nullptr);
   ~FolderList() override;
 
   // The open folder, a full path ending in "/" only at the root; empty before any is opened.
@@ -47,6 +49,7 @@ class FolderList : public QTreeWidget {
   void Open(QTreeWidgetItem* item);
   void AddSubfolders(const QStringList& names);
 
+  FileSystem& fs_;
   QString path_;
   QTreeWidgetItem* open_ = nullptr;  // the open folder's row
   // Set to stop the reading under way; null when none is.

@@ -1,8 +1,5 @@
 #include "panes/pane_handlers.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "settings/module1.h"
 
 namespace shotsweep {
@@ -27,14 +24,13 @@ void CopyPanePath(Pane from, Pane to, const SavePair& save) {
   save();
 }
 
-void CreateFolder(Dialogs& dialogs, FolderList& dir) {
+void CreateFolder(Dialogs& dialogs, FileSystem& fs, FolderList& dir) {
   const std::string name = dialogs.InputBox("Enter Folder Name:", "Create New Folder", "JPG");
   if (name.empty()) return;
   // One level only: a name that reaches into another folder is not a folder name.
   const std::string folder = dir.Path();
   if (!folder.empty() && name.find_first_of(std::string{'/', kNativeSeparator}) == std::string::npos) {
-    std::error_code ec;
-    std::filesystem::create_directory(WithTrailingSeparator(folder) + name, ec);
+    fs.MakeFolder(WithTrailingSeparator(folder) + name);
   }
   dir.Refresh();
 }

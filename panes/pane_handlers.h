@@ -37,6 +37,6 @@ void CopyPanePath(Pane from, Pane to, const SavePair& save);
 // Asks for a name and creates that one folder in `dir`'s folder, which stays open.
 // Cancel or an empty name does nothing; a name holding a path separator, or one that exists,
 // creates nothing. The subfolders are listed again in any case but the first.
-void CreateFolder(Dialogs& dialogs, FolderList& dir);
+void CreateFolder(Dialogs& dialogs, FileSystem& fs, FolderList& dir);
 
 }  // namespace shotsweep

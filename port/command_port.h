@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "platform/command_files.h"
+#include "fs/file_system.h"
 
 namespace shotsweep {
 
@@ -54,13 +54,13 @@ class CommandWindow {
 };
 
 // Everything a command needs: the shared values, the window, the dialogs, the script runner,
-// and where the files it writes beside its scripts go.
+// and the file system every file it reads or writes goes through.
 struct CommandContext {
   Module1& module;
   CommandWindow& window;
   Dialogs& dialogs;
   ScriptRunner& runner;
-  CommandFiles& files = DiskFiles();
+  FileSystem& fs;
 };
 
 }  // namespace shotsweep

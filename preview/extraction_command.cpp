@@ -17,11 +17,11 @@ namespace {
 
 constexpr const char* kDoneTitle = "RAW Preview Images generated";
 
-std::optional<CommandError> FindTools(const Module1& module, ExtractionScriptContext& script) {
+std::optional<CommandError> FindTools(FileSystem& fs, const Module1& module, ExtractionScriptContext& script) {
   const char* searchPath = std::getenv("PATH");
   for (auto [tool, path] : {std::pair{kExiv2Name, &script.exiv2Path},
                             std::pair{kExiftoolName, &script.exiftoolPath}}) {
-    auto found = FindTool(module.StartFolder, tool, searchPath ? searchPath : "");
+    auto found = FindTool(fs, module.StartFolder, tool, searchPath ? searchPath : "");
     if (!found) {
       return CommandError{ENOENT, std::string(tool) + " was found neither in " +
                                       module.StartFolder + " nor on PATH"};
@@ -53,7 +53,7 @@ void ExtractPreviews(CommandContext& ctx) {
 
   // Without both tools the script could only fail on every line; nothing is written then.
   ExtractionScriptContext script;
-  if (auto missing = FindTools(module, script)) return ShowError(ctx.dialogs, *missing);
+  if (auto missing = FindTools(ctx.fs, module, script)) return ShowError(ctx.dialogs, *missing);
 
   FileListView& file1 = ctx.window.File1();
   file1.Refresh();
@@ -71,16 +71,16 @@ void ExtractPreviews(CommandContext& ctx) {
 
   const std::string scriptPath =
       JoinUnchanged(module.StartFolder, kExtractionScriptName, kNativeSeparator);
-  if (auto failure = ctx.files.Write(scriptPath, ExtractionScript(script, names))) {
+  if (auto failure = ctx.fs.WriteFile(scriptPath, ExtractionScript(script, names))) {
     return ShowError(ctx.dialogs, *failure);
   }
 
   ScriptRequest request{scriptPath, module.StartFolder, WindowStyle::NormalWithFocus,
                         std::string(kExtractionScriptName)};
   const std::string jpgFolder = module.JpgFolder;
-  const JpgTimes before = ReadJpgTimes(jpgFolder, names);
+  const JpgTimes before = ReadJpgTimes(ctx.fs, jpgFolder, names);
   request.summarize = [&](const ScriptOutcome& outcome) {
-    const ExtractionSummary summary = SummarizeExtraction(jpgFolder, names, before);
+    const ExtractionSummary summary = SummarizeExtraction(ctx.fs, jpgFolder, names, before);
     return ScriptSummary{SummaryText(summary), summary.withoutJpg.empty() && !ScriptFailure(outcome, scriptPath)};
   };
   const ScriptOutcome outcome = ctx.runner.Run(request);

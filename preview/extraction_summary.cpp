@@ -1,26 +1,24 @@
 #include "preview/extraction_summary.h"
 
-#include <system_error>
-
 #include "base/file_names.h"
+#include "settings/module1.h"
 
 namespace shotsweep {
 
-JpgTimes ReadJpgTimes(const std::string& jpgFolder, const std::vector<std::string>& rawNames) {
+JpgTimes ReadJpgTimes(FileSystem& fs, const std::string& jpgFolder, const std::vector<std::string>& rawNames) {
   JpgTimes times;
+  const std::string folder = WithTrailingSeparator(jpgFolder, '/');
   for (const std::string& raw : rawNames) {
-    std::error_code error;
-    const auto written =
-        std::filesystem::last_write_time(std::filesystem::path(jpgFolder) / (FileBaseName(raw) + ".jpg"), error);
-    times.push_back(error ? std::nullopt : std::optional(written));
+    const auto status = fs.Status(folder + FileBaseName(raw) + ".jpg");
+    times.push_back(status ? std::optional(status->modifiedNs) : std::nullopt);
   }
   return times;
 }
 
-ExtractionSummary SummarizeExtraction(const std::string& jpgFolder, const std::vector<std::string>& rawNames,
-                                      const JpgTimes& before) {
+ExtractionSummary SummarizeExtraction(FileSystem& fs, const std::string& jpgFolder,
+                                      const std::vector<std::string>& rawNames, const JpgTimes& before) {
   ExtractionSummary summary;
-  const JpgTimes after = ReadJpgTimes(jpgFolder, rawNames);
+  const JpgTimes after = ReadJpgTimes(fs, jpgFolder, rawNames);
   for (std::size_t i = 0; i < rawNames.size(); ++i) {
     const bool got = after[i] && (i >= before.size() || after[i] != before[i]);
     (got ? summary.withJpg : summary.withoutJpg).push_back(rawNames[i]);

@@ -2,38 +2,25 @@
 
 #include <filesystem>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 #include "preview/extraction_script.h"
 
 namespace shotsweep {
 namespace {
 
-bool IsProgram(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-#ifdef _WIN32
-  return true;
-#else
-  return ::access(path.c_str(), X_OK) == 0;
-#endif
-}
-
-std::optional<std::string> FindIn(std::string_view folder, std::string_view tool, char sep) {
+std::optional<std::string> FindIn(FileSystem& fs, std::string_view folder, std::string_view tool, char sep) {
   for (const std::string& name : {std::string(tool), std::string(tool) + ".exe"}) {
     std::string path = JoinUnchanged(folder, name, sep);
-    if (IsProgram(path)) return path;
+    if (fs.IsFile(path) && !fs.CheckAccess(path, Access::Run)) return path;
   }
   return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<std::string> FindTool(std::string_view startFolder, std::string_view tool,
+std::optional<std::string> FindTool(FileSystem& fs, std::string_view startFolder, std::string_view tool,
                                     std::string_view searchPath, char sep, char listSep) {
-  if (auto found = FindIn(startFolder, tool, sep)) return found;
+  if (auto found = FindIn(fs, startFolder, tool, sep)) return found;
   while (true) {
     const std::size_t end = searchPath.find(listSep);
     std::string_view folder = searchPath.substr(0, end);
@@ -42,7 +29,7 @@ std::optional<std::string> FindTool(std::string_view startFolder, std::string_vi
     if (std::filesystem::path(folder).is_absolute()) {
       // "/usr/bin/" is as good as "/usr/bin": do not double its separator.
       if (folder.size() > 1 && folder.back() == sep) folder.remove_suffix(1);
-      if (auto found = FindIn(folder, tool, sep)) return found;
+      if (auto found = FindIn(fs, folder, tool, sep)) return found;
     }
     if (end == std::string_view::npos) return std::nullopt;
     searchPath.remove_prefix(end + 1);

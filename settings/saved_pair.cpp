@@ -1,6 +1,5 @@
 #include "settings/saved_pair.h"
 
-#include "base/files.h"
 #include "base/text.h"
 
 namespace shotsweep {
@@ -35,14 +34,14 @@ SavedPair ParseSavedPair(std::string_view text) {
   return pair;
 }
 
-std::optional<SavedPair> ReadSavedPair(const std::string& path) {
+std::optional<SavedPair> ReadSavedPair(FileSystem& fs, const std::string& path) {
   std::string text;
-  if (ReadWholeFile(path, text)) return std::nullopt;
+  if (fs.ReadFile(path, text)) return std::nullopt;
   return ParseSavedPair(text);
 }
 
-std::optional<CommandError> WriteSavedPair(const std::string& path, const SavedPair& pair) {
-  return WriteWholeFile(path, FormatSavedPair(pair));
+std::optional<CommandError> WriteSavedPair(FileSystem& fs, const std::string& path, const SavedPair& pair) {
+  return fs.WriteFile(path, FormatSavedPair(pair));
 }
 
 }  // namespace shotsweep

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/errors.h"
+#include "fs/file_system.h"
 #include "settings/module1.h"
 
 namespace shotsweep {
@@ -41,11 +42,11 @@ inline bool IsDriveRecord(std::string_view record) { return record.size() > 1; }
 inline bool IsFolderRecord(std::string_view record) { return record.size() > 2; }
 
 // Reads the whole file before anything is applied; nullopt when it cannot be read.
-std::optional<SavedPair> ReadSavedPair(const std::string& path);
+std::optional<SavedPair> ReadSavedPair(FileSystem& fs, const std::string& path);
 
 // Writes a temporary file beside `path` and renames it over `path`, so an interrupted save
 // leaves either the old pair or the new one, never a cut-off file. The failure, leaving any
 // old file as it was, when the file cannot be written (read-only folder or file, disk full).
-std::optional<CommandError> WriteSavedPair(const std::string& path, const SavedPair& pair);
+std::optional<CommandError> WriteSavedPair(FileSystem& fs, const std::string& path, const SavedPair& pair);
 
 }  // namespace shotsweep

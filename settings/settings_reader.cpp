@@ -7,7 +7,6 @@
 #include <string>
 
 #include "base/file_names.h"
-#include "base/files.h"
 #include "base/text.h"
 
 namespace shotsweep {
@@ -157,9 +156,9 @@ std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
   return warnings;
 }
 
-std::vector<std::string> ReadSettingsFile(const std::filesystem::path& file, Settings& s) {
+std::vector<std::string> ReadSettingsFile(FileSystem& fs, const std::string& file, Settings& s) {
   std::string bytes;
-  if (ReadWholeFile(file.string(), bytes)) {
+  if (fs.ReadFile(file, bytes)) {
     // What was read before a failure counts, but not an entry it may have cut short.
     const std::size_t lastEnd = bytes.find_last_of(kEntryEnds);
     bytes.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
@@ -167,8 +166,8 @@ std::vector<std::string> ReadSettingsFile(const std::filesystem::path& file, Set
   return ParseSettings(bytes, s);
 }
 
-std::vector<std::string> ReadSettings(Settings& s) {
-  return ReadSettingsFile(std::filesystem::path(kSettingsFileName), s);
+std::vector<std::string> ReadSettingsIn(FileSystem& fs, std::string_view startFolder, Settings& s) {
+  return ReadSettingsFile(fs, JoinUnchanged(startFolder, kSettingsFileName), s);
 }
 
 }  // namespace shotsweep

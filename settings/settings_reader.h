@@ -3,11 +3,11 @@
 // the three values of Settings. Nothing in the file can fail the start-up: what cannot be
 // read or converted is skipped and the field keeps its value.
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fs/file_system.h"
 #include "settings/module1.h"
 
 namespace shotsweep {
@@ -20,9 +20,9 @@ std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s);
 
 // Reads `file` and applies it to `s`. A file that is missing, is no regular file or cannot be
 // read leaves `s` as it was.
-std::vector<std::string> ReadSettingsFile(const std::filesystem::path& file, Settings& s);
+std::vector<std::string> ReadSettingsFile(FileSystem& fs, const std::string& file, Settings& s);
 
-// Reads "Shotsweep.ini" from the current folder.
-std::vector<std::string> ReadSettings(Settings& s);
+// Reads "Shotsweep.ini" from the start folder.
+std::vector<std::string> ReadSettingsIn(FileSystem& fs, std::string_view startFolder, Settings& s);
 
 }  // namespace shotsweep

@@ -16,11 +16,15 @@ std::optional<std::string> DesktopStartFolder(const EnvironmentValue& environmen
   return std::nullopt;
 }
 
-std::optional<CommandError> MakeDesktopStartFolder(const std::string& folder) {
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (error) return ErrnoError(error.value(), folder);
-  return std::nullopt;
+std::optional<CommandError> MakeDesktopStartFolder(FileSystem& fs, const std::string& folder) {
+  // Each missing folder on the way, from the top down.
+  for (std::size_t end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+    const std::string part = folder.substr(0, end);
+    if (!fs.IsDirectory(part)) {
+      if (auto error = fs.MakeFolder(part); error && !fs.IsDirectory(part)) return ErrnoError(error->number, folder);
+    }
+    if (end == std::string::npos) return std::nullopt;
+  }
 }
 
 }  // namespace shotsweep

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/errors.h"
+#include "fs/file_system.h"
 
 namespace shotsweep {
 
@@ -22,6 +23,6 @@ using EnvironmentValue = std::function<std::optional<std::string>(const char* na
 std::optional<std::string> DesktopStartFolder(const EnvironmentValue& environment);
 
 // The folder above, made (with any missing parents) when it is not there yet.
-std::optional<CommandError> MakeDesktopStartFolder(const std::string& folder);
+std::optional<CommandError> MakeDesktopStartFolder(FileSystem& fs, const std::string& folder);
 
 }  // namespace shotsweep

@@ -17,7 +17,7 @@ WindowTest::~WindowTest() {
 }
 
 MainFrm& WindowTest::Open(ScriptRunner* other, const std::string& startFolder) {
-  window = std::make_unique<MainFrm>(dialogs, other ? *other : runner, drives, nullptr, startFolder);
+  window = std::make_unique<MainFrm>(TestDisk(), dialogs, other ? *other : runner, drives, nullptr, startFolder);
   return *window;
 }
 

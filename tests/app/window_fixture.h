@@ -11,6 +11,7 @@
 
 #include "app/main_window.h"
 #include "platform/qt/drives.h"
+#include "tests/support/disk.h"
 #include "tests/support/fake_drives.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/recording_runner.h"

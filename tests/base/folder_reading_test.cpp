@@ -1,22 +1,13 @@
-// What the lists make of a folder, without any widget: folding, patterns, the listings.
+// The file list's rules, without any widget or folder: folding, patterns, order.
 #include "base/folder_reading.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <algorithm>
-#include <filesystem>
 
 #include "base/case_folding.h"
-#include "tests/support/temp_folder.h"
 
 namespace shotsweep {
 namespace {
-
-namespace fs = std::filesystem;
-using testing::TempFolder;
-
-const std::atomic<bool> kGoOn{false};
 
 TEST(FoldCaseTest, FoldsEveryValidCharacterAndKeepsOtherBytes) {
   EXPECT_EQ(FoldCase("DSC_0001.JPG"), "dsc_0001.jpg");
@@ -54,64 +45,11 @@ TEST(NamePatternsTest, BlanksAroundAndEmptyPatternsDoNotCount) {
   EXPECT_FALSE(Matches(" ; ", "a.jpg"));
 }
 
-std::vector<std::string> Listed(const TempFolder& folder, const char* patterns) {
-  const FileListing listing = ListMatchingFiles(folder.str(), NamePatterns(patterns), kGoOn);
-  EXPECT_EQ(listing.error, 0);
-  return listing.names;
-}
-
-TEST(ListMatchingFilesTest, RegularFilesAndLinksToThemInFoldedOrderTiesByBytes) {
-  TempFolder folder;
-  for (const char* name : {"b.jpg", "a.jpg", "A.jpg", "\xC3\x89t\xC3\xA9.jpg", "\xC3\xA9T\xC3\xA9.JPG", "z.jpg"})
-    folder.Write(name);
-  folder.MakeDir("dir.jpg");
-  ASSERT_EQ(::mkfifo((folder.path() / "pipe.jpg").c_str(), 0600), 0);
-  fs::create_symlink(folder.path() / "b.jpg", folder.path() / "link.jpg");
-  fs::create_symlink(folder.path() / "dir.jpg", folder.path() / "dirlink.jpg");
-  fs::create_symlink(folder.path() / "gone", folder.path() / "dangling.jpg");
-
-  EXPECT_EQ(Listed(folder, "*.jpg"),
-            (std::vector<std::string>{"A.jpg", "a.jpg", "b.jpg", "link.jpg", "z.jpg", "\xC3\x89t\xC3\xA9.jpg",
-                                      "\xC3\xA9T\xC3\xA9.JPG"}));
-}
-
-TEST(ListMatchingFilesTest, AFolderThatCannotBeReadGivesItsErrorAndNoNames) {
-  TempFolder folder;
-  folder.Write("file.jpg");
-  const NamePatterns jpg("*.jpg");
-  EXPECT_EQ(ListMatchingFiles(folder.str() + "/gone", jpg, kGoOn).error, ENOENT);
-  const FileListing notAFolder = ListMatchingFiles(folder.str() + "/file.jpg", jpg, kGoOn);
-  EXPECT_EQ(notAFolder.error, ENOTDIR);
-  EXPECT_TRUE(notAFolder.names.empty());
-}
-
-TEST(ListMatchingFilesTest, ACancelledReadingGivesUpWithNothing) {
-  TempFolder folder;
-  folder.Write("a.jpg");
-  const std::atomic<bool> cancelled{true};
-  const FileListing listing = ListMatchingFiles(folder.str(), NamePatterns("*.jpg"), cancelled);
-  EXPECT_TRUE(listing.names.empty());
-  EXPECT_EQ(listing.error, 0);
-}
-
-TEST(ListSubfoldersTest, VisibleFoldersAndLinksToThemUpToTheBudget) {
-  TempFolder folder;
-  folder.MakeDir("RAW");
-  folder.MakeDir("jpg");
-  folder.MakeDir(".thumbs");
-  folder.Write("file.nef");
-  fs::create_directory_symlink(folder.path() / "RAW", folder.path() / "raw link");
-  fs::create_symlink(folder.path() / "file.nef", folder.path() / "file link");
-
-  SubfolderListing all = ListSubfolders(folder.str(), 1000, kGoOn);
-  std::sort(all.names.begin(), all.names.end());
-  EXPECT_TRUE(all.complete);
-  EXPECT_EQ(all.names, (std::vector<std::string>{"RAW", "jpg", "raw link"}));
-
-  // "." and ".." are entries too: 8 in all.
-  EXPECT_FALSE(ListSubfolders(folder.str(), 7, kGoOn).complete);
-  EXPECT_TRUE(ListSubfolders(folder.str(), 9, kGoOn).complete);
-  EXPECT_TRUE(ListSubfolders(folder.str() + "/gone", 10, kGoOn).names.empty());
+TEST(InFileListOrderTest, FoldedOrderTiesByBytesEvenPastTheFirstSixteen) {
+  EXPECT_EQ(InFileListOrder({"b.jpg", "a.jpg", "A.jpg", "\xC3\xA9T\xC3\xA9.JPG", "\xC3\x89t\xC3\xA9.jpg"}),
+            (std::vector<std::string>{"A.jpg", "a.jpg", "b.jpg", "\xC3\x89t\xC3\xA9.jpg", "\xC3\xA9T\xC3\xA9.JPG"}));
+  EXPECT_EQ(InFileListOrder({"holiday-2024-0002.jpg", "HOLIDAY-2024-0001.jpg", "holiday-2024-0001.jpg"}),
+            (std::vector<std::string>{"HOLIDAY-2024-0001.jpg", "holiday-2024-0001.jpg", "holiday-2024-0002.jpg"}));
 }
 
 }  // namespace

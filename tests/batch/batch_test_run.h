@@ -60,6 +60,7 @@ inline ScriptResult RunScript(const std::string& text, const std::string& cwd, R
   {
     Output output(outFd, errFd);
     SpawnRunner spawn;
+    const auto disk = MakeDiskFileSystem();
     InterpreterOptions options;
     options.args = settings.args;
     options.workingDir = cwd;
@@ -69,7 +70,7 @@ inline ScriptResult RunScript(const std::string& text, const std::string& cwd, R
     options.guardDeletes = settings.guardDeletes;
     options.trash = settings.trash;
     Interpreter interpreter(std::move(options), output, settings.runner ? *settings.runner : spawn,
-                            settings.fileSystem ? *settings.fileSystem : TheRealFileSystem());
+                            settings.fileSystem ? *settings.fileSystem : *disk);
     result.status = interpreter.Run(text);
   }
   result.out = ReadBack(outFd);

@@ -19,9 +19,11 @@ class StampedFileSystem : public MemoryFileSystem {
     const auto it = stamps.find(dir);
     return it == stamps.end() ? std::nullopt : std::optional(it->second);
   }
-  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries) override {
+  using MemoryFileSystem::List;
+  std::optional<CommandError> List(const std::string& dir, std::vector<DirEntry>& entries,
+                                   const ListLimits& limits) override {
     ++readings[dir];
-    return MemoryFileSystem::List(dir, entries);
+    return MemoryFileSystem::List(dir, entries, limits);
   }
 };
 

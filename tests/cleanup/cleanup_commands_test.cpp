@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "settings/module1.h"
+#include "tests/support/disk.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/recording_runner.h"
 #include "tests/support/temp_folder.h"
@@ -34,7 +35,7 @@ class CleanupCommand : public ::testing::Test {
         jpg_(temp_.MakeDir("jpg").string()),
         window_(raw_, jpg_) {}
 
-  CommandContext Context() { return CommandContext{module_, window_, dialogs_, runner_}; }
+  CommandContext Context() { return CommandContext{module_, window_, dialogs_, runner_, testing::TestDisk()}; }
   void ByFolder() {
     auto ctx = Context();
     DeleteUnmatchedByJpgFolder(ctx);

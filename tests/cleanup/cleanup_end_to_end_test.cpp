@@ -96,12 +96,12 @@ TEST(CleanupEndToEnd, CodePageAndKillBatComeFromTheSettingsFile) {
   Scene scene;
   scene.Raw({"a.nef", "other.bat"});
   scene.Jpg({"a.jpg"});
-  ReadSettingsFile(scene.temp.Write("Shotsweep.ini", "RAWCodePage=852\r\nKillBat=0\r\n"), scene.module.settings);
+  ReadSettingsFile(testing::TestDisk(), scene.temp.Write("Shotsweep.ini", "RAWCodePage=852\r\nKillBat=0\r\n"), scene.module.settings);
   scene.ByFolder();
   scene.ExpectDone();
   EXPECT_THAT(ReadFile(scene.raw + "/RAWreverse.bat"), StartsWith("chcp 852\r\ncd " + scene.raw + "\r\n"));
 
-  ReadSettingsFile(scene.temp.Write("Shotsweep.ini", "KillBat=1\r\n"), scene.module.settings);
+  ReadSettingsFile(testing::TestDisk(), scene.temp.Write("Shotsweep.ini", "KillBat=1\r\n").string(), scene.module.settings);
   scene.dialogs.messages.clear();
   scene.ByFolder();
   scene.ExpectDone();
@@ -180,7 +180,7 @@ TEST(CleanupEndToEnd, FailuresTouchNoRawFileAndAreNeverReportedAsDone) {
     scene.temp.MakeDir("list.txt");
     const Files before = Snapshot(scene.temp.path());
     scene.dialogs.openAnswers.push_back(scene.temp.str() + "/list.txt");
-    CommandContext ctx{scene.module, scene.window, scene.dialogs, scene.runner};
+    CommandContext ctx{scene.module, scene.window, scene.dialogs, scene.runner, testing::TestDisk()};
     DeleteUnmatchedByPhotoList(ctx);
     ASSERT_EQ(scene.dialogs.messages.size(), 1u);
     EXPECT_THAT(scene.dialogs.messages[0].text, StartsWith("21 Is a directory"));
@@ -201,7 +201,7 @@ TEST(CleanupEndToEnd, FailuresTouchNoRawFileAndAreNeverReportedAsDone) {
     scene.Raw({"a.nef", "b.nef"});
     PosixScriptRunner missing(scene.temp.str() + "/no/shotsweep-batch");
     scene.window.bak = 0;
-    CommandContext ctx{scene.module, scene.window, scene.dialogs, missing};
+    CommandContext ctx{scene.module, scene.window, scene.dialogs, missing, testing::TestDisk()};
     DeleteUnmatchedByJpgFolder(ctx);
     ASSERT_EQ(scene.dialogs.messages.size(), 1u);
     EXPECT_THAT(scene.dialogs.messages[0].text, StartsWith("2 No such file or directory"));

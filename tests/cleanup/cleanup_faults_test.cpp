@@ -128,7 +128,7 @@ TEST(CleanupFaults, AFifoChosenAsThePhotoListIsAnErrorNotAHang) {
   const fs::path list = scene.temp.path() / "list.txt";
   const testing::Fifo fifo(list);
   scene.dialogs.openAnswers.push_back(list.string());
-  CommandContext ctx{scene.module, scene.window, scene.dialogs, scene.runner};
+  CommandContext ctx{scene.module, scene.window, scene.dialogs, scene.runner, testing::TestDisk()};
   DeleteUnmatchedByPhotoList(ctx);
   EXPECT_THAT(scene.OnlyError(), HasSubstr("regular file"));
   EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"a.nef", "a.nef"}}));

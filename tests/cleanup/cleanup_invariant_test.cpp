@@ -20,6 +20,7 @@
 #include "base/file_names.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
+#include "tests/support/disk.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
@@ -263,7 +264,7 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
     window.bak = std::uniform_int_distribution<int>(0, 2)(random_);
     testing::ScriptedDialogs dialogs;
     PosixScriptRunner runner;
-    CommandContext ctx{module, window, dialogs, runner};
+    CommandContext ctx{module, window, dialogs, runner, testing::TestDisk()};
 
     const bool byList = Chance(0.5);
     std::vector<std::string> names;
@@ -289,7 +290,7 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
     const auto command = byList ? &DeleteUnmatchedByPhotoList : &DeleteUnmatchedByJpgFolder;
     // The dry run first: it changes nothing, and foretells exactly what the real run does.
     if (byList) dialogs.openAnswers.push_back(dialogs.openAnswers.front());
-    const Prediction prediction = Predict(command, module, window, dialogs);
+    const Prediction prediction = Predict(command, module, window, dialogs, testing::TestDisk());
     EXPECT_EQ(Snapshot(raw), before);
     command(ctx);
     Files predicted = before;
@@ -425,7 +426,7 @@ TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
     testing::ScriptedDialogs dialogs;
     InterruptingRunner interrupting(raw, c.mask, c.afterEvents);
     dialogs.openAnswers.push_back(listFile.string());
-    CommandContext ctx{module, window, dialogs, interrupting};
+    CommandContext ctx{module, window, dialogs, interrupting, testing::TestDisk()};
     DeleteUnmatchedByPhotoList(ctx);
 
     ASSERT_TRUE(interrupting.killed) << "the script ended before it could be interrupted";
@@ -442,7 +443,7 @@ TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
     dialogs.messages.clear();
     dialogs.openAnswers.push_back(listFile.string());
     PosixScriptRunner runner;
-    CommandContext again{module, window, dialogs, runner};
+    CommandContext again{module, window, dialogs, runner, testing::TestDisk()};
     DeleteUnmatchedByPhotoList(again);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Operation done");

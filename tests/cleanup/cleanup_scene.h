@@ -10,6 +10,7 @@
 #include "cleanup/cleanup_commands.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
+#include "tests/support/disk.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
@@ -33,13 +34,13 @@ struct Scene {
     for (const auto& name : names) temp.Write(std::filesystem::relative(jpg, temp.path()) / name, name);
   }
   void ByFolder() {
-    CommandContext ctx{module, window, dialogs, runner};
+    CommandContext ctx{module, window, dialogs, runner, testing::TestDisk()};
     DeleteUnmatchedByJpgFolder(ctx);
   }
   void ByList(const std::string& listBytes) {
     const std::filesystem::path list = temp.Write("photo_file_list.txt", listBytes);
     dialogs.openAnswers.push_back(list.string());
-    CommandContext ctx{module, window, dialogs, runner};
+    CommandContext ctx{module, window, dialogs, runner, testing::TestDisk()};
     DeleteUnmatchedByPhotoList(ctx);
   }
   Files RawFiles() const { return Snapshot(raw); }

@@ -5,6 +5,7 @@
 
 #include "cleanup/photo_list.h"
 #include "cleanup/raw_folder_check.h"
+#include "tests/support/disk.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep {
@@ -37,16 +38,16 @@ TEST(PhotoList, ReadingAFileWholeOrReportingWhyNot) {
   std::string big;
   for (int i = 0; i < 40000; ++i) big += "DSC_" + std::to_string(i) + ".JPG\r\n";  // > 64 KiB
   const auto file = temp.Write("photo_file_list.txt", big);
-  const PhotoListContent read = ReadPhotoList(file.string());
+  const PhotoListContent read = ReadPhotoList(testing::TestDisk(), file.string());
   EXPECT_FALSE(read.error);
   ASSERT_EQ(read.lines.size(), 40000u);
   EXPECT_EQ(read.lines.back(), "DSC_39999.JPG");
 
-  const PhotoListContent missing = ReadPhotoList((temp.path() / "none.txt").string());
+  const PhotoListContent missing = ReadPhotoList(testing::TestDisk(), (temp.path() / "none.txt").string());
   ASSERT_TRUE(missing.error);
   EXPECT_EQ(missing.error->number, ENOENT);
   EXPECT_THAT(missing.lines, IsEmpty());
-  const PhotoListContent folder = ReadPhotoList(temp.MakeDir("dir.txt").string());
+  const PhotoListContent folder = ReadPhotoList(testing::TestDisk(), temp.MakeDir("dir.txt").string());
   ASSERT_TRUE(folder.error);
   EXPECT_EQ(folder.error->number, EISDIR);
 }
@@ -75,7 +76,7 @@ TEST(RawFolderCheck, ClashesAndFoldersThatWouldBlockARenameAreRefusedUpFront) {
   temp.Write("X.nef");
   temp.MakeDir("x.NEF");  // a folder is never set aside, and this one blocks nothing
   RawFolderListing listing;
-  ASSERT_FALSE(ReadRawFolder(temp.str(), listing));
+  ASSERT_FALSE(ReadRawFolder(testing::TestDisk(), temp.str(), listing));
   EXPECT_FALSE(CheckRawFolder(listing, {"other"}));
   // ...until a restore line for its name would have to give X.nbak that name back.
   auto refusal = CheckRawFolder(listing, {"x"});
@@ -83,7 +84,7 @@ TEST(RawFolderCheck, ClashesAndFoldersThatWouldBlockARenameAreRefusedUpFront) {
   EXPECT_THAT(refusal->Text(), ::testing::AllOf(::testing::StartsWith("17 "), ::testing::HasSubstr("x.NEF")));
 
   temp.Write("x.Nef");
-  ASSERT_FALSE(ReadRawFolder(temp.str(), listing));
+  ASSERT_FALSE(ReadRawFolder(testing::TestDisk(), temp.str(), listing));
   refusal = CheckRawFolder(listing, {});
   ASSERT_TRUE(refusal);
   EXPECT_THAT(refusal->Text(), ::testing::HasSubstr("X.nef and x.Nef"));

@@ -32,7 +32,7 @@ TEST(FileListTest, MatchesEveryPatternWithoutRegardToCaseAndSortsTheSameWay) {
     folder.Write(name);
   folder.MakeDir("sub.nef");  // folders are not listed, whatever their name
 
-  FileList list;
+  FileList list(testing::TestDisk());
   list.SetPattern("*.nef;*.cr*;*.arw;*.orf");
   list.SetPath(folder.str());
   EXPECT_EQ(Names(list), (std::vector<std::string>{".nef", "A.nef", "a.nef", "b.NEF", "C.Cr2", "d.crw",
@@ -45,7 +45,7 @@ TEST(FileListTest, SelectionAndRefresh) {
   TempFolder folder;
   folder.Write("x.jpg");
   folder.Write("y.jpg");
-  FileList list;
+  FileList list(testing::TestDisk());
   list.SetPattern("*.jpg");
   list.SetPath(folder.str());
   EXPECT_EQ(list.ListIndex(), -1);
@@ -69,7 +69,7 @@ TEST(FileListTest, ANameThatIsNotValidTextComesBackAsTheSameBytes) {
   TempFolder folder;
   folder.Write("caf\xe9.jpg");
   folder.Write("b.jpg");
-  FileList list;
+  FileList list(testing::TestDisk());
   list.SetPattern("*.jpg");
   list.SetPath(folder.str());
   EXPECT_EQ(Names(list), (std::vector<std::string>{"b.jpg", "caf\xe9.jpg"}));
@@ -93,7 +93,7 @@ void WritePhotos(TempFolder& folder, int count) {
 TEST(FileListTest, HoldsMoreThan32767Entries) {
   TempFolder folder;
   WritePhotos(folder, 33000);
-  FileList list;
+  FileList list(testing::TestDisk());
   list.SetPattern("*.jpg");
   list.SetPath(folder.str());
   ASSERT_EQ(list.ListCount(), 33000);
@@ -109,7 +109,7 @@ bool WaitForListing(const FileList& list) {
 TEST(FileListTest, ReadsInTheBackgroundAndShowsTheListingWhenItArrives) {
   TempFolder folder;
   for (const char* name : {"b.jpg", "a.jpg", "c.nef"}) folder.Write(name);
-  FileList list;
+  FileList list(testing::TestDisk());
   list.SetPattern("*.jpg");
   list.SetPath(folder.str());
   QSignalSpy listed(&list, &FileList::Listed);
@@ -136,7 +136,7 @@ TEST(FileListTest, ReadsInTheBackgroundAndShowsTheListingWhenItArrives) {
 TEST(FileListTest, WhatIsReadThroughTheCommandsViewIsTheWholeFreshListing) {
   TempFolder folder;
   WritePhotos(folder, 3000);
-  FileList list;
+  FileList list(testing::TestDisk());
   list.SetPattern("*.jpg");
   list.SetPath(folder.str());
   // The reading may be waiting, under way or done; any of them is waited for.
@@ -156,7 +156,7 @@ TEST(FileListTest, WhatIsReadThroughTheCommandsViewIsTheWholeFreshListing) {
 TEST(FileListTest, AFolderThatCannotBeReadIsEmptyAndSaysWhy) {
   TempFolder folder;
   folder.Write("JPG/a.jpg");
-  FileList list;
+  FileList list(testing::TestDisk());
   list.SetPattern("*.jpg");
   list.SetPath(folder.str() + "/JPG");
   EXPECT_EQ(list.ListCount(), 1);
@@ -186,7 +186,7 @@ TEST(FileListTest, FocusTakenWhileReadingMakesTheFirstEntryCurrentOnceItIsThere)
   TempFolder folder;
   folder.Write("a.jpg");
   folder.Write("b.jpg");
-  FileList list;
+  FileList list(testing::TestDisk());
   list.SetPattern("*.jpg");
   list.show();
   list.activateWindow();
@@ -209,7 +209,7 @@ TEST(FileListTest, AListClosedWhileItsFolderIsReadGoesQuietly) {
   TempFolder folder;
   WritePhotos(folder, 3000);
   for (int round = 0; round < 3; ++round) {
-    auto list = std::make_unique<FileList>();
+    auto list = std::make_unique<FileList>(testing::TestDisk());
     list->SetPattern("*.jpg");
     list->SetPath(folder.str());
     QCoreApplication::processEvents();  // the reading starts
@@ -224,7 +224,7 @@ TEST(FolderListTest, ShowsAncestorsThenSubfoldersWithoutHiddenOnes) {
   folder.MakeDir("shoot/A jpg");
   folder.MakeDir("shoot/.thumbs");
   folder.Write("shoot/file.nef");
-  FolderList list;
+  FolderList list(testing::TestDisk());
   ASSERT_TRUE(list.SetPath(folder.str() + "/shoot/"));
   EXPECT_EQ(list.Path(), folder.str() + "/shoot");
 
@@ -245,7 +245,7 @@ TEST(FolderListTest, OpensOnDoubleClickOrEnterButNotOnHighlight) {
   TempFolder folder;
   folder.MakeDir("RAW");
   folder.MakeDir("JPG");
-  FolderList list;
+  FolderList list(testing::TestDisk());
   list.resize(300, 400);
   list.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
@@ -275,7 +275,7 @@ TEST(FolderListTest, OpensOnDoubleClickOrEnterButNotOnHighlight) {
 TEST(FolderListTest, AMissingFolderLeavesTheListAsItWas) {
   TempFolder folder;
   folder.Write("file");
-  FolderList list;
+  FolderList list(testing::TestDisk());
   ASSERT_TRUE(list.SetPath(folder.str()));
   QSignalSpy changes(&list, &FolderList::Change);
   EXPECT_FALSE(list.SetPath(folder.str() + "/gone"));
@@ -289,7 +289,7 @@ TEST(FolderListTest, AMissingFolderLeavesTheListAsItWas) {
 
 TEST(FolderListTest, RefreshShowsAFolderMadeSince) {
   TempFolder folder;
-  FolderList list;
+  FolderList list(testing::TestDisk());
   ASSERT_TRUE(list.SetPath(folder.str()));
   const std::size_t before = Shown(list).size();
   folder.MakeDir("new");
@@ -303,7 +303,7 @@ TEST(FolderListTest, ALargeFolderShowsItsSubfoldersOnceTheyAreRead) {
   for (int i = 0; i < 5000; ++i) folder.Write("DSC_" + std::to_string(i) + ".JPG");
   folder.MakeDir("b raw");
   folder.MakeDir("A jpg");
-  FolderList list;
+  FolderList list(testing::TestDisk());
   ASSERT_TRUE(list.SetPath(folder.str()));
   // The way there shows at once, the open folder highlighted.
   EXPECT_EQ(list.currentItem()->text(0).toStdString(), folder.path().filename().string());

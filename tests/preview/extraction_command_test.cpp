@@ -9,6 +9,7 @@
 
 #include "preview/tool_lookup.h"
 #include "settings/module1.h"
+#include "tests/support/disk.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/recording_runner.h"
 #include "tests/support/temp_folder.h"
@@ -56,7 +57,7 @@ struct Shoot {
   }
   void Run() {
     if (!window) window.emplace(raw, jpg);
-    CommandContext ctx{module, *window, dialogs, runner};
+    CommandContext ctx{module, *window, dialogs, runner, testing::TestDisk()};
     ExtractPreviews(ctx);
   }
 };
@@ -69,13 +70,13 @@ TEST(FindTool, StartFolderFirstThenAbsolutePathEntries) {
   t.WriteProgram("bin2/exiv2");
   t.Write("bin1/exiv2", "not executable");
   const std::string path = "relative:" + bin1 + ":" + bin2 + "/";
-  EXPECT_EQ(FindTool(start, "exiv2", path), bin2 + "/exiv2");
-  EXPECT_EQ(FindTool(start, "exiftool", path), std::nullopt);
+  EXPECT_EQ(FindTool(testing::TestDisk(), start, "exiv2", path), bin2 + "/exiv2");
+  EXPECT_EQ(FindTool(testing::TestDisk(), start, "exiftool", path), std::nullopt);
 
   t.WriteProgram("start/exiv2.exe");
-  EXPECT_EQ(FindTool(start, "exiv2", path), start + "/exiv2.exe");
+  EXPECT_EQ(FindTool(testing::TestDisk(), start, "exiv2", path), start + "/exiv2.exe");
   t.WriteProgram("start/exiv2");
-  EXPECT_EQ(FindTool(start, "exiv2", path), start + "/exiv2");
+  EXPECT_EQ(FindTool(testing::TestDisk(), start, "exiv2", path), start + "/exiv2");
 
   // A folder in the current folder is never taken from an empty or relative entry.
   t.MakeDir("start/bin");
@@ -83,7 +84,7 @@ TEST(FindTool, StartFolderFirstThenAbsolutePathEntries) {
   std::error_code ec;
   const fs::path before = fs::current_path();
   fs::current_path(start);
-  EXPECT_EQ(FindTool(bin1, "exiftool", "bin::"), std::nullopt);
+  EXPECT_EQ(FindTool(testing::TestDisk(), bin1, "exiftool", "bin::"), std::nullopt);
   fs::current_path(before, ec);
 }
 

@@ -10,6 +10,7 @@
 #include "platform/posix_script_runner.h"
 #include "preview/extraction_command.h"
 #include "settings/module1.h"
+#include "tests/support/disk.h"
 #include "tests/support/raw_like_file.h"
 #include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
@@ -74,7 +75,7 @@ struct Extraction {
   PosixScriptRunner runner;
 
   void Extract(FakeWindow& window) {
-    CommandContext ctx{module, window, dialogs, runner};
+    CommandContext ctx{module, window, dialogs, runner, testing::TestDisk()};
     ExtractPreviews(ctx);
   }
 };

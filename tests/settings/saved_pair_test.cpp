@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "tests/support/disk.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -50,12 +51,12 @@ TEST(SavedPairPath, JoinsTheStartFolderUnchanged) {
 TEST(SavedPairFile, WrittenPairReadsBackAndReplacesTheOldOne) {
   TempFolder folder;
   const std::string path = SavedPairPath(folder.str());
-  EXPECT_EQ(ReadSavedPair(path), std::nullopt);
+  EXPECT_EQ(ReadSavedPair(testing::TestDisk(), path), std::nullopt);
 
-  ASSERT_EQ(WriteSavedPair(path, {"/ [a]", "/one", "/ [a]", "/two"}), std::nullopt);
-  ASSERT_EQ(WriteSavedPair(path, {"/ [b]", "/three", "/ [b]", "/four"}), std::nullopt);
+  ASSERT_EQ(WriteSavedPair(testing::TestDisk(), path, {"/ [a]", "/one", "/ [a]", "/two"}), std::nullopt);
+  ASSERT_EQ(WriteSavedPair(testing::TestDisk(), path, {"/ [b]", "/three", "/ [b]", "/four"}), std::nullopt);
   EXPECT_EQ(ReadFile(path), "/ [b]\r\n/three\r\n/ [b]\r\n/four\r\n");
-  EXPECT_EQ(ReadSavedPair(path), (SavedPair{"/ [b]", "/three", "/ [b]", "/four"}));
+  EXPECT_EQ(ReadSavedPair(testing::TestDisk(), path), (SavedPair{"/ [b]", "/three", "/ [b]", "/four"}));
   // No temporary file is left beside it.
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
 }
@@ -64,34 +65,34 @@ TEST(SavedPairFile, RootStartFolderPathIsUsable) {
   // "//name" must reach the same file as "/name"; check with a folder standing in for "/".
   TempFolder folder;
   const std::string doubled = folder.str() + "/" + SavedPairPath("", '/');
-  ASSERT_EQ(WriteSavedPair(doubled, {"/ [x]", "/abc", "", ""}), std::nullopt);
+  ASSERT_EQ(WriteSavedPair(testing::TestDisk(), doubled, {"/ [x]", "/abc", "", ""}), std::nullopt);
   EXPECT_TRUE(fs::exists(folder.path() / "ShotsweepDirs.dat"));
 }
 
 TEST(SavedPairFile, FailedWriteKeepsTheOldPairAndLeavesNothingBehind) {
   TempFolder folder;
-  EXPECT_TRUE(WriteSavedPair(folder.str() + "/missing/ShotsweepDirs.dat", {}));
+  EXPECT_TRUE(WriteSavedPair(testing::TestDisk(), folder.str() + "/missing/ShotsweepDirs.dat", {}));
 
   // A folder where the file should be: the rename fails, the temporary file goes.
   folder.Write("ShotsweepDirs.dat/keep", "x");
-  EXPECT_TRUE(WriteSavedPair(SavedPairPath(folder.str()), {"/ [a]", "/one", "", ""}));
+  EXPECT_TRUE(WriteSavedPair(testing::TestDisk(), SavedPairPath(folder.str()), {"/ [a]", "/one", "", ""}));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 1);
-  EXPECT_EQ(ReadSavedPair(SavedPairPath(folder.str())), std::nullopt);
+  EXPECT_EQ(ReadSavedPair(testing::TestDisk(), SavedPairPath(folder.str())), std::nullopt);
 }
 
 TEST(SavedPairFile, ReadOnlyFileOrFolderKeepsItsPair) {
   if (geteuid() == 0) GTEST_SKIP() << "root writes through read-only permissions";
   TempFolder folder;
   const std::string path = SavedPairPath(folder.str());
-  ASSERT_EQ(WriteSavedPair(path, {"/ [a]", "/old", "", ""}), std::nullopt);
+  ASSERT_EQ(WriteSavedPair(testing::TestDisk(), path, {"/ [a]", "/old", "", ""}), std::nullopt);
   fs::permissions(path, fs::perms::owner_read);
-  EXPECT_TRUE(WriteSavedPair(path, {"/ [a]", "/new", "", ""}));
-  EXPECT_EQ(ReadSavedPair(path)->dir1, "/old");
+  EXPECT_TRUE(WriteSavedPair(testing::TestDisk(), path, {"/ [a]", "/new", "", ""}));
+  EXPECT_EQ(ReadSavedPair(testing::TestDisk(), path)->dir1, "/old");
 
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
   fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_TRUE(WriteSavedPair(path, {"/ [a]", "/new", "", ""}));
-  EXPECT_EQ(ReadSavedPair(path)->dir1, "/old");
+  EXPECT_TRUE(WriteSavedPair(testing::TestDisk(), path, {"/ [a]", "/new", "", ""}));
+  EXPECT_EQ(ReadSavedPair(testing::TestDisk(), path)->dir1, "/old");
 }
 
 }  // namespace

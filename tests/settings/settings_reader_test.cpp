@@ -9,6 +9,7 @@
 #include <string>
 
 #include "settings/start_folder.h"
+#include "tests/support/disk.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep {
@@ -147,7 +148,7 @@ class SettingsFile : public ::testing::Test {
  protected:
   Values Read() {
     Settings s;
-    ReadSettingsFile(folder.path() / "Shotsweep.ini", s);
+    ReadSettingsFile(testing::TestDisk(), (folder.path() / "Shotsweep.ini").string(), s);
     return {s.KillBat, s.QMark, s.RAWCodePage};
   }
   TempFolder folder;
@@ -172,13 +173,10 @@ TEST_F(SettingsFile, FifoIsNotWaitedFor) {
   EXPECT_EQ(Read(), kDefaults);
 }
 
-TEST_F(SettingsFile, ReadSettingsLooksInTheCurrentFolder) {
+TEST_F(SettingsFile, ReadSettingsInLooksInTheStartFolder) {
   folder.Write("Shotsweep.ini", "QMark=1");
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder.path());
   Settings s;
-  ReadSettings(s);
-  std::filesystem::current_path(previous);
+  ReadSettingsIn(testing::TestDisk(), folder.str(), s);
   EXPECT_EQ(s.QMark, 1);
 }
 
@@ -219,10 +217,10 @@ TEST(StartFolder, FromTheMenuTheConfigurationFolderAndOtherwiseNone) {
   EXPECT_EQ(DesktopStartFolder(environment({})), std::nullopt);
 
   testing::TempFolder temp;
-  EXPECT_EQ(MakeDesktopStartFolder(temp.str() + "/a/b/shotsweep"), std::nullopt);
+  EXPECT_EQ(MakeDesktopStartFolder(testing::TestDisk(), temp.str() + "/a/b/shotsweep"), std::nullopt);
   EXPECT_TRUE(std::filesystem::is_directory(temp.path() / "a/b/shotsweep"));
   temp.Write("file");
-  EXPECT_TRUE(MakeDesktopStartFolder(temp.str() + "/file/shotsweep"));
+  EXPECT_TRUE(MakeDesktopStartFolder(testing::TestDisk(), temp.str() + "/file/shotsweep"));
 }
 
 }  // namespace
