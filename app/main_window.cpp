@@ -16,7 +16,9 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/cleanup_preview.h"
+#include "app/photo_list_dialog.h"
+#include "app/preview_dialog.h"
+#include "cleanup/cleanup_plan.h"
 #include "app/picture_button.h"
 #include "app/pictures.h"
 #include "base/file_names.h"
@@ -100,7 +102,7 @@ MainFrm::MainFrm(FileSystem& fs, Dialogs& dialogs, ScriptRunner& runner, DriveSo
 
 MainFrm::MainFrm(FileSystem& fs, Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent,
                  std::string startFolder)
-    : QMainWindow(parent), fs_(fs), startFolder_(std::move(startFolder)), dialogs_(dialogs), runner_(runner) {
+    : QMainWindow(parent), fs_(fs), givenStartFolder_(std::move(startFolder)), dialogs_(dialogs), runner_(runner) {
   if (!dialogs_) {
     ownDialogs_ = std::make_unique<QtDialogs>(this);
     dialogs_ = ownDialogs_.get();
@@ -298,21 +300,21 @@ void MainFrm::ConnectHandlers() {
 }
 
 void MainFrm::Form_Load() {
-  module_.StartFolder = startFolder_.empty() ? ToLocalPath(QDir::currentPath()) : startFolder_;
-  module_.settings.KillBat = 1;
+  startFolder_ = givenStartFolder_.empty() ? ToLocalPath(QDir::currentPath()) : givenStartFolder_;
+  settings_.KillBat = 1;
   // Read as numbers, so a minor version written "08" still shows as 8.
   setWindowTitle(windowTitle() + QString("  ver: %1.%2")
                                      .arg(QString(SHOTSWEEP_VERSION_MAJOR).toInt())
                                      .arg(QString(SHOTSWEEP_VERSION_MINOR).toInt()));
-  const std::vector<std::string> warnings = ReadSettingsIn(fs_, module_.StartFolder, module_.settings);
-  ui_.File1->SetPattern(RawListPattern(module_.settings.ExtraRAW));
+  const std::vector<std::string> warnings = ReadSettingsIn(fs_, startFolder_, settings_);
+  ui_.File1->SetPattern(RawListPattern(settings_.ExtraRAW));
   if (!warnings.empty()) {
     std::string text = "Some settings in Shotsweep.ini are ignored:";
     for (const std::string& warning : warnings) text += "\n" + warning;
     dialogs_->MessageBox(text, std::string(kSettingsFileName), MessageIcon::Warning);
   }
-  ui_.TrashNote->setVisible(module_.settings.Trash == 1);
-  ui_.TrashMnu->setVisible(module_.settings.Trash == 1);
+  ui_.TrashNote->setVisible(settings_.Trash == 1);
+  ui_.TrashMnu->setVisible(settings_.Trash == 1);
   NactiCesty();
   OfferRestore();
 }
@@ -321,7 +323,7 @@ void MainFrm::OfferRestore() {
   // A cleanup the program did not see to its end (the window died, or the program was killed)
   // may have left RAW files set aside; this is the moment to say so.
   const std::string folder = ui_.Dir1->Path();
-  if (folder.empty() || !LooksInterrupted(fs_, folder, module_.settings)) return;
+  if (folder.empty() || !LooksInterrupted(fs_, folder, settings_)) return;
   if (dialogs_->Question("The RAW folder " + folder +
                              " holds set-aside RAW files beside what is left of a cleanup that did not get to "
                              "its end.\n\nGive every set-aside file its RAW extension back now?",
@@ -331,13 +333,13 @@ void MainFrm::OfferRestore() {
 }
 
 void MainFrm::UlozCesty() {
-  if (module_.StartFolder.empty()) return;  // not started up yet: there is no place to save to
-  WriteSavedPair(fs_, SavedPairPath(module_.StartFolder),
+  if (startFolder_.empty()) return;  // not started up yet: there is no place to save to
+  WriteSavedPair(fs_, SavedPairPath(startFolder_),
                  {ui_.Drive1->Drive(), ui_.Dir1->Path(), ui_.Drive2->Drive(), ui_.Dir2->Path()});
 }
 
 void MainFrm::NactiCesty() {
-  const std::optional<SavedPair> pair = ReadSavedPair(fs_, SavedPairPath(module_.StartFolder));
+  const std::optional<SavedPair> pair = ReadSavedPair(fs_, SavedPairPath(startFolder_));
   if (!pair) return;
   // Each record stands alone: one naming a drive or folder that is gone changes nothing, and
   // the pane's own value is what the next save writes in its place.
@@ -367,14 +369,13 @@ void MainFrm::RefreshBtn2_Click() { ui_.File2->Refresh(); }
 
 void MainFrm::CrDirBtn_Click() { CreateFolder(*dialogs_, fs_, *ui_.Dir2); }
 
-bool MainFrm::RunCommand(const std::function<void(CommandContext&)>& command) {
+bool MainFrm::RunCommand(const std::function<void()>& command) {
   // The runner keeps the window painted while a script runs; a second command started from
   // there would work on the same folders as the first.
   if (commandRunning_) return false;
   commandRunning_ = true;
-  CommandContext context{module_, *this, *dialogs_, *runner_, fs_};
   try {
-    command(context);
+    command();
   } catch (const std::exception& failure) {
     // The commands report their own failures; one that escapes is still a failure.
     ShowError(*dialogs_, CommandError{0, failure.what()});
@@ -391,28 +392,54 @@ void MainFrm::MakeCurrent(const std::string& folder) {
   QDir::setCurrent(FromLocalPath(folder));
 }
 
-void MainFrm::RunCleanup(void (*command)(CommandContext&), bool preview, const char* title) {
-  const bool ran = preview ? RunCommand([&](CommandContext& ctx) { PreviewThenCarryOut(command, ctx, this, title); })
-                           : RunCommand(command);
+void MainFrm::RunCleanup(CleanupRequest::Source source, bool preview, const char* title) {
+  const bool ran = RunCommand([&] {
+    CleanupRequest request{source, RawFolder(), JpgFolder(), {}, KeepTicked()};
+    if (source == CleanupRequest::Source::PhotoList) {
+      std::optional<std::string> list = AskForPhotoList(*dialogs_);
+      if (!list) return;
+      request.photoList = std::move(*list);
+    }
+    ui_.File2->Refresh();
+    const CleanupPlan plan = PlanCleanup(request, settings_, fs_);
+    if (preview) {
+      PreviewDialog dialog(this, title, plan, FromLocalPath(request.rawFolder));
+      if (dialog.exec() != QDialog::Accepted) return;
+    }
+    ShowResult(*dialogs_, CarryOutCleanup(plan, settings_, *runner_, fs_), kCleanupTitle);
+    ui_.File1->Refresh();
+  });
   if (ran) MakeCurrent(ui_.Dir1->Path());
 }
 
 void MainFrm::DelRAWBtn_Click() {
-  RunCleanup(&DeleteUnmatchedByJpgFolder, module_.settings.Confirm == 1, kPreviewByFolder);
+  RunCleanup(CleanupRequest::Source::JpgFolder, settings_.Confirm == 1, kPreviewByFolder);
 }
 
 void MainFrm::DelRAWbyTXTBtn_Click() {
-  RunCleanup(&DeleteUnmatchedByPhotoList, module_.settings.Confirm == 1, kPreviewByList);
+  RunCleanup(CleanupRequest::Source::PhotoList, settings_.Confirm == 1, kPreviewByList);
 }
 
-void MainFrm::PreviewByFolder_Click() { RunCleanup(&DeleteUnmatchedByJpgFolder, true, kPreviewByFolder); }
+void MainFrm::PreviewByFolder_Click() { RunCleanup(CleanupRequest::Source::JpgFolder, true, kPreviewByFolder); }
 
-void MainFrm::PreviewByList_Click() { RunCleanup(&DeleteUnmatchedByPhotoList, true, kPreviewByList); }
+void MainFrm::PreviewByList_Click() { RunCleanup(CleanupRequest::Source::PhotoList, true, kPreviewByList); }
 
-void MainFrm::Restore_Click() { RunCleanup(&RestoreSetAside, false, ""); }
+void MainFrm::Restore_Click() {
+  const bool ran = RunCommand([&] {
+    ShowResult(*dialogs_, RestoreSetAside({RawFolder()}, settings_, *runner_, fs_), kRestoreTitle);
+    ui_.File1->Refresh();
+  });
+  if (ran) MakeCurrent(ui_.Dir1->Path());
+}
 
 void MainFrm::Extract4_Mnu_Click() {
-  if (RunCommand(&ExtractPreviews)) MakeCurrent(module_.StartFolder);
+  const bool ran = RunCommand([&] {
+    const ExtractionRequest request{RawFolder(), JpgFolder(), startFolder_, ExifTicked()};
+    const CommandResult result = ExtractPreviews(request, settings_, *runner_, fs_);
+    ui_.File2->Refresh();
+    ShowResult(*dialogs_, result, kExtractionTitle);
+  });
+  if (ran) MakeCurrent(startFolder_);
 }
 
 void MainFrm::Exitbtn_Click() { close(); }
@@ -430,19 +457,11 @@ void MainFrm::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
-std::string MainFrm::Dir1Path() const { return ui_.Dir1->Path(); }
-std::string MainFrm::Dir2Path() const { return ui_.Dir2->Path(); }
-FileListView& MainFrm::File1() { return *ui_.File1; }
-FileListView& MainFrm::File2() { return *ui_.File2; }
-
-int MainFrm::BakValue() const {
-  switch (ui_.Bak->checkState()) {
-    case Qt::Checked: return 1;
-    case Qt::PartiallyChecked: return 2;
-    default: return 0;
-  }
-}
-
-int MainFrm::ExifValue() const { return ui_.EXIF->isChecked() ? 1 : 0; }
+std::string MainFrm::RawFolder() const { return ui_.Dir1->Path(); }
+std::string MainFrm::JpgFolder() const { return ui_.Dir2->Path(); }
+FileList& MainFrm::RawFiles() { return *ui_.File1; }
+FileList& MainFrm::JpgFiles() { return *ui_.File2; }
+bool MainFrm::KeepTicked() const { return ui_.Bak->checkState() != Qt::Unchecked; }
+bool MainFrm::ExifTicked() const { return ui_.EXIF->isChecked(); }
 
 }  // namespace shotsweep

@@ -1,14 +1,15 @@
 #pragma once
 // The program's one window: two panes (RAW files left, JPG files right), the two cleanup
-// buttons, the Export menu. Its handlers carry the commands; the commands read the window
-// through CommandWindow.
+// buttons, the Export menu. Its handlers make each command's request from the panes and show
+// the result.
 
 #include <QMainWindow>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "port/command_port.h"
+#include "cleanup/cleanup_commands.h"
+#include "fs/file_system.h"
 #include "settings/module1.h"
 
 class QCheckBox;
@@ -29,7 +30,7 @@ class PictureButton;
 class ScriptRunner;
 struct Pane;
 
-class MainFrm : public QMainWindow, public CommandWindow {
+class MainFrm : public QMainWindow {
   Q_OBJECT
 
  public:
@@ -50,14 +51,17 @@ class MainFrm : public QMainWindow, public CommandWindow {
   // Loads the folder pair and points the panes at it. Never reports a failure.
   void NactiCesty();
 
-  const Module1& module() const { return module_; }
+  const Settings& settings() const { return settings_; }
+  // Set at start-up; ends in a separator only at the root.
+  const std::string& startFolder() const { return startFolder_; }
 
-  std::string Dir1Path() const override;
-  std::string Dir2Path() const override;
-  FileListView& File1() override;
-  FileListView& File2() override;
-  int BakValue() const override;
-  int ExifValue() const override;
+  // What the commands take from the window: the panes' folders and files, the two boxes.
+  std::string RawFolder() const;
+  std::string JpgFolder() const;
+  FileList& RawFiles();
+  FileList& JpgFiles();
+  bool KeepTicked() const;  // the set-aside box, ticked or grayed
+  bool ExifTicked() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -77,11 +81,11 @@ class MainFrm : public QMainWindow, public CommandWindow {
   Pane RightPane();
   // The pane handlers end by saving the pair through this.
   std::function<void()> Saver();
-  // Runs one of the three commands; false for a click that arrives while one runs, which is
+  // Runs one of the commands; false for a click that arrives while one runs, which is
   // dropped.
-  bool RunCommand(const std::function<void(CommandContext&)>& command);
-  // A cleanup, or restoring, run as a command; shown first as a preview with `preview`.
-  void RunCleanup(void (*command)(CommandContext&), bool preview, const char* title);
+  bool RunCommand(const std::function<void()>& command);
+  // A cleanup: planned, shown first with `preview`, then carried out.
+  void RunCleanup(CleanupRequest::Source source, bool preview, const char* title);
   // At start-up: restoring what a cleanup that did not get to its end left set aside.
   void OfferRestore();
   void MakeCurrent(const std::string& folder);
@@ -104,8 +108,9 @@ class MainFrm : public QMainWindow, public CommandWindow {
   void Exitbtn_Click();
 
   FileSystem& fs_;
-  Module1 module_;
-  std::string startFolder_;  // empty: the current folder at start-up
+  Settings settings_;
+  std::string givenStartFolder_;  // empty: the current folder at start-up
+  std::string startFolder_;       // empty until start-up
   std::unique_ptr<Dialogs> ownDialogs_;
   std::unique_ptr<ScriptRunner> ownRunner_;
   std::unique_ptr<DriveSource> ownDrives_;

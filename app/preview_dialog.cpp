@@ -16,28 +16,28 @@ QString Count(int n, const char* one, const char* many) { return QString("%1 %2"
 
 }  // namespace
 
-QString PreviewDialog::Summary(const Prediction& p) {
-  const int gone = p.Count(PredictedFile::Delete) + p.Count(PredictedFile::Trash);
-  const QString goneWord = p.Count(PredictedFile::Trash) > 0 ? "moved to the trash" : "deleted";
+QString PreviewDialog::Summary(const RunPlan& p) {
+  const int gone = p.Count(PlannedFile::Delete) + p.Count(PlannedFile::Trash);
+  const QString goneWord = p.Count(PlannedFile::Trash) > 0 ? "moved to the trash" : "deleted";
   return QString("%1 %2, %3 set aside, %4 kept.")
       .arg(Count(gone, "RAW file", "RAW files"), goneWord)
-      .arg(p.Count(PredictedFile::SetAside))
-      .arg(p.Count(PredictedFile::Keep));
+      .arg(p.Count(PlannedFile::SetAside))
+      .arg(p.Count(PlannedFile::Keep));
 }
 
-QString PreviewDialog::Warning(const Prediction& p) {
-  if (p.rawFilesInFolder == 0 || p.Count(PredictedFile::Keep) > 0) return {};
-  const int gone = p.Count(PredictedFile::Delete) + p.Count(PredictedFile::Trash);
+QString PreviewDialog::Warning(const RunPlan& p) {
+  if (p.rawFilesInFolder == 0 || p.Count(PlannedFile::Keep) > 0) return {};
+  const int gone = p.Count(PlannedFile::Delete) + p.Count(PlannedFile::Trash);
   if (gone == p.rawFilesInFolder) {
     return "This cleanup would delete every RAW file in the folder: not one of them has a JPG twin.";
   }
-  if (p.Count(PredictedFile::SetAside) + gone == p.rawFilesInFolder) {
+  if (p.Count(PlannedFile::SetAside) + gone == p.rawFilesInFolder) {
     return "This cleanup would keep no RAW file in the folder: not one of them has a JPG twin.";
   }
   return {};
 }
 
-PreviewDialog::PreviewDialog(QWidget* parent, const QString& title, const Prediction& prediction,
+PreviewDialog::PreviewDialog(QWidget* parent, const QString& title, const RunPlan& plan,
                              const QString& rawFolder)
     : QDialog(parent) {
   setObjectName("PreviewDialog");
@@ -48,19 +48,19 @@ PreviewDialog::PreviewDialog(QWidget* parent, const QString& title, const Predic
   folder->setObjectName("folder");
   folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
   layout->addWidget(folder);
-  auto* summary = new QLabel(Summary(prediction), this);
+  auto* summary = new QLabel(Summary(plan), this);
   summary->setObjectName("summary");
   layout->addWidget(summary);
 
-  const QString warning = Warning(prediction);
-  if (!warning.isEmpty() || !prediction.error.empty()) {
+  const QString warning = Warning(plan);
+  if (!warning.isEmpty() || plan.error.has_value()) {
     auto* label = new QLabel(this);
     label->setObjectName("warning");
     label->setWordWrap(true);
     label->setStyleSheet("color: rgb(192, 0, 0); font-weight: bold;");
-    label->setText(!prediction.error.empty()
+    label->setText(plan.error.has_value()
                        ? "The cleanup would end with this error, and is not offered:\n" +
-                             QString::fromStdString(prediction.error)
+                             QString::fromStdString(plan.error->Text())
                        : warning);
     layout->addWidget(label);
   }
@@ -72,7 +72,7 @@ PreviewDialog::PreviewDialog(QWidget* parent, const QString& title, const Predic
   files->setHeaderLabels({"Action", "RAW file", "New name"});
   static const char* kActions[] = {"keep", "set aside", "delete", "trash"};
   QList<QTreeWidgetItem*> rows;
-  for (const PredictedFile& file : prediction.files) {
+  for (const PlannedFile& file : plan.files) {
     rows.append(new QTreeWidgetItem(
         QStringList{kActions[file.action], FromLocalPath(file.name), FromLocalPath(file.newName)}));
   }
@@ -83,7 +83,7 @@ PreviewDialog::PreviewDialog(QWidget* parent, const QString& title, const Predic
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* carryOut = buttons->addButton("Carry out this cleanup", QDialogButtonBox::AcceptRole);
   carryOut->setObjectName("carryOut");
-  carryOut->setEnabled(prediction.error.empty() && prediction.ran);
+  carryOut->setEnabled(!plan.error && plan.ran);
   QPushButton* close = buttons->addButton(QDialogButtonBox::Close);
   close->setObjectName("close");
   close->setDefault(true);

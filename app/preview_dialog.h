@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "dryrun/prediction.h"
+#include "cleanup/cleanup_plan.h"
 
 class QLabel;
 class QPushButton;
@@ -18,12 +18,12 @@ class PreviewDialog : public QDialog {
 
  public:
   // `rawFolder` as the pane shows it. Accepted when the user chose to carry the cleanup out.
-  PreviewDialog(QWidget* parent, const QString& title, const Prediction& prediction, const QString& rawFolder);
+  PreviewDialog(QWidget* parent, const QString& title, const RunPlan& plan, const QString& rawFolder);
 
   // The one-line summary, as the dialog shows it.
-  static QString Summary(const Prediction& prediction);
+  static QString Summary(const RunPlan& plan);
   // The plain warning for a cleanup that would leave no RAW file in the folder; empty otherwise.
-  static QString Warning(const Prediction& prediction);
+  static QString Warning(const RunPlan& plan);
 };
 
 }  // namespace shotsweep

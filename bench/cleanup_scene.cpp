@@ -10,11 +10,10 @@
 #include <unordered_set>
 
 #include "base/file_names.h"
-#include "cleanup/cleanup_commands.h"
+#include "cleanup/cleanup_plan.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
 #include "tests/support/disk.h"
-#include "tests/support/fake_window.h"
 
 namespace fs = std::filesystem;
 
@@ -59,22 +58,16 @@ std::vector<std::string> WritePhotoList(const fs::path& list, int rawFiles) {
 }
 
 double CleanUpWithTheCommand(const fs::path& raw, const fs::path& list) {
-  Module1 module;
-  testing::FakeWindow window(raw.string(), raw.string());
-  // The file lists stay empty: refreshing them is the window's work, not the cleanup's.
-  testing::NameList none({});
-  window.file1 = window.file2 = &none;
-  window.bak = 0;
-  testing::ScriptedDialogs dialogs;
-  dialogs.openAnswers = {list.string()};
+  Settings settings;
+  const CleanupRequest request{CleanupRequest::Source::PhotoList, raw.string(), raw.string(), list.string(), false};
   PosixScriptRunner runner;
-  CommandContext ctx{module, window, dialogs, runner, shotsweep::testing::TestDisk()};
+  FileSystem& disk = shotsweep::testing::TestDisk();
+  // As the window and the command line run it: planned in memory, then carried out.
   const auto start = std::chrono::steady_clock::now();
-  DeleteUnmatchedByPhotoList(ctx);
+  const CommandResult result = CarryOutCleanup(PlanCleanup(request, settings, disk), settings, runner, disk);
   const double seconds = Seconds(std::chrono::steady_clock::now() - start);
-  const std::string last = dialogs.messages.empty() ? "no message" : dialogs.messages.back().text;
-  if (last != "Operation done") {
-    std::fprintf(stderr, "cleanup failed: %s\n", last.c_str());
+  if (!result.done() || !result.errors.empty()) {
+    std::fprintf(stderr, "cleanup failed: %s\n", result.errors.empty() ? "not done" : result.errors[0].Text().c_str());
     std::exit(1);
   }
   return seconds;

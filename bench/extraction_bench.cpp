@@ -26,7 +26,6 @@
 #include "settings/module1.h"
 #include "tests/support/disk.h"
 #include "tests/support/raw_like_file.h"
-#include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -51,19 +50,14 @@ void MakeRawFiles(const fs::path& raw, int count) {
 
 // One extraction through the command, in `folder`/RAW and `folder`/JPG.
 double ExtractWithTheCommand(const fs::path& folder, bool exif) {
-  Module1 module;
-  module.StartFolder = folder.string();
-  testing::FakeWindow window((folder / "RAW").string(), (folder / "JPG").string());
-  window.exif = exif ? 1 : 0;
-  testing::ScriptedDialogs dialogs;
+  const ExtractionRequest request{(folder / "RAW").string(), (folder / "JPG").string(), folder.string(), exif};
   PosixScriptRunner runner;
-  CommandContext ctx{module, window, dialogs, runner, shotsweep::testing::TestDisk()};
   const auto start = std::chrono::steady_clock::now();
-  ExtractPreviews(ctx);
+  const CommandResult result = ExtractPreviews(request, Settings{}, runner, shotsweep::testing::TestDisk());
   const double seconds = Seconds(std::chrono::steady_clock::now() - start);
-  if (dialogs.messages.size() != 1 || dialogs.messages[0].text != "Operation done") {
+  if (!result.done() || !result.errors.empty()) {
     std::fprintf(stderr, "extraction failed: %s\n",
-                 dialogs.messages.empty() ? "no message" : dialogs.messages[0].text.c_str());
+                 result.errors.empty() ? "not done" : result.errors[0].Text().c_str());
     std::exit(1);
   }
   return seconds;

@@ -39,10 +39,11 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "panes/file_list.h"
 #include "panes/folder_list.h"
 #include "platform/qt/drives.h"
 #include "tests/support/disk.h"
-#include "tests/support/fake_window.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/recording_runner.h"
 
 namespace fs = std::filesystem;
@@ -60,7 +61,7 @@ class BenchDrives : public DriveSource {
 struct Props {
   BenchDrives drives;
   testing::ScriptedDialogs dialogs;
-  testing::RecordingRunner runner;
+  testing::RecordingRunner runner{testing::TestDisk()};
 };
 
 void MakeFiles(const fs::path& folder, int count, const char* extension) {
@@ -242,8 +243,8 @@ Stalls MeasureStalls(Props& props, const Folders& f) {
   auto place = [&](const fs::path& left, const fs::path& right) {
     dir1->SetPath(left.string());
     dir2->SetPath(right.string());
-    frame.File1().ListCount();
-    frame.File2().ListCount();
+    frame.RawFiles().ListCount();
+    frame.JpgFiles().ListCount();
     Settle(100);
   };
   Stalls stalls{};

@@ -1,27 +1,48 @@
 #pragma once
-// The two cleanup commands of the main window. Each brings the RAW folder (Dir1) into line
-// with a set of JPG names: every RAW file of the five kinds without a JPG twin is deleted, or
-// set aside when Bak is ticked. The file work is done by two generated scripts run through
-// ctx.runner; the commands talk to the user only through ctx.dialogs.
+// The cleanup and its way back, as requests in and results out. A cleanup brings the RAW
+// folder into line with a set of JPG names: every RAW file without a JPG twin is deleted, or
+// set aside when asked to keep. The file work is done by generated scripts run through a
+// ScriptRunner; every file is read and written through a FileSystem.
 
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "port/command_port.h"
+#include "base/command_result.h"
+#include "fs/file_system.h"
+#include "platform/script_runner.h"
 #include "settings/module1.h"
 
 namespace shotsweep {
 
-// DelRAWBtn: the JPG names are the entries of File2.
-void DeleteUnmatchedByJpgFolder(CommandContext& ctx);
+// The titles of a run and of the box that says it is done.
+inline constexpr std::string_view kCleanupTitle = "RAW files deleted/renamed";
+inline constexpr std::string_view kRestoreTitle = "Set-aside RAW files restored";
 
-// DelRAWbyTXTBtn: the JPG names are the lines of a photo list the user picks.
-void DeleteUnmatchedByPhotoList(CommandContext& ctx);
+struct CleanupRequest {
+  enum class Source { JpgFolder, PhotoList } source = Source::JpgFolder;
+  std::string rawFolder;  // as the RAW pane gives it
+  std::string jpgFolder;  // as the JPG pane gives it; the pairing record names the JPG files there
+  std::string photoList;  // the photo list's path, when the names come from one
+  bool keep = true;       // the set-aside box: unmatched RAW files are set aside, not deleted
+};
 
-// "Restore set-aside RAW files": every file in Dir1's folder that carries an aside extension
+// Carries out the cleanup for these JPG names (the JPG folder's files, or the photo list's
+// lines as written). Every check and every file is done before the renaming script runs, so a
+// failure up to then leaves the RAW folder as it was.
+CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::string>& jpgNames,
+                         const Settings& settings, ScriptRunner& runner, FileSystem& fs);
+
+struct RestoreRequest {
+  std::string rawFolder;  // as the RAW pane gives it
+};
+
+// "Restore set-aside RAW files": every file in the RAW folder that carries an aside extension
 // (".nbak", and those of the extra kinds) gets its RAW extension back, through a generated
 // script run by the interpreter. A file whose RAW name is taken stays set aside, nothing is
-// overwritten, and the error box names it.
-void RestoreSetAside(CommandContext& ctx);
+// overwritten, and the error names it.
+CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& settings, ScriptRunner& runner,
+                              FileSystem& fs);
 
 // Whether `folder` shows a cleanup that did not get to its end as the program saw it: files
 // set aside beside the pairing record, which every cleanup deletes when its scripts are done,

@@ -8,10 +8,8 @@
 
 #include "base/file_names.h"
 #include "base/files.h"
-#include "cleanup/cleanup_commands.h"
+#include "cleanup/cleanup_plan.h"
 #include "cli/arguments.h"
-#include "cli/console.h"
-#include "dryrun/prediction.h"
 #include "platform/posix_script_runner.h"
 #include "preview/extraction_command.h"
 #include "settings/module1.h"
@@ -59,6 +57,13 @@ int Fail(int err, const std::string& message) {
   return 1;
 }
 
+// A dry run's listing, when its scripts would run at all, and the error it would end with.
+int PrintPlan(const RunPlan& plan, int out, int err) {
+  if (plan.ran) Write(out, FormatPlan(plan));
+  if (plan.error) return Fail(err, plan.error->Text());
+  return 0;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int err, bool showProgress) {
@@ -78,45 +83,25 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
   }
 
   // The current folder is the start folder, as for the window started from a terminal.
-  Module1 module;
-  module.StartFolder = fs::current_path().string();
-  module.settings.KillBat = 1;
-  for (const std::string& warning : ReadSettingsIn(disk, module.StartFolder, module.settings)) {
+  const std::string startFolder = fs::current_path().string();
+  Settings settings;
+  settings.KillBat = 1;
+  for (const std::string& warning : ReadSettingsIn(disk, startFolder, settings)) {
     Write(err, "shotsweep-cli: " + std::string(kSettingsFileName) + ": " + warning + "\n");
   }
-  if (request.trash) module.settings.Trash = 1;
+  if (request.trash) settings.Trash = 1;
 
   const std::string raw = AsTheWindowHoldsIt(request.rawDir);
   if (!disk.IsDirectory(raw)) return Fail(err, "2 The RAW folder does not exist: " + raw);
   std::string second = request.second.empty() ? std::string() : AsTheWindowHoldsIt(request.second);
-  std::string jpg = second;
-  std::string list;
+  CleanupRequest cleanup{CleanupRequest::Source::JpgFolder, raw, second, {}, request.keep};
   if (request.kind == CliRequest::ByList) {
     // The JPG folder serves only the pairing record here: the list's own folder.
-    list = second;
-    jpg = fs::path(list).parent_path().string();
-  } else if (request.kind == CliRequest::Restore) {
-    jpg = raw;
-  } else if (!disk.IsDirectory(jpg)) {
-    return Fail(err, "2 The JPG folder does not exist: " + jpg);
-  }
-
-  ConsoleWindow window(disk, raw, jpg, request.keep ? 1 : 0, request.exif ? 1 : 0, RawListPattern(module.settings.ExtraRAW));
-  ConsoleDialogs dialogs(list);
-  void (*command)(CommandContext&) = nullptr;
-  switch (request.kind) {
-    case CliRequest::ByFolder: command = &DeleteUnmatchedByJpgFolder; break;
-    case CliRequest::ByList: command = &DeleteUnmatchedByPhotoList; break;
-    case CliRequest::Extract: command = &ExtractPreviews; break;
-    case CliRequest::Restore: command = &RestoreSetAside; break;
-    default: return 2;
-  }
-
-  if (request.dryRun) {
-    const Prediction prediction = Predict(command, module, window, dialogs, disk);
-    if (prediction.ran) Write(out, FormatPrediction(prediction));
-    if (!prediction.error.empty()) return Fail(err, prediction.error);
-    return 0;
+    cleanup.source = CleanupRequest::Source::PhotoList;
+    cleanup.photoList = second;
+    cleanup.jpgFolder = fs::path(second).parent_path().string();
+  } else if (request.kind != CliRequest::Restore && !disk.IsDirectory(second)) {
+    return Fail(err, "2 The JPG folder does not exist: " + second);
   }
 
   PosixScriptRunner runner;
@@ -124,11 +109,29 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
   runner.onProgress = [&](ScriptProcess& process) { counter.Show(process.done(), process.total()); };
   // An extraction's result: which RAW files got a JPG.
   runner.onSummary = [&](const ScriptSummary& summary) { Write(out, summary.text + "\n"); };
-  CommandContext ctx{module, window, dialogs, runner, disk};
-  command(ctx);
-  for (const std::string& error : dialogs.errors) Fail(err, error);
-  if (!dialogs.errors.empty()) return 1;
-  if (!dialogs.done) return Fail(err, "the command ended without doing anything");
+
+  CommandResult result;
+  switch (request.kind) {
+    case CliRequest::ByFolder:
+    case CliRequest::ByList: {
+      const CleanupPlan plan = PlanCleanup(cleanup, settings, disk);
+      if (request.dryRun) return PrintPlan(plan, out, err);
+      result = CarryOutCleanup(plan, settings, runner, disk);
+      break;
+    }
+    case CliRequest::Restore:
+      if (request.dryRun) return PrintPlan(PlanRestore({raw}, settings, disk), out, err);
+      result = RestoreSetAside({raw}, settings, runner, disk);
+      break;
+    case CliRequest::Extract:
+      result = ExtractPreviews({raw, second, startFolder, request.exif}, settings, runner, disk);
+      break;
+    default:
+      return 2;
+  }
+  for (const CommandError& error : result.errors) Fail(err, error.Text());
+  if (!result.errors.empty()) return 1;
+  if (!result.done()) return Fail(err, "the command ended without doing anything");
   return 0;
 }
 

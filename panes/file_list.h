@@ -1,12 +1,11 @@
 #pragma once
 // A pane's file list: the files of its folder whose names match one of its ";"-separated
 // patterns without regard to case, sorted without regard to case. Subfolders are not listed.
-// What the commands read of it is FileListView, whose names are the file system's own bytes.
+// Its names are the file system's own bytes.
 //
 // A folder of many thousand files takes a noticeable time to read, so the list reads it on a
 // worker thread and shows the result when it arrives; the window stays responsive meanwhile.
-// Reading the list through FileListView (ListCount, List, FileName, ...) never sees a reading
-// half done: it waits for the one under way, or does it on the spot if it has not started.
+// Reading the list (ListCount, List, FileName, ...) never sees a reading half done: it waits for the one under way, or does it on the spot if it has not started.
 
 #include <QListView>
 #include <memory>
@@ -16,12 +15,12 @@
 #include <vector>
 
 #include "fs/file_system.h"
-#include "port/command_port.h"
+#include "base/errors.h"
 #include "panes/handover.h"
 
 namespace shotsweep {
 
-class FileList : public QListView, public FileListView {
+class FileList : public QListView {
   Q_OBJECT
 
  public:
@@ -35,13 +34,15 @@ class FileList : public QListView, public FileListView {
   void SetPattern(std::string_view pattern);  // reads the folder again
 
   // Starts reading the folder again; what is shown stays until the new listing replaces it.
-  void Refresh() override;
-  int ListCount() const override;
-  std::string List(int index) const override;  // throws std::out_of_range outside 0..ListCount-1
+  void Refresh();
+  int ListCount() const;
+  std::string List(int index) const;  // throws std::out_of_range outside 0..ListCount-1
   int ListIndex() const;
-  void SetListIndex(int index) override;
-  std::string FileName() const override;  // the selected entry, empty when none is selected
-  const std::optional<CommandError>& ReadError() const override;
+  void SetListIndex(int index);
+  std::string FileName() const;  // the selected entry, empty when none is selected
+  // Why the last reading could not read the folder; nullopt when it could. A list that could
+  // not be read is empty, which must not be taken for an empty folder.
+  const std::optional<CommandError>& ReadError() const;
 
   // Whether a reading has been asked for whose listing is not shown yet.
   bool IsReading() const { return pending_ != nullptr; }

@@ -4,7 +4,9 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "base/command_result.h"
 #include "base/errors.h"
 
 namespace shotsweep {
@@ -38,6 +40,20 @@ class Dialogs {
 // The box a failed step shows: "number description", titled "Error", with the stop icon.
 inline void ShowError(Dialogs& dialogs, const CommandError& error) {
   dialogs.MessageBox(error.Text(), "Error", MessageIcon::Critical);
+}
+
+// A command's result as boxes: each error as ShowError shows it and, where the command got
+// done, "Operation done" titled `doneTitle`, each in the order it arose.
+inline void ShowResult(Dialogs& dialogs, const CommandResult& result, std::string_view doneTitle) {
+  for (std::size_t i = 0; i < result.errors.size(); ++i) {
+    if (result.done() && i == result.errorsBeforeDone) {
+      dialogs.MessageBox("Operation done", std::string(doneTitle), MessageIcon::Information);
+    }
+    ShowError(dialogs, result.errors[i]);
+  }
+  if (result.done() && result.errorsBeforeDone == result.errors.size()) {
+    dialogs.MessageBox("Operation done", std::string(doneTitle), MessageIcon::Information);
+  }
 }
 
 }  // namespace shotsweep

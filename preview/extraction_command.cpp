@@ -4,8 +4,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/file_names.h"
 #include "base/script_names.h"
-#include "platform/dialogs.h"
+#include "fs/folder_listing.h"
 #include "platform/script_runner.h"
 #include "preview/extraction_script.h"
 #include "preview/extraction_summary.h"
@@ -15,16 +16,13 @@
 namespace shotsweep {
 namespace {
 
-constexpr const char* kDoneTitle = "RAW Preview Images generated";
-
-std::optional<CommandError> FindTools(FileSystem& fs, const Module1& module, ExtractionScriptContext& script) {
+std::optional<CommandError> FindTools(FileSystem& fs, const std::string& startFolder, ExtractionScriptContext& script) {
   const char* searchPath = std::getenv("PATH");
   for (auto [tool, path] : {std::pair{kExiv2Name, &script.exiv2Path},
                             std::pair{kExiftoolName, &script.exiftoolPath}}) {
-    auto found = FindTool(fs, module.StartFolder, tool, searchPath ? searchPath : "");
+    auto found = FindTool(fs, startFolder, tool, searchPath ? searchPath : "");
     if (!found) {
-      return CommandError{ENOENT, std::string(tool) + " was found neither in " +
-                                      module.StartFolder + " nor on PATH"};
+      return CommandError{ENOENT, std::string(tool) + " was found neither in " + startFolder + " nor on PATH"};
     }
     *path = *found;
   }
@@ -48,49 +46,44 @@ std::optional<CommandError> CheckWritable(const ExtractionScriptContext& script,
 
 }  // namespace
 
-void ExtractPreviews(CommandContext& ctx) {
-  Module1& module = ctx.module;
-
+CommandResult ExtractPreviews(const ExtractionRequest& request, const Settings& settings, ScriptRunner& runner,
+                              FileSystem& fs) {
   // Without both tools the script could only fail on every line; nothing is written then.
   ExtractionScriptContext script;
-  if (auto missing = FindTools(ctx.fs, module, script)) return ShowError(ctx.dialogs, *missing);
+  if (auto missing = FindTools(fs, request.startFolder, script)) return CommandResult::Failed(*missing);
 
-  FileListView& file1 = ctx.window.File1();
-  file1.Refresh();
-  const std::string dir1Path = ctx.window.Dir1Path();
-  script.quote = SetCommandFolders(module, dir1Path, ctx.window.Dir2Path());
-  script.rawFolder = module.RawFolder;
-  script.jpgFolder = module.JpgFolder;
-  script.codePage = module.settings.RAWCodePage;
-  script.exif = ctx.window.ExifValue() == 1;
+  const FileListing listing = ListMatchingFiles(fs, request.rawFolder, NamePatterns(RawListPattern(settings.ExtraRAW)));
+  const CommandFolders folders = FoldersOfRun(request.rawFolder, request.jpgFolder, settings);
+  script.quote = folders.quote;
+  script.rawFolder = folders.raw;
+  script.jpgFolder = folders.jpg;
+  script.codePage = settings.RAWCodePage;
+  script.exif = request.exif;
 
-  const std::vector<std::string> names = SelectEachEntry(file1);
-  if (auto refusal = CheckWritable(script, module.StartFolder, names)) {
-    return ShowError(ctx.dialogs, *refusal);
+  const std::vector<std::string>& names = listing.names;
+  if (auto refusal = CheckWritable(script, request.startFolder, names)) return CommandResult::Failed(*refusal);
+
+  const std::string scriptPath = JoinUnchanged(request.startFolder, kExtractionScriptName, kNativeSeparator);
+  if (auto failure = fs.WriteFile(scriptPath, ExtractionScript(script, names))) {
+    return CommandResult::Failed(*failure);
   }
 
-  const std::string scriptPath =
-      JoinUnchanged(module.StartFolder, kExtractionScriptName, kNativeSeparator);
-  if (auto failure = ctx.fs.WriteFile(scriptPath, ExtractionScript(script, names))) {
-    return ShowError(ctx.dialogs, *failure);
-  }
-
-  ScriptRequest request{scriptPath, module.StartFolder, WindowStyle::NormalWithFocus,
-                        std::string(kExtractionScriptName)};
-  const std::string jpgFolder = module.JpgFolder;
-  const JpgTimes before = ReadJpgTimes(ctx.fs, jpgFolder, names);
-  request.summarize = [&](const ScriptOutcome& outcome) {
-    const ExtractionSummary summary = SummarizeExtraction(ctx.fs, jpgFolder, names, before);
+  ScriptRequest run{scriptPath, request.startFolder, WindowStyle::NormalWithFocus,
+                    std::string(kExtractionScriptName)};
+  const std::string jpgFolder = folders.jpg;
+  const JpgTimes before = ReadJpgTimes(fs, jpgFolder, names);
+  run.summarize = [&](const ScriptOutcome& outcome) {
+    const ExtractionSummary summary = SummarizeExtraction(fs, jpgFolder, names, before);
     return ScriptSummary{SummaryText(summary), summary.withoutJpg.empty() && !ScriptFailure(outcome, scriptPath)};
   };
-  const ScriptOutcome outcome = ctx.runner.Run(request);
-  FileListView& file2 = ctx.window.File2();
-  file2.Refresh();
+  const ScriptOutcome outcome = runner.Run(run);
   // A line that fails inside the script (a RAW file without previews) shows in the script's
   // window; only a script that could not be run to its end is a failure of the command.
-  if (auto failure = ScriptFailure(outcome, scriptPath)) return ShowError(ctx.dialogs, *failure);
-  ctx.dialogs.MessageBox("Operation done", kDoneTitle, MessageIcon::Information);
-  file2.Refresh();
+  if (auto failure = ScriptFailure(outcome, scriptPath)) return CommandResult::Failed(*failure);
+  CommandResult result;
+  for (const std::string& note : outcome.notes) result.notes.push_back({note, {}});
+  result.MarkDone();
+  return result;
 }
 
 }  // namespace shotsweep

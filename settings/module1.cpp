@@ -15,15 +15,13 @@ std::string JoinUnchanged(std::string_view folder, std::string_view name, char s
   return out;
 }
 
-std::string DecideQuote(std::string_view dir1Path, std::int16_t qmark) {
-  if (qmark == 1 || dir1Path.find(' ') != std::string_view::npos) return "\"";
+std::string DecideQuote(std::string_view rawPath, std::int16_t qmark) {
+  if (qmark == 1 || rawPath.find(' ') != std::string_view::npos) return "\"";
   return {};
 }
 
-std::string SetCommandFolders(Module1& module, std::string_view dir1Path, std::string_view dir2Path) {
-  module.RawFolder = WithTrailingSeparator(dir1Path);
-  module.JpgFolder = WithTrailingSeparator(dir2Path);
-  return DecideQuote(dir1Path, module.settings.QMark);
+CommandFolders FoldersOfRun(std::string_view rawPath, std::string_view jpgPath, const Settings& settings) {
+  return {WithTrailingSeparator(rawPath), WithTrailingSeparator(jpgPath), DecideQuote(rawPath, settings.QMark)};
 }
 
 }  // namespace shotsweep

@@ -1,7 +1,5 @@
 #pragma once
-// The values the whole run shares: the settings read at start-up, the start folder, and the
-// two folders the last command worked on. One instance lives in the window; commands get a
-// reference to it instead of reaching for globals.
+// The settings read at start-up, and the folders of one command run as its scripts name them.
 
 #include <cstdint>
 #include <string>
@@ -25,13 +23,6 @@ struct Settings {
   std::vector<std::string> ExtraRAW;  // RAW kinds beyond the five: "cr3", lower case, no dot
 };
 
-struct Module1 {
-  Settings settings;
-  std::string StartFolder;  // fixed after start-up; ends in a separator only at the root
-  std::string RawFolder;    // path of Dir1 with a trailing separator, set by each command
-  std::string JpgFolder;    // path of Dir2 with a trailing separator, set by each command
-};
-
 // The path with `sep` appended unless it already ends in it.
 std::string WithTrailingSeparator(std::string_view path, char sep = kNativeSeparator);
 
@@ -41,11 +32,16 @@ std::string WithTrailingSeparator(std::string_view path, char sep = kNativeSepar
 std::string JoinUnchanged(std::string_view folder, std::string_view name, char sep = kNativeSeparator);
 
 // The quote text of one command run: a double quote when the RAW-side folder's path holds a
-// blank or QMark is exactly 1, else empty. Only Dir1's path decides, also for JPG-side paths.
-std::string DecideQuote(std::string_view dir1Path, std::int16_t qmark);
+// blank or QMark is exactly 1, else empty. Only the RAW pane's path decides, also for JPG-side
+// paths.
+std::string DecideQuote(std::string_view rawPath, std::int16_t qmark);
 
-// What every command does before it writes anything: RawFolder and JpgFolder from the paths of
-// Dir1 and Dir2, each with a trailing separator. Returns the run's quote text.
-std::string SetCommandFolders(Module1& module, std::string_view dir1Path, std::string_view dir2Path);
+// The folders of one command run, as every command takes them before it writes anything.
+struct CommandFolders {
+  std::string raw;    // the RAW pane's path with a trailing separator
+  std::string jpg;    // the JPG pane's path with a trailing separator
+  std::string quote;  // the run's quote text
+};
+CommandFolders FoldersOfRun(std::string_view rawPath, std::string_view jpgPath, const Settings& settings);
 
 }  // namespace shotsweep

@@ -46,7 +46,9 @@ TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
   EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Operation done");
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef", "c.cr2"}));
+  EXPECT_EQ(dialogs.messages[0].title, "RAW files deleted/renamed");
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef", "c.cr2"}));
   // The RAW folder is left the program's current folder.
   EXPECT_EQ(fs::current_path(), fs::path(Start()) / "RAW");
 }
@@ -77,7 +79,7 @@ TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
   Click("DelRAWbyTXTBtn");
   EXPECT_EQ(dialogs.openRequests.size(), 1u);
   EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "b.nbak", "c.cbak", "notes.txt"}));
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef"}));
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef"}));
 }
 
 TEST_F(Commands, AJpgNameThatIsNotValidTextNeverCostsItsRawFile) {
@@ -97,8 +99,10 @@ TEST_F(Commands, ExportMenuRunsTheExtractionFromTheStartFolder) {
   ASSERT_EQ(runner.calls.size(), 1u) << (dialogs.messages.empty() ? "" : dialogs.messages[0].text);
   EXPECT_EQ(runner.calls[0].request.scriptPath, Start() + "/Extr.bat");
   EXPECT_EQ(runner.calls[0].request.style, WindowStyle::NormalWithFocus);
-  EXPECT_EQ(frame.module().RawFolder, Start() + "/RAW/");
-  EXPECT_EQ(frame.module().JpgFolder, Start() + "/JPG/");
+  // The panes' folders, each with its separator.
+  const std::string& script = runner.calls[0].files.at("Extr.bat");
+  EXPECT_NE(script.find(Start() + "/RAW/a.NEF"), std::string::npos) << script;
+  EXPECT_NE(script.find(Start() + "/JPG/a.jpg"), std::string::npos) << script;
   EXPECT_EQ(fs::current_path(), fs::path(Start()));
 }
 

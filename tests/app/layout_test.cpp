@@ -109,8 +109,8 @@ TEST_F(Layout, CaptionsTooltipsAndStartStates) {
   EXPECT_FALSE(Control<QCheckBox>("EXIF")->isChecked());
   EXPECT_EQ(Control<QCheckBox>("Bak")->text(), "Just rename extension to .bak");
   EXPECT_TRUE(Control<QCheckBox>("Bak")->isChecked());
-  EXPECT_EQ(frame.BakValue(), 1);
-  EXPECT_EQ(frame.ExifValue(), 0);
+  EXPECT_EQ(frame.KeepTicked(), true);
+  EXPECT_EQ(frame.ExifTicked(), false);
 
   QLabel* about = Control<QLabel>("Label1");
   EXPECT_TRUE(about->wordWrap());

@@ -48,35 +48,35 @@ class Panes : public WindowTest {
 TEST_F(Panes, OpeningAFolderReReadsItsFilesAndSavesThePairButHighlightingDoesNot) {
   MainFrm& frame = Open();
   Highlight("Dir1", "RAW");
-  EXPECT_EQ(frame.Dir1Path(), Start());
-  EXPECT_TRUE(Names(frame.File1()).empty());
+  EXPECT_EQ(frame.RawFolder(), Start());
+  EXPECT_TRUE(Names(frame.RawFiles()).empty());
   EXPECT_FALSE(PairSaved());
 
   OpenHighlighted("Dir1");
-  EXPECT_EQ(frame.Dir1Path(), Start() + "/RAW");
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef"}));
+  EXPECT_EQ(frame.RawFolder(), Start() + "/RAW");
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start()));
 
   Highlight("Dir2", "JPG");
   OpenHighlighted("Dir2");
-  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"b.jpg"}));
+  EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"b.jpg"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/JPG"));
 }
 
 TEST_F(Panes, ADriveChangeGoesToTheFolderLastShownOnThatDrive) {
   MainFrm& frame = Open();
   Choose("Drive2", CardDrive());
-  EXPECT_EQ(frame.Dir2Path(), Card());  // not visited yet: the root
-  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"top.jpg"}));
+  EXPECT_EQ(frame.JpgFolder(), Card());  // not visited yet: the root
+  EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"top.jpg"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start(), CardDrive(), Card()));
 
   ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Card() + "/DCIM"));
   Choose("Drive2", "/ [sda1]");
-  EXPECT_EQ(frame.Dir2Path(), Start());
+  EXPECT_EQ(frame.JpgFolder(), Start());
   // The other pane goes to the same drive: it finds the folder the right pane left there.
   Choose("Drive1", CardDrive());
-  EXPECT_EQ(frame.Dir1Path(), Card() + "/DCIM");
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"c.NEF"}));
+  EXPECT_EQ(frame.RawFolder(), Card() + "/DCIM");
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"c.NEF"}));
   EXPECT_EQ(SavedPairText(), PairText(CardDrive(), Card() + "/DCIM", "/ [sda1]", Start()));
 }
 
@@ -84,7 +84,7 @@ TEST_F(Panes, ADriveThatCannotBeOpenedKeepsTheFolderAndIsSavedWithIt) {
   MainFrm& frame = Open();
   Choose("Drive1", EmptyDrive());
   EXPECT_EQ(Control<DriveList>("Drive1")->Drive(), EmptyDrive());
-  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_EQ(frame.RawFolder(), Start());
   EXPECT_EQ(SavedPairText(), PairText(EmptyDrive(), Start(), "/ [sda1]", Start()));
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -93,8 +93,8 @@ TEST_F(Panes, CopyPathRightOnOneDrive) {
   MainFrm& frame = Open();
   ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Start() + "/RAW"));
   Click("Cpypath1");
-  EXPECT_EQ(frame.Dir2Path(), Start() + "/RAW");
-  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"a.jpg"}));
+  EXPECT_EQ(frame.JpgFolder(), Start() + "/RAW");
+  EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"a.jpg"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/RAW"));
 }
 
@@ -104,15 +104,15 @@ TEST_F(Panes, CopyPathAcrossDrivesBothWays) {
   ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Card() + "/DCIM"));
   Click("Cpypath1");
   EXPECT_EQ(Control<DriveList>("Drive2")->Drive(), CardDrive());
-  EXPECT_EQ(frame.Dir2Path(), Card() + "/DCIM");
+  EXPECT_EQ(frame.JpgFolder(), Card() + "/DCIM");
   EXPECT_EQ(SavedPairText(), PairText(CardDrive(), Card() + "/DCIM", CardDrive(), Card() + "/DCIM"));
 
   Choose("Drive2", "/ [sda1]");
   ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Start() + "/RAW"));
   Click("CpyPath2");
   EXPECT_EQ(Control<DriveList>("Drive1")->Drive(), "/ [sda1]");
-  EXPECT_EQ(frame.Dir1Path(), Start() + "/RAW");
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef"}));
+  EXPECT_EQ(frame.RawFolder(), Start() + "/RAW");
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/RAW"));
 }
 
@@ -126,10 +126,10 @@ TEST_F(Panes, RefreshReReadsOnlyItsFileList) {
   scratch.Write("start/RAW/new.NEF");
   scratch.Write("start/RAW/new.jpg");
   Click("RefreshBtn");
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef", "new.NEF"}));
-  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"a.jpg"}));
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef", "new.NEF"}));
+  EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"a.jpg"}));
   Click("RefreshBtn2");
-  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"a.jpg", "new.jpg"}));
+  EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"a.jpg", "new.jpg"}));
   EXPECT_EQ(SavedPairText(), saved);
 }
 
@@ -144,8 +144,8 @@ TEST_F(Panes, CreateFolderMakesOneFolderInTheRightPaneAndStaysWhereItWas) {
   EXPECT_EQ(dialogs.inputProposals, (std::vector<std::string>{"JPG"}));
   EXPECT_TRUE(std::filesystem::is_directory(Card() + "/JPG"));
   EXPECT_NE(Row("Dir2", "JPG"), nullptr);
-  EXPECT_EQ(frame.Dir2Path(), Card());
-  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"top.jpg"}));
+  EXPECT_EQ(frame.JpgFolder(), Card());
+  EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"top.jpg"}));
   EXPECT_EQ(SavedPairText(), saved);
 
   // Not trimmed: a name of blanks is a name.
@@ -170,7 +170,7 @@ TEST_F(Panes, CreateFolderFailsSilently) {
   EXPECT_EQ(dialogs.inputPrompts.size(), 5u);
   EXPECT_EQ(entries(), existing);
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(frame.Dir2Path(), Card());
+  EXPECT_EQ(frame.JpgFolder(), Card());
 }
 
 }  // namespace

@@ -22,16 +22,16 @@ TEST_F(StartUp, WithoutSettingsOrSavedPairBothPanesShowTheStartFolder) {
     scratch.Write(std::string("start/") + name);
   MainFrm& frame = Open();
 
-  EXPECT_EQ(frame.module().StartFolder, Start());
-  EXPECT_EQ(frame.module().settings.KillBat, 1);
-  EXPECT_EQ(frame.module().settings.QMark, 0);
-  EXPECT_EQ(frame.module().settings.RAWCodePage, 0);
+  EXPECT_EQ(frame.startFolder(), Start());
+  EXPECT_EQ(frame.settings().KillBat, 1);
+  EXPECT_EQ(frame.settings().QMark, 0);
+  EXPECT_EQ(frame.settings().RAWCodePage, 0);
   for (const char* name : {"Drive1", "Drive2"}) EXPECT_EQ(Drive(name), "/ [sda1]");
-  EXPECT_EQ(frame.Dir1Path(), Start());
-  EXPECT_EQ(frame.Dir2Path(), Start());
+  EXPECT_EQ(frame.RawFolder(), Start());
+  EXPECT_EQ(frame.JpgFolder(), Start());
   EXPECT_EQ(Control<FileList>("File1")->Pattern(), "*.nef;*.cr*;*.arw;*.orf");
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.NEF", "b.cr2", "c.CRW", "d.arw", "e.ORF"}));
-  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"f.jpg", "G.JPG"}));
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.NEF", "b.cr2", "c.CRW", "d.arw", "e.ORF"}));
+  EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"f.jpg", "G.JPG"}));
   // Nothing changed yet, so nothing was saved.
   EXPECT_FALSE(std::filesystem::exists(Start() + "/ShotsweepDirs.dat"));
   EXPECT_TRUE(dialogs.messages.empty());
@@ -42,8 +42,8 @@ TEST_F(StartUp, AFifoUnderTheSettingsOrFolderPairNameLeavesTheDefaults) {
   const Fifo settings(Start() + "/Shotsweep.ini");
   const Fifo pair(Start() + "/ShotsweepDirs.dat");
   MainFrm& frame = Open();
-  EXPECT_EQ(frame.module().settings.KillBat, 1);
-  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_EQ(frame.settings().KillBat, 1);
+  EXPECT_EQ(frame.RawFolder(), Start());
   EXPECT_TRUE(dialogs.messages.empty());
   // Saving replaces the FIFO with a file instead of writing into it.
   Control<QPushButton>("CpyPath2")->click();
@@ -56,17 +56,17 @@ TEST_F(StartUp, StartedFromTheMenuTheConfigurationFolderIsTheStartFolder) {
   scratch.Write("config/shotsweep/Shotsweep.ini", "KillBat=0\r\nExtraRAW=cr3,jpg\r\n");
   scratch.Write("start/Shotsweep.ini", "QMark=1\r\n");
   MainFrm& frame = Open(nullptr, config);
-  EXPECT_EQ(frame.module().StartFolder, config);
-  EXPECT_EQ(frame.module().settings.KillBat, 0);
-  EXPECT_EQ(frame.module().settings.QMark, 0);
-  EXPECT_EQ(frame.module().settings.ExtraRAW, std::vector<std::string>{"cr3"});
+  EXPECT_EQ(frame.startFolder(), config);
+  EXPECT_EQ(frame.settings().KillBat, 0);
+  EXPECT_EQ(frame.settings().QMark, 0);
+  EXPECT_EQ(frame.settings().ExtraRAW, std::vector<std::string>{"cr3"});
   // The one setting left out is told, in one box.
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
   EXPECT_NE(dialogs.messages[0].text.find("\"jpg\" is ignored"), std::string::npos);
   EXPECT_EQ(Control<FileList>("File1")->Pattern(), "*.nef;*.cr*;*.arw;*.orf;*.cr3");
   // The panes open where the program was started; the folder pair goes to the start folder.
-  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_EQ(frame.RawFolder(), Start());
   Control<QPushButton>("CpyPath2")->click();
   EXPECT_TRUE(std::filesystem::exists(config + "/ShotsweepDirs.dat"));
   EXPECT_FALSE(std::filesystem::exists(Start() + "/ShotsweepDirs.dat"));
@@ -98,9 +98,9 @@ TEST_F(StartUp, RestoreIsOfferedOnlyWhereACleanupWasCutShort) {
 TEST_F(StartUp, SettingsAreReadFromTheStartFolderAfterKillBatIsSet) {
   scratch.Write("start/Shotsweep.ini", "KillBat=0\r\nQMark=1\r\nRAWCodePage=852\r\n");
   MainFrm& frame = Open();
-  EXPECT_EQ(frame.module().settings.KillBat, 0);
-  EXPECT_EQ(frame.module().settings.QMark, 1);
-  EXPECT_EQ(frame.module().settings.RAWCodePage, 852);
+  EXPECT_EQ(frame.settings().KillBat, 0);
+  EXPECT_EQ(frame.settings().QMark, 1);
+  EXPECT_EQ(frame.settings().RAWCodePage, 852);
 }
 
 TEST_F(StartUp, ASavedPairPointsBothPanesAndIsSavedAgainAsApplied) {
@@ -110,11 +110,11 @@ TEST_F(StartUp, ASavedPairPointsBothPanesAndIsSavedAgainAsApplied) {
   SavePair(pair);
   MainFrm& frame = Open();
   EXPECT_EQ(Drive("Drive1"), CardDrive());
-  EXPECT_EQ(frame.Dir1Path(), Card() + "/DCIM");
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"DSC_0001.NEF"}));
+  EXPECT_EQ(frame.RawFolder(), Card() + "/DCIM");
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"DSC_0001.NEF"}));
   EXPECT_EQ(Drive("Drive2"), "/ [sda1]");
-  EXPECT_EQ(frame.Dir2Path(), Start() + "/JPG");
-  EXPECT_EQ(Names(frame.File2()), (std::vector<std::string>{"DSC_0001.JPG"}));
+  EXPECT_EQ(frame.JpgFolder(), Start() + "/JPG");
+  EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"DSC_0001.JPG"}));
   EXPECT_EQ(SavedPairText(), pair);
 }
 
@@ -123,8 +123,8 @@ TEST_F(StartUp, AFolderThatWasDeletedLeavesThatPaneOnItsDrivesCurrentFolder) {
   SavePair(PairText(CardDrive(), Card() + "/gone", "/ [sda1]", Start() + "/JPG"));
   MainFrm& frame = Open();
   EXPECT_EQ(Drive("Drive1"), CardDrive());
-  EXPECT_EQ(frame.Dir1Path(), Card());  // never visited: the drive's root
-  EXPECT_EQ(frame.Dir2Path(), Start() + "/JPG");
+  EXPECT_EQ(frame.RawFolder(), Card());  // never visited: the drive's root
+  EXPECT_EQ(frame.JpgFolder(), Start() + "/JPG");
   // The right pane's change saved what the panes show, the left folder included.
   EXPECT_EQ(SavedPairText(), PairText(CardDrive(), Card(), "/ [sda1]", Start() + "/JPG"));
 }
@@ -133,8 +133,8 @@ TEST_F(StartUp, TwoLinesRestoreOnlyTheLeftPane) {
   scratch.MakeDir("start/RAW");
   SavePair("/ [sda1]\r\n" + Start() + "/RAW\r\n");
   MainFrm& frame = Open();
-  EXPECT_EQ(frame.Dir1Path(), Start() + "/RAW");
-  EXPECT_EQ(frame.Dir2Path(), Start());
+  EXPECT_EQ(frame.RawFolder(), Start() + "/RAW");
+  EXPECT_EQ(frame.JpgFolder(), Start());
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start()));
 }
 
@@ -142,7 +142,7 @@ TEST_F(StartUp, AnEmptyDriveLineMovesTheFolderButNotTheDrive) {
   scratch.MakeDir("card/DCIM");
   SavePair("\r\n" + Card() + "/DCIM\r\n");
   MainFrm& frame = Open();
-  EXPECT_EQ(frame.Dir1Path(), Card() + "/DCIM");  // on another drive than the one shown
+  EXPECT_EQ(frame.RawFolder(), Card() + "/DCIM");  // on another drive than the one shown
   EXPECT_EQ(Drive("Drive1"), "/ [sda1]");
 }
 
@@ -152,9 +152,9 @@ TEST_F(StartUp, RecordsTooShortOrNamingNothingAreSkippedOneByOne) {
   SavePair("C\r\n/a\r\nD: [DATA]\r\n" + Start() + "/JPG\r\n");
   MainFrm& frame = Open();
   EXPECT_EQ(Drive("Drive1"), "/ [sda1]");
-  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_EQ(frame.RawFolder(), Start());
   EXPECT_EQ(Drive("Drive2"), "/ [sda1]");
-  EXPECT_EQ(frame.Dir2Path(), Start() + "/JPG");
+  EXPECT_EQ(frame.JpgFolder(), Start() + "/JPG");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -162,7 +162,7 @@ TEST_F(StartUp, ADriveThatCannotBeOpenedIsSelectedButTheFolderStays) {
   SavePair(EmptyDrive() + "\r\n\r\n");
   MainFrm& frame = Open();
   EXPECT_EQ(Drive("Drive1"), EmptyDrive());
-  EXPECT_EQ(frame.Dir1Path(), Start());
+  EXPECT_EQ(frame.RawFolder(), Start());
   EXPECT_EQ(SavedPairText(), PairText(EmptyDrive(), Start(), "/ [sda1]", Start()));
   EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -180,9 +180,9 @@ TEST_F(StartUp, FoldersComeBackAfterARestart) {
   }
   MainFrm& frame = Open();
   EXPECT_EQ(Drive("Drive1"), CardDrive());
-  EXPECT_EQ(frame.Dir1Path(), Card() + "/DCIM/100NIKON");
+  EXPECT_EQ(frame.RawFolder(), Card() + "/DCIM/100NIKON");
   EXPECT_EQ(Drive("Drive2"), "/ [sda1]");
-  EXPECT_EQ(frame.Dir2Path(), Start() + "/JPG");
+  EXPECT_EQ(frame.JpgFolder(), Start() + "/JPG");
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ std::string WindowTest::PairText(const std::string& drive1, const std::string& d
   return drive1 + "\r\n" + dir1 + "\r\n" + drive2 + "\r\n" + dir2 + "\r\n";
 }
 
-std::vector<std::string> Names(FileListView& list) {
+std::vector<std::string> Names(FileList& list) {
   std::vector<std::string> names;
   for (int i = 0; i < list.ListCount(); ++i) names.push_back(list.List(i));
   return names;

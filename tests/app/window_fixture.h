@@ -10,10 +10,11 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "panes/file_list.h"
 #include "platform/qt/drives.h"
 #include "tests/support/disk.h"
 #include "tests/support/fake_drives.h"
-#include "tests/support/fake_window.h"
+#include "tests/support/scripted_dialogs.h"
 #include "tests/support/recording_runner.h"
 #include "tests/support/temp_folder.h"
 
@@ -49,7 +50,7 @@ class WindowTest : public ::testing::Test {
   TempFolder scratch;
   FakeDrives drives;
   ScriptedDialogs dialogs;
-  RecordingRunner runner;
+  RecordingRunner runner{TestDisk()};
   std::unique_ptr<MainFrm> window;
 
  private:
@@ -57,6 +58,6 @@ class WindowTest : public ::testing::Test {
 };
 
 // The entries of a file list, in order.
-std::vector<std::string> Names(FileListView& list);
+std::vector<std::string> Names(FileList& list);
 
 }  // namespace shotsweep::testing

@@ -25,7 +25,7 @@ TEST(CleanupEndToEnd, LifeOfAFileWithBakClearTickedAndGrayed) {
     Scene scene;
     scene.Raw({"X.nef", "Y.cr2", "Z.NEF", "W.obak", "V.abak", "notes.bak", "T.cr3"});
     scene.Jpg({"X.jpg", "z.jpg", "W.jpg"});
-    scene.window.bak = bak;
+    scene.keep = bak != 0;
     scene.ByFolder();
     scene.ExpectDone();
     Files expected = Scene::Expect({{"X.nef", "X.nef"}, {"z.nef", "Z.NEF"}, {"W.orf", "W.obak"},
@@ -36,14 +36,14 @@ TEST(CleanupEndToEnd, LifeOfAFileWithBakClearTickedAndGrayed) {
     }
     // The scripts (KillBat 1) and the pairing record are gone; notes.bak was never set aside.
     EXPECT_EQ(scene.RawFiles(), expected);
-    EXPECT_EQ(scene.window.rawList.ListCount(), 4);  // File1 shows the kept RAW files and T.cr3
+    EXPECT_EQ(scene.RawListed(), 4u);  // File1 shows the kept RAW files and T.cr3
   }
 }
 
 TEST(CleanupEndToEnd, NoJpgNamesLeaveNoRawFile) {
   Scene byFolder;
   byFolder.Raw({"a.nef", "b.ORF", "c.cr3"});
-  byFolder.window.bak = 0;
+  byFolder.keep = false;
   byFolder.ByFolder();
   byFolder.ExpectDone();
   EXPECT_EQ(byFolder.RawFiles(), Scene::Expect({{"c.cr3", "c.cr3"}}));
@@ -59,7 +59,7 @@ TEST(CleanupEndToEnd, NoJpgNamesLeaveNoRawFile) {
 TEST(CleanupEndToEnd, RawAndJpgInTheSameFolder) {
   Scene scene("shoot", "shoot");
   scene.Raw({"a.nef", "a.jpg", "b.nef"});
-  scene.window.bak = 0;
+  scene.keep = false;
   scene.ByFolder();
   scene.ExpectDone();
   EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"a.nef", "a.nef"}, {"a.jpg", "a.jpg"}}));
@@ -77,9 +77,9 @@ TEST(CleanupEndToEnd, QuotesFollowTheBlankInTheRawFolderAndQMarkExactlyOne) {
     Scene scene(c.folder, "my jpg");
     scene.Raw({"a.nef", "b.nef"});
     scene.Jpg({"a.jpg"});
-    scene.module.settings.QMark = c.qmark;
-    scene.module.settings.KillBat = 0;
-    scene.window.bak = 0;
+    scene.settings.QMark = c.qmark;
+    scene.settings.KillBat = 0;
+    scene.keep = false;
     scene.ByFolder();
     scene.ExpectDone();
     const std::string renaming = ReadFile(scene.raw + "/rRAW.bat");
@@ -96,13 +96,12 @@ TEST(CleanupEndToEnd, CodePageAndKillBatComeFromTheSettingsFile) {
   Scene scene;
   scene.Raw({"a.nef", "other.bat"});
   scene.Jpg({"a.jpg"});
-  ReadSettingsFile(testing::TestDisk(), scene.temp.Write("Shotsweep.ini", "RAWCodePage=852\r\nKillBat=0\r\n"), scene.module.settings);
+  ReadSettingsFile(testing::TestDisk(), scene.temp.Write("Shotsweep.ini", "RAWCodePage=852\r\nKillBat=0\r\n"), scene.settings);
   scene.ByFolder();
   scene.ExpectDone();
   EXPECT_THAT(ReadFile(scene.raw + "/RAWreverse.bat"), StartsWith("chcp 852\r\ncd " + scene.raw + "\r\n"));
 
-  ReadSettingsFile(testing::TestDisk(), scene.temp.Write("Shotsweep.ini", "KillBat=1\r\n").string(), scene.module.settings);
-  scene.dialogs.messages.clear();
+  ReadSettingsFile(testing::TestDisk(), scene.temp.Write("Shotsweep.ini", "KillBat=1\r\n").string(), scene.settings);
   scene.ByFolder();
   scene.ExpectDone();
   // Only the cleanup's own scripts go; the user's other.bat stays.
@@ -117,7 +116,7 @@ TEST(CleanupEndToEnd, NamesOfEveryShape) {
   scene.Jpg({"a.jpg", "B.JPG", "c.jpg", "d.jpg", "D.JPG", "trip.day1.jpg", "x.y.jpg", "100% sure.jpg",
              "rock&roll.JPG", "a;b.jpg", "x=y.jpg", "  lead.jpg", "žluťoučký kůň.jpg", "(1).jpg",
              "^caret.jpg"});
-  scene.window.bak = 0;
+  scene.keep = false;
   scene.ByFolder();
   scene.ExpectDone();
   Files kept = scene.RawFiles();
@@ -140,7 +139,7 @@ TEST(CleanupEndToEnd, JpgNamedByThePreviewExtractionKeepsItsMultiDotRawFile) {
   Scene scene;
   scene.Raw({"trip.day1.nef", "Trip.Day2.CR2", "gone.day1.nef", "solo.nef", "walk.am.nef", "walk.pm.nef"});
   scene.Jpg({"trip.jpg", "walk.am.jpg"});
-  scene.window.bak = 0;
+  scene.keep = false;
   scene.ByFolder();
   scene.ExpectDone();
   EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"trip.day1.nef", "trip.day1.nef"},
@@ -151,18 +150,17 @@ TEST(CleanupEndToEnd, JpgNamedByThePreviewExtractionKeepsItsMultiDotRawFile) {
   Scene odd;
   odd.Raw({"trip.say \"cheese\".nef", "other.nef"});
   odd.Jpg({"trip.jpg"});
-  odd.window.bak = 0;
+  odd.keep = false;
   const Files before = odd.RawFiles();
   odd.ByFolder();
-  ASSERT_EQ(odd.dialogs.messages.size(), 1u);
-  EXPECT_THAT(odd.dialogs.messages[0].text, HasSubstr("double quote"));
+  EXPECT_THAT(odd.OnlyError(), HasSubstr("double quote"));
   EXPECT_EQ(odd.RawFiles(), before);
 }
 
 TEST(CleanupEndToEnd, PhotoListInEveryLineEndStyle) {
   Scene scene;
   scene.Raw({"a.nef", "b.nef", "c.nef", "d.nef", "e.nef", "f.nef", "g.nef", "h.nef", ".nef"});
-  scene.window.bak = 0;
+  scene.keep = false;
   // A BOM; LF, CR and CR LF ends; trailing blanks; an empty line; folder parts in both
   // spellings; a repeated name; no final line end.
   scene.ByList("\xEF\xBB\xBF" "a.jpg\nb.JPG\rc.jpg  \r\n\r\n/photos/d.jpg\r\nC:\\jpg\\e.JPG\nE.jpg\nf.jpg");
@@ -179,32 +177,26 @@ TEST(CleanupEndToEnd, FailuresTouchNoRawFileAndAreNeverReportedAsDone) {
     scene.Raw({"a.nef"});
     scene.temp.MakeDir("list.txt");
     const Files before = Snapshot(scene.temp.path());
-    scene.dialogs.openAnswers.push_back(scene.temp.str() + "/list.txt");
-    CommandContext ctx{scene.module, scene.window, scene.dialogs, scene.runner, testing::TestDisk()};
-    DeleteUnmatchedByPhotoList(ctx);
-    ASSERT_EQ(scene.dialogs.messages.size(), 1u);
-    EXPECT_THAT(scene.dialogs.messages[0].text, StartsWith("21 Is a directory"));
+    scene.Run(scene.Request(CleanupRequest::Source::PhotoList, scene.temp.str() + "/list.txt"), scene.runner);
+    EXPECT_THAT(scene.OnlyError(), StartsWith("21 Is a directory"));
     EXPECT_EQ(Snapshot(scene.temp.path()), before);
   }
   {  // A RAW folder nothing can be written to: its place is below a regular file.
     Scene scene;
     scene.temp.Write("card", "not a folder");
-    scene.window.dir1 = scene.temp.str() + "/card/DCIM";
+    scene.raw = scene.temp.str() + "/card/DCIM";
     const Files before = Snapshot(scene.temp.path());
     scene.ByFolder();
-    ASSERT_EQ(scene.dialogs.messages.size(), 1u);
-    EXPECT_EQ(scene.dialogs.messages[0].title, "Error");
+    scene.OnlyError();
     EXPECT_EQ(Snapshot(scene.temp.path()), before);
   }
   {  // No interpreter: the renaming script never ran, so nothing may be called done.
     Scene scene;
     scene.Raw({"a.nef", "b.nef"});
     PosixScriptRunner missing(scene.temp.str() + "/no/shotsweep-batch");
-    scene.window.bak = 0;
-    CommandContext ctx{scene.module, scene.window, scene.dialogs, missing, testing::TestDisk()};
-    DeleteUnmatchedByJpgFolder(ctx);
-    ASSERT_EQ(scene.dialogs.messages.size(), 1u);
-    EXPECT_THAT(scene.dialogs.messages[0].text, StartsWith("2 No such file or directory"));
+    scene.keep = false;
+    scene.Run(scene.Request(), missing);
+    EXPECT_THAT(scene.OnlyError(), StartsWith("2 No such file or directory"));
     Files left = scene.RawFiles();
     EXPECT_EQ(left.count("a.nef") + left.count("b.nef"), 2u);
   }
@@ -214,10 +206,10 @@ TEST(CleanupEndToEnd, ExtraRawKindsAreSetAsideRestoredAndDeletedLikeTheFive) {
   for (int bak : {0, 1}) {
     SCOPED_TRACE(bak);
     Scene scene;
-    scene.module.settings.ExtraRAW = {"cr3", "dng"};
+    scene.settings.ExtraRAW = {"cr3", "dng"};
     scene.Raw({"A.CR3", "B.cr3", "C.dng", "D.nef", "E.jpg", "F.cr3bak"});
     scene.Jpg({"a.jpg", "c.JPG", "f.jpg"});
-    scene.window.bak = bak;
+    scene.keep = bak != 0;
     scene.ByFolder();
     scene.ExpectDone();
     Files expected = Scene::Expect({{"a.cr3", "A.CR3"}, {"c.dng", "C.dng"}, {"f.cr3", "F.cr3bak"}, {"E.jpg", "E.jpg"}});

@@ -33,7 +33,7 @@ TEST(CleanupFaults, AFolderNamedLikeARawFileStopsTheCleanupBeforeAnythingIsTouch
   scene.Raw({"DSC_1.NEF", "DSC_2.nef"});
   fs::create_directory(fs::path(scene.raw) / "DSC_1.nef");
   scene.Jpg({"DSC_1.jpg"});
-  scene.window.bak = 0;
+  scene.keep = false;
   const Files before = scene.RawFiles();
   scene.ByFolder();
   EXPECT_THAT(scene.OnlyError(), AllOf(HasSubstr("DSC_1.nef"), HasSubstr("folder")));
@@ -43,7 +43,7 @@ TEST(CleanupFaults, AFolderNamedLikeARawFileStopsTheCleanupBeforeAnythingIsTouch
 TEST(CleanupFaults, APhotoListLineWithLeadingBlanksKeepsItsTwin) {
   Scene scene;
   scene.Raw({"DSC_1.NEF", "DSC_2.nef", "trip.day1.cr2"});
-  scene.window.bak = 0;
+  scene.keep = false;
   scene.ByList("  DSC_1.jpg\r\n trip.jpg\r\n");
   scene.ExpectDone();
   EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"DSC_1.nef", "DSC_1.NEF"}, {"trip.day1.cr2", "trip.day1.cr2"}}));
@@ -68,7 +68,7 @@ TEST(CleanupFaults, AFileThatCannotBeSetAsideOrDeletedEndsInAnErrorThatNamesIt) 
     Scene scene;
     scene.Raw({"keep.nef", "stuck.nef", "gone.nef"});
     scene.Jpg({"keep.jpg"});
-    scene.window.bak = 0;
+    scene.keep = false;
     const Immutable stuck(fs::path(scene.raw) / "stuck.nef");
     if (!stuck.ok()) GTEST_SKIP() << "this file system or user cannot make a file immutable";
     scene.ByFolder();
@@ -80,7 +80,7 @@ TEST(CleanupFaults, AFileThatCannotBeSetAsideOrDeletedEndsInAnErrorThatNamesIt) 
     Scene scene;
     scene.Raw({"old.nbak", "keep.nef"});
     scene.Jpg({"keep.jpg"});
-    scene.window.bak = 0;
+    scene.keep = false;
     const Immutable stuck(fs::path(scene.raw) / "old.nbak");
     scene.ByFolder();
     EXPECT_THAT(scene.OnlyError(), AllOf(HasSubstr("old.nbak"), HasSubstr("set aside: old.nbak")));
@@ -91,7 +91,7 @@ TEST(CleanupFaults, AFileThatCannotBeSetAsideOrDeletedEndsInAnErrorThatNamesIt) 
     Scene scene;
     const std::string longest(251, 'x');
     scene.Raw({longest + ".nef", "other.nef"});
-    scene.window.bak = 0;
+    scene.keep = false;
     const Files before = scene.RawFiles();
     scene.ByFolder();
     EXPECT_THAT(scene.OnlyError(), HasSubstr(longest + ".nef"));
@@ -99,7 +99,6 @@ TEST(CleanupFaults, AFileThatCannotBeSetAsideOrDeletedEndsInAnErrorThatNamesIt) 
 
     fs::remove(fs::path(scene.raw) / (longest + ".nef"));
     fs::create_directory(fs::path(scene.raw) / "other.NBAK");
-    scene.dialogs.messages.clear();
     scene.ByFolder();
     EXPECT_THAT(scene.OnlyError(), HasSubstr("other.NBAK"));
     EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"other.nef", "other.nef"}}));
@@ -110,7 +109,7 @@ TEST(CleanupFaults, PlantedLinksAreReplacedNotWrittenThrough) {
   Scene scene;
   scene.Raw({"a.nef"});
   scene.Jpg({"a.jpg"});
-  scene.module.settings.KillBat = 0;
+  scene.settings.KillBat = 0;
   const fs::path victim = scene.temp.Write("precious.txt", "precious");
   for (const char* name : {"rRAW.bat", "RAWreverse.bat", "RAWjpg.txt"}) {
     fs::create_symlink(victim, fs::path(scene.raw) / name);
@@ -127,9 +126,7 @@ TEST(CleanupFaults, AFifoChosenAsThePhotoListIsAnErrorNotAHang) {
   scene.Raw({"a.nef"});
   const fs::path list = scene.temp.path() / "list.txt";
   const testing::Fifo fifo(list);
-  scene.dialogs.openAnswers.push_back(list.string());
-  CommandContext ctx{scene.module, scene.window, scene.dialogs, scene.runner, testing::TestDisk()};
-  DeleteUnmatchedByPhotoList(ctx);
+  scene.Run(scene.Request(CleanupRequest::Source::PhotoList, list.string()), scene.runner);
   EXPECT_THAT(scene.OnlyError(), HasSubstr("regular file"));
   EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"a.nef", "a.nef"}}));
 }
@@ -139,7 +136,7 @@ TEST(CleanupFaults, ARawNameInDecomposedUnicodeMeetsItsComposedTwin) {
   const std::string decomposed = "cafe\xCC\x81";  // e and a combining acute accent
   const std::string composed = "caf\xC3\xA9";     // é as one character
   scene.Raw({decomposed + ".nef", "other.nef"});
-  scene.window.bak = 0;
+  scene.keep = false;
   scene.ByList(composed + ".jpg\r\n");
   scene.ExpectDone();
   // Kept, under the name the list gives it, as a case variant would be.
@@ -183,7 +180,7 @@ TEST(CleanupFaults, ACleanupEndsAsPlannedWhenTheWindowDiesHalfWay) {
       expected["DSC_" + std::to_string(10000 + i) + ".nef"] = name;
     }
   }
-  scene.window.bak = 0;
+  scene.keep = false;
   KillTheCallerAfter(scene.raw, 300, [&] { scene.ByList(list); });
 
   // Nobody does anything; within a minute the folder must be as the cleanup planned it.

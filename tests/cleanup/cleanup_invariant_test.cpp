@@ -16,12 +16,11 @@
 
 #include "base/case_folding.h"
 #include "cleanup/cleanup_commands.h"
-#include "dryrun/prediction.h"
+#include "cleanup/cleanup_plan.h"
 #include "base/file_names.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
 #include "tests/support/disk.h"
-#include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep {
@@ -257,14 +256,12 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
       listed.push_back(stem + (Chance(0.5) ? ".jpg" : ".JPG"));
     }
 
-    testing::FakeWindow window(raw, jpg);
-    Module1 module;
-    module.settings.QMark = static_cast<std::int16_t>(std::uniform_int_distribution<int>(-1, 2)(random_));
-    module.settings.KillBat = Chance(0.5) ? 1 : 0;
-    window.bak = std::uniform_int_distribution<int>(0, 2)(random_);
-    testing::ScriptedDialogs dialogs;
+    Settings settings;
+    settings.QMark = static_cast<std::int16_t>(std::uniform_int_distribution<int>(-1, 2)(random_));
+    settings.KillBat = Chance(0.5) ? 1 : 0;
+    const int bak = std::uniform_int_distribution<int>(0, 2)(random_);  // cleared, ticked, grayed
+    CleanupRequest request{CleanupRequest::Source::JpgFolder, raw, jpg, {}, bak != 0};
     PosixScriptRunner runner;
-    CommandContext ctx{module, window, dialogs, runner, testing::TestDisk()};
 
     const bool byList = Chance(0.5);
     std::vector<std::string> names;
@@ -280,45 +277,43 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
         bytes += name + Pick({"\r\n", "\n", "\r"});
       }
       if (!bytes.empty() && Chance(0.3)) bytes.pop_back();
-      dialogs.openAnswers.push_back(temp.Write("list.txt", bytes).string());
+      request.source = CleanupRequest::Source::PhotoList;
+      request.photoList = temp.Write("list.txt", bytes).string();
     } else {
       for (const auto& name : listed) temp.Write("jpg/" + name, name);
     }
 
     const Files before = Snapshot(raw);
     const Files outsideBefore = SnapshotOutside(temp.path(), raw);
-    const auto command = byList ? &DeleteUnmatchedByPhotoList : &DeleteUnmatchedByJpgFolder;
-    // The dry run first: it changes nothing, and foretells exactly what the real run does.
-    if (byList) dialogs.openAnswers.push_back(dialogs.openAnswers.front());
-    const Prediction prediction = Predict(command, module, window, dialogs, testing::TestDisk());
+    // The plan first: it changes nothing, and foretells exactly what carrying it out does.
+    const CleanupPlan plan = PlanCleanup(request, settings, testing::TestDisk());
     EXPECT_EQ(Snapshot(raw), before);
-    command(ctx);
+    const CommandResult result = CarryOutCleanup(plan, settings, runner, testing::TestDisk());
     Files predicted = before;
-    for (const PredictedFile& file : prediction.files) {
+    for (const PlannedFile& file : plan.files) {
       predicted.erase(file.name);
       if (!file.newName.empty()) predicted[file.newName] = before.at(file.name);
     }
     EXPECT_EQ(Without(Snapshot(raw), {"rRAW.bat", "RAWreverse.bat"}), Without(predicted, {"rRAW.bat", "RAWreverse.bat"}));
-    EXPECT_EQ(prediction.error.empty(), dialogs.messages.back().text == "Operation done");
+    EXPECT_EQ(!plan.error, result.done());
 
-    if (!byList) {
-      // The names in File2's order, as the command walked them.
-      for (int i = 0; i < window.jpgList.ListCount(); ++i) names.push_back(window.jpgList.List(i));
-    }
+    // The names in the JPG list's order, as the plan read them.
+    if (!byList) names = plan.jpgNames;
     EXPECT_EQ(SnapshotOutside(temp.path(), raw), outsideBefore);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
     if (AnyClash(before) || AnyFolderInTheWay(before, folders, names, byList)) {
       // Two files that would merge when set aside, or a folder in the way: refused, and
       // nothing was touched.
       ++refused;
-      EXPECT_EQ(dialogs.messages[0].title, "Error");
+      EXPECT_EQ(result.errors.size(), 1u);
+      EXPECT_FALSE(result.done());
       EXPECT_EQ(Snapshot(raw), before);
       continue;
     }
-    EXPECT_EQ(dialogs.messages[0].text, "Operation done");
+    EXPECT_TRUE(result.done());
+    EXPECT_TRUE(result.errors.empty());
     Files after = Snapshot(raw);
-    if (module.settings.KillBat != 1) after = Without(after, {"rRAW.bat", "RAWreverse.bat"});
-    EXPECT_EQ(after, ExpectedRawFolder(before, names, window.bak, byList));
+    if (settings.KillBat != 1) after = Without(after, {"rRAW.bat", "RAWreverse.bat"});
+    EXPECT_EQ(after, ExpectedRawFolder(before, names, bak, byList));
   }
   // Most rounds must have run a cleanup for this test to mean anything.
   EXPECT_LT(refused, 40);
@@ -420,19 +415,16 @@ TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
     const Files before = Snapshot(raw);
     const Files expected = ExpectedRawFolder(before, listed, 0);
 
-    testing::FakeWindow window(raw, temp.str());
-    Module1 module;
-    window.bak = 0;
-    testing::ScriptedDialogs dialogs;
+    Settings settings;
+    const CleanupRequest request{CleanupRequest::Source::PhotoList, raw, temp.str(), listFile.string(), false};
     InterruptingRunner interrupting(raw, c.mask, c.afterEvents);
-    dialogs.openAnswers.push_back(listFile.string());
-    CommandContext ctx{module, window, dialogs, interrupting, testing::TestDisk()};
-    DeleteUnmatchedByPhotoList(ctx);
+    const CommandResult killed =
+        CarryOutCleanup(PlanCleanup(request, settings, testing::TestDisk()), settings, interrupting, testing::TestDisk());
 
     ASSERT_TRUE(interrupting.killed) << "the script ended before it could be interrupted";
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, "Error");
-    EXPECT_THAT(dialogs.messages[0].text, ::testing::HasSubstr("signal 9"));
+    ASSERT_EQ(killed.errors.size(), 1u);
+    EXPECT_FALSE(killed.done());
+    EXPECT_THAT(killed.errors[0].Text(), ::testing::HasSubstr("signal 9"));
     // Every listed twin is still there, under its RAW or its aside extension.
     const Files interrupted = Snapshot(raw);
     std::set<std::string> present;
@@ -440,13 +432,11 @@ TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
     for (const auto& [name, content] : expected) EXPECT_TRUE(present.count(content)) << content;
     EXPECT_NE(Without(interrupted, {"rRAW.bat", "RAWreverse.bat"}), expected) << "killed too late to matter";
 
-    dialogs.messages.clear();
-    dialogs.openAnswers.push_back(listFile.string());
     PosixScriptRunner runner;
-    CommandContext again{module, window, dialogs, runner, testing::TestDisk()};
-    DeleteUnmatchedByPhotoList(again);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "Operation done");
+    const CommandResult again =
+        CarryOutCleanup(PlanCleanup(request, settings, testing::TestDisk()), settings, runner, testing::TestDisk());
+    EXPECT_TRUE(again.done());
+    EXPECT_TRUE(again.errors.empty());
     EXPECT_EQ(Snapshot(raw), expected);
   }
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Two folders, the window over them, the real interpreter: the scene of a cleanup end to end.
+// Two folders and the real interpreter: the scene of a cleanup end to end.
 
 #include <gtest/gtest.h>
 
@@ -7,25 +7,25 @@
 #include <map>
 #include <string>
 
-#include "cleanup/cleanup_commands.h"
+#include "cleanup/cleanup_plan.h"
+#include "base/file_names.h"
+#include "fs/folder_listing.h"
 #include "platform/posix_script_runner.h"
 #include "settings/module1.h"
 #include "tests/support/disk.h"
-#include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep::testing {
 
 using Files = std::map<std::string, std::string>;
 
-// Two folders, the window over them, and the real interpreter. Every file gets its own name
-// as content, so a file can be followed through renames.
+// Two folders and the real interpreter. Every file gets its own name as content, so a file
+// can be followed through renames. A cleanup runs as the window and the command line run it:
+// planned, then carried out.
 struct Scene {
   explicit Scene(const std::string& rawName = "raw", const std::string& jpgName = "jpg")
-      : raw(temp.MakeDir(rawName).string()),
-        jpg(temp.MakeDir(jpgName).string()),
-        window(raw, jpg) {
-    module.settings.KillBat = 1;
+      : raw(temp.MakeDir(rawName).string()), jpg(temp.MakeDir(jpgName).string()) {
+    settings.KillBat = 1;
   }
   void Raw(std::initializer_list<std::string> names) {
     for (const auto& name : names) temp.Write(std::filesystem::relative(raw, temp.path()) / name, name);
@@ -33,15 +33,17 @@ struct Scene {
   void Jpg(std::initializer_list<std::string> names) {
     for (const auto& name : names) temp.Write(std::filesystem::relative(jpg, temp.path()) / name, name);
   }
-  void ByFolder() {
-    CommandContext ctx{module, window, dialogs, runner, testing::TestDisk()};
-    DeleteUnmatchedByJpgFolder(ctx);
+  CleanupRequest Request(CleanupRequest::Source source = CleanupRequest::Source::JpgFolder,
+                         std::string list = {}) const {
+    return CleanupRequest{source, raw, jpg, std::move(list), keep};
   }
+  void Run(const CleanupRequest& request, ScriptRunner& with) {
+    result = CarryOutCleanup(PlanCleanup(request, settings, TestDisk()), settings, with, TestDisk());
+  }
+  void ByFolder() { Run(Request(), runner); }
   void ByList(const std::string& listBytes) {
     const std::filesystem::path list = temp.Write("photo_file_list.txt", listBytes);
-    dialogs.openAnswers.push_back(list.string());
-    CommandContext ctx{module, window, dialogs, runner, testing::TestDisk()};
-    DeleteUnmatchedByPhotoList(ctx);
+    Run(Request(CleanupRequest::Source::PhotoList, list.string()), runner);
   }
   Files RawFiles() const { return Snapshot(raw); }
   // After a failed run the scripts stay for inspection; what else is there.
@@ -50,30 +52,32 @@ struct Scene {
     for (const char* ours : {"rRAW.bat", "RAWreverse.bat", "RAWjpg.txt"}) files.erase(ours);
     return files;
   }
+  // What the RAW pane lists now.
+  std::size_t RawListed() const {
+    return ListMatchingFiles(TestDisk(), raw, NamePatterns(RawListPattern(settings.ExtraRAW))).names.size();
+  }
   // Files named after their original name, as the end state of a run expects them.
   static Files Expect(std::initializer_list<std::pair<std::string, std::string>> renamed) {
     return Files(renamed.begin(), renamed.end());
   }
-  // The only message: an error box; its text.
+  // The result is one error; its text.
   std::string OnlyError() const {
-    EXPECT_EQ(dialogs.messages.size(), 1u);
-    if (dialogs.messages.empty()) return {};
-    EXPECT_EQ(dialogs.messages[0].title, "Error");
-    return dialogs.messages[0].text;
+    EXPECT_EQ(result.errors.size(), 1u);
+    EXPECT_FALSE(result.done());
+    return result.errors.empty() ? std::string() : result.errors[0].Text();
   }
   void ExpectDone() const {
-    ASSERT_EQ(dialogs.messages.size(), 1u) << (dialogs.messages.empty() ? "" : dialogs.messages[0].text);
-    EXPECT_EQ(dialogs.messages[0].text, "Operation done");
-    EXPECT_EQ(dialogs.messages[0].title, "RAW files deleted/renamed");
+    ASSERT_TRUE(result.errors.empty()) << result.errors[0].Text();
+    EXPECT_TRUE(result.done());
   }
 
   TempFolder temp;
   std::string raw;
   std::string jpg;
-  FakeWindow window;
-  Module1 module;
-  ScriptedDialogs dialogs;
+  bool keep = true;
+  Settings settings;
   PosixScriptRunner runner;
+  CommandResult result;
 };
 
 }  // namespace shotsweep::testing

@@ -5,8 +5,7 @@
 
 #include "cleanup/photo_list.h"
 #include "cleanup/raw_folder_check.h"
-#include "tests/support/disk.h"
-#include "tests/support/temp_folder.h"
+#include "fs/memory_file_system.h"
 
 namespace shotsweep {
 namespace {
@@ -34,20 +33,21 @@ TEST(PhotoList, OnlyALeadingByteOrderMarkIsDropped) {
 }
 
 TEST(PhotoList, ReadingAFileWholeOrReportingWhyNot) {
-  testing::TempFolder temp;
+  MemoryFileSystem fs;
   std::string big;
   for (int i = 0; i < 40000; ++i) big += "DSC_" + std::to_string(i) + ".JPG\r\n";  // > 64 KiB
-  const auto file = temp.Write("photo_file_list.txt", big);
-  const PhotoListContent read = ReadPhotoList(testing::TestDisk(), file.string());
+  fs.AddFile("/t/photo_file_list.txt", big);
+  fs.AddFolder("/t/dir.txt");
+  const PhotoListContent read = ReadPhotoList(fs, "/t/photo_file_list.txt");
   EXPECT_FALSE(read.error);
   ASSERT_EQ(read.lines.size(), 40000u);
   EXPECT_EQ(read.lines.back(), "DSC_39999.JPG");
 
-  const PhotoListContent missing = ReadPhotoList(testing::TestDisk(), (temp.path() / "none.txt").string());
+  const PhotoListContent missing = ReadPhotoList(fs, "/t/none.txt");
   ASSERT_TRUE(missing.error);
   EXPECT_EQ(missing.error->number, ENOENT);
   EXPECT_THAT(missing.lines, IsEmpty());
-  const PhotoListContent folder = ReadPhotoList(testing::TestDisk(), temp.MakeDir("dir.txt").string());
+  const PhotoListContent folder = ReadPhotoList(fs, "/t/dir.txt");
   ASSERT_TRUE(folder.error);
   EXPECT_EQ(folder.error->number, EISDIR);
 }
@@ -72,19 +72,19 @@ TEST(SetAsideClashes, OtherFilesNeverClash) {
 }
 
 TEST(RawFolderCheck, ClashesAndFoldersThatWouldBlockARenameAreRefusedUpFront) {
-  testing::TempFolder temp;
-  temp.Write("X.nef");
-  temp.MakeDir("x.NEF");  // a folder is never set aside, and this one blocks nothing
+  MemoryFileSystem fs;
+  fs.AddFile("/raw/X.nef");
+  fs.AddFolder("/raw/x.NEF");  // a folder is never set aside, and this one blocks nothing
   RawFolderListing listing;
-  ASSERT_FALSE(ReadRawFolder(testing::TestDisk(), temp.str(), listing));
+  ASSERT_FALSE(ReadRawFolder(fs, "/raw", listing));
   EXPECT_FALSE(CheckRawFolder(listing, {"other"}));
   // ...until a restore line for its name would have to give X.nbak that name back.
   auto refusal = CheckRawFolder(listing, {"x"});
   ASSERT_TRUE(refusal);
   EXPECT_THAT(refusal->Text(), ::testing::AllOf(::testing::StartsWith("17 "), ::testing::HasSubstr("x.NEF")));
 
-  temp.Write("x.Nef");
-  ASSERT_FALSE(ReadRawFolder(testing::TestDisk(), temp.str(), listing));
+  fs.AddFile("/raw/x.Nef");
+  ASSERT_FALSE(ReadRawFolder(fs, "/raw", listing));
   refusal = CheckRawFolder(listing, {});
   ASSERT_TRUE(refusal);
   EXPECT_THAT(refusal->Text(), ::testing::HasSubstr("X.nef and x.Nef"));

@@ -10,7 +10,6 @@
 #include "preview/tool_lookup.h"
 #include "settings/module1.h"
 #include "tests/support/disk.h"
-#include "tests/support/fake_window.h"
 #include "tests/support/recording_runner.h"
 #include "tests/support/temp_folder.h"
 
@@ -18,10 +17,8 @@ namespace shotsweep {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FakeWindow;
 using testing::ReadFile;
 using testing::RecordingRunner;
-using testing::ScriptedDialogs;
 using testing::Snapshot;
 using testing::TempFolder;
 
@@ -44,21 +41,22 @@ struct Shoot {
   std::string start = root.MakeDir("tools").string();
   std::string raw = root.MakeDir("RAW").string();
   std::string jpg = root.MakeDir("JPG").string();
-  Module1 module;
-  ScriptedDialogs dialogs;
-  RecordingRunner runner;
-  std::optional<FakeWindow> window;
+  Settings settings;
+  bool exif = false;
+  RecordingRunner runner{testing::TestDisk()};
+  CommandResult result;
   ScopedPath path{""};
 
   Shoot() {
     root.WriteProgram("tools/exiv2");
     root.WriteProgram("tools/exiftool");
-    module.StartFolder = start;
   }
-  void Run() {
-    if (!window) window.emplace(raw, jpg);
-    CommandContext ctx{module, *window, dialogs, runner, testing::TestDisk()};
-    ExtractPreviews(ctx);
+  void Run() { result = ExtractPreviews({raw, jpg, start, exif}, settings, runner, testing::TestDisk()); }
+  // The result is one error; its text.
+  std::string OnlyError() const {
+    EXPECT_EQ(result.errors.size(), 1u);
+    EXPECT_FALSE(result.done());
+    return result.errors.empty() ? std::string() : result.errors[0].Text();
   }
 };
 
@@ -92,9 +90,8 @@ TEST(ExtractPreviews, WritesTheScriptThenRunsItInTheWindowAndReports) {
   Shoot s;
   s.root.Write("RAW/DSC_0001.NEF");
   s.root.Write("RAW/notes.txt");
-  s.module.settings.RAWCodePage = 1250;
-  s.window.emplace(s.raw, s.jpg);
-  s.window->exif = 1;
+  s.settings.RAWCodePage = 1250;
+  s.exif = true;
   s.Run();
 
   ASSERT_EQ(s.runner.calls.size(), 1u);
@@ -111,15 +108,8 @@ TEST(ExtractPreviews, WritesTheScriptThenRunsItInTheWindowAndReports) {
             std::string::npos) << text;
   EXPECT_EQ(text.find("notes"), std::string::npos);
 
-  ASSERT_EQ(s.dialogs.messages.size(), 1u);
-  EXPECT_EQ(s.dialogs.messages[0].text, "Operation done");
-  EXPECT_EQ(s.dialogs.messages[0].title, "RAW Preview Images generated");
-  EXPECT_EQ(s.dialogs.messages[0].icon, MessageIcon::Information);
-  EXPECT_EQ(s.window->rawList.refreshes, 1);
-  EXPECT_EQ(s.window->jpgList.refreshes, 2);
-  EXPECT_EQ(s.window->rawList.ListIndex(), 0);
-  EXPECT_EQ(s.module.RawFolder, s.raw + "/");
-  EXPECT_EQ(s.module.JpgFolder, s.jpg + "/");
+  EXPECT_TRUE(s.result.done());
+  EXPECT_TRUE(s.result.errors.empty());
 }
 
 TEST(ExtractPreviews, EmptyRawFolderStillRunsTheClosingLine) {
@@ -127,7 +117,7 @@ TEST(ExtractPreviews, EmptyRawFolderStillRunsTheClosingLine) {
   s.Run();
   ASSERT_EQ(s.runner.calls.size(), 1u);
   EXPECT_EQ(s.runner.calls[0].files.at("Extr.bat"), "chcp 0\r\ndel " + s.jpg + "/*.jpg_original\r\n");
-  EXPECT_EQ(s.dialogs.messages.at(0).text, "Operation done");
+  EXPECT_TRUE(s.result.done());
 }
 
 TEST(ExtractPreviews, MissingToolChangesNothing) {
@@ -139,11 +129,7 @@ TEST(ExtractPreviews, MissingToolChangesNothing) {
     s.Run();
     EXPECT_TRUE(s.runner.calls.empty());
     EXPECT_EQ(Snapshot(s.root.path()), before) << tool;
-    ASSERT_EQ(s.dialogs.messages.size(), 1u);
-    EXPECT_EQ(s.dialogs.messages[0].title, "Error");
-    EXPECT_EQ(s.dialogs.messages[0].icon, MessageIcon::Critical);
-    EXPECT_NE(s.dialogs.messages[0].text.find(tool), std::string::npos);
-    EXPECT_TRUE(s.module.RawFolder.empty());
+    EXPECT_NE(s.OnlyError().find(tool), std::string::npos);
   }
 }
 
@@ -153,9 +139,7 @@ TEST(ExtractPreviews, NothingIsStartedUnlessTheScriptWasWrittenWhole) {
   s.root.MakeDir("tools/Extr.bat");
   s.Run();
   EXPECT_TRUE(s.runner.calls.empty());
-  ASSERT_EQ(s.dialogs.messages.size(), 1u);
-  EXPECT_EQ(s.dialogs.messages[0].title, "Error");
-  EXPECT_NE(s.dialogs.messages[0].text.find("Extr.bat"), std::string::npos);
+  EXPECT_NE(s.OnlyError().find("Extr.bat"), std::string::npos);
 
   // A name that would break its script line stops the command before anything is written;
   // an earlier script is left as it was and not started.
@@ -165,23 +149,20 @@ TEST(ExtractPreviews, NothingIsStartedUnlessTheScriptWasWrittenWhole) {
   t.Run();
   EXPECT_TRUE(t.runner.calls.empty());
   EXPECT_EQ(ReadFile(t.start + "/Extr.bat"), "old");
-  ASSERT_EQ(t.dialogs.messages.size(), 1u);
-  EXPECT_EQ(t.dialogs.messages[0].text.rfind("22 The RAW file", 0), 0u) << t.dialogs.messages[0].text;
+  const std::string refusal = t.OnlyError();
+  EXPECT_EQ(refusal.rfind("22 The RAW file", 0), 0u) << refusal;
 }
 
 TEST(ExtractPreviews, AScriptThatDidNotRunIsNoSuccess) {
   Shoot s;
   s.runner.outcomes.push_back({CommandError{2, "No such file or directory: shotsweep-batch"}, 0, ""});
   s.Run();
-  ASSERT_EQ(s.dialogs.messages.size(), 1u);
-  EXPECT_EQ(s.dialogs.messages[0].text, "2 No such file or directory: shotsweep-batch");
-  EXPECT_EQ(s.dialogs.messages[0].title, "Error");
+  EXPECT_EQ(s.OnlyError(), "2 No such file or directory: shotsweep-batch");
 
   Shoot t;
   t.runner.outcomes.push_back({std::nullopt, 1, ""});
   t.Run();
-  ASSERT_EQ(t.dialogs.messages.size(), 1u);
-  EXPECT_EQ(t.dialogs.messages[0].title, "Error");
+  t.OnlyError();
 }
 
 }  // namespace

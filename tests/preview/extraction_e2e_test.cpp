@@ -12,7 +12,6 @@
 #include "settings/module1.h"
 #include "tests/support/disk.h"
 #include "tests/support/raw_like_file.h"
-#include "tests/support/fake_window.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep {
@@ -20,10 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::DecodedSize;
-using testing::FakeWindow;
 using testing::RawLikeFile;
 using testing::ReadFile;
-using testing::ScriptedDialogs;
 using testing::Snapshot;
 using testing::TempFolder;
 
@@ -70,13 +67,17 @@ bool AnyFileMatching(const std::string& folder, const std::string& needle) {
 }
 
 struct Extraction {
-  Module1 module;
-  ScriptedDialogs dialogs;
+  std::string startFolder;
+  Settings settings;
   PosixScriptRunner runner;
+  CommandResult result;
 
-  void Extract(FakeWindow& window) {
-    CommandContext ctx{module, window, dialogs, runner, testing::TestDisk()};
-    ExtractPreviews(ctx);
+  void Extract(const std::string& raw, const std::string& jpg, bool exif = false) {
+    result = ExtractPreviews({raw, jpg, startFolder, exif}, settings, runner, testing::TestDisk());
+  }
+  void ExpectDone() const {
+    ASSERT_TRUE(result.errors.empty()) << result.errors[0].Text();
+    EXPECT_TRUE(result.done());
   }
 };
 
@@ -102,12 +103,9 @@ TEST(ExtractionWithTheRealTools, EveryRawKindGetsItsLargestPreviewWithItsExif) {
   const auto rawBefore = Snapshot(raw);
 
   Extraction run;
-  run.module.StartFolder = t.MakeDir("start").string();
-  FakeWindow window(raw, jpg);
-  window.exif = 1;
-  run.Extract(window);
-  ASSERT_EQ(run.dialogs.messages.size(), 1u) << run.dialogs.messages[0].text;
-  EXPECT_EQ(run.dialogs.messages[0].text, "Operation done");
+  run.startFolder = t.MakeDir("start").string();
+  run.Extract(raw, jpg, true);
+  run.ExpectDone();
 
   const auto tags = MakeAndModel(jpg);
   for (const Shot& shot : shots) {
@@ -152,13 +150,11 @@ TEST(ExtractionWithTheRealTools, QuotedPathsToolsInTheStartFolderAndFilesWithout
   t.Write("My Shoot/JPG/other.jpg_original", "the user's");
 
   Extraction run;
-  run.module.StartFolder = start;
+  run.startFolder = start;
   std::optional<ScriptSummary> summary;
   run.runner.onSummary = [&](const ScriptSummary& s) { summary = s; };
-  FakeWindow window(raw, jpg);
-  run.Extract(window);
-  ASSERT_EQ(run.dialogs.messages.size(), 1u);
-  EXPECT_EQ(run.dialogs.messages[0].text, "Operation done");
+  run.Extract(raw, jpg);
+  run.ExpectDone();
   // At a glance: which RAW files got a JPG; an earlier JPG that was left alone does not count.
   ASSERT_TRUE(summary);
   EXPECT_EQ(summary->text, "1 of 3 RAW files got a JPG.\nNo JPG for: bare.arw thumbonly.cr2");

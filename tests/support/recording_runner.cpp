@@ -1,20 +1,17 @@
 #include "tests/support/recording_runner.h"
 
-#include <filesystem>
 #include <utility>
-
-#include "tests/support/temp_folder.h"
-
-namespace fs = std::filesystem;
 
 namespace shotsweep::testing {
 
 ScriptOutcome RecordingRunner::Run(const ScriptRequest& request) {
   Call call{request, {}};
-  std::error_code ec;
-  for (fs::directory_iterator it(fs::path(request.scriptPath).parent_path(), ec), end; !ec && it != end;
-       it.increment(ec)) {
-    if (it->is_regular_file(ec)) call.files[it->path().filename().string()] = ReadFile(it->path());
+  const std::string folder = request.scriptPath.substr(0, request.scriptPath.rfind('/'));
+  std::vector<DirEntry> entries;
+  fs_.List(folder.empty() ? "/" : folder, entries);
+  for (const DirEntry& entry : entries) {
+    std::string content;
+    if (entry.isFile && !fs_.ReadFile(folder + "/" + entry.name, content)) call.files[entry.name] = std::move(content);
   }
   calls.push_back(std::move(call));
   if (auto act = std::exchange(duringNextRun, nullptr)) act();

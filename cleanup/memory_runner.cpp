@@ -1,4 +1,4 @@
-#include "dryrun/memory_runner.h"
+#include "cleanup/memory_runner.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

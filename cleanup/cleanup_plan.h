@@ -1,0 +1,60 @@
+#pragma once
+// A cleanup seen before it is done. The plan is the cleanup run in memory: its checks, its
+// scripts and the interpreter that carries them out all the same, over a file system in
+// memory laid over the folder, so what happened there is the prediction and prediction and
+// real run cannot drift apart. Carrying a plan out runs the cleanup for the very JPG names it
+// was made with.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/command_result.h"
+#include "cleanup/cleanup_commands.h"
+#include "fs/file_system.h"
+#include "platform/script_runner.h"
+#include "settings/module1.h"
+
+namespace shotsweep {
+
+struct PlannedFile {
+  enum Action { Keep, SetAside, Delete, Trash } action;
+  std::string name;     // as it is now
+  std::string newName;  // as it would end; empty when it would be deleted or trashed
+};
+
+// What a run in memory did to the RAW files of the RAW folder.
+struct RunPlan {
+  std::vector<PlannedFile> files;  // every RAW file the scripts would touch, by name
+  bool ran = false;                // whether the scripts ran at all
+  // The first error the real run would end with; none when it would end with "Operation done".
+  std::optional<CommandError> error;
+  int rawFilesInFolder = 0;  // RAW files, set aside or not, in the folder before the run
+  int Count(PlannedFile::Action action) const;
+};
+
+struct CleanupPlan : RunPlan {
+  CleanupRequest request;
+  // The JPG names read when planning (the JPG folder's files, or the photo list's lines);
+  // carrying out uses exactly these, whatever the folder or the list hold by then.
+  std::vector<std::string> jpgNames;
+  bool namesRead = false;  // false when they could not be read: `error` says why
+};
+
+// Reads the JPG names through `fs` and runs the cleanup for them in memory over `fs`, which
+// is only read.
+CleanupPlan PlanCleanup(const CleanupRequest& request, const Settings& settings, FileSystem& fs);
+
+// The cleanup the plan shows, for real: its checks are made again against the folder as it
+// is now.
+CommandResult CarryOutCleanup(const CleanupPlan& plan, const Settings& settings, ScriptRunner& runner,
+                              FileSystem& fs);
+
+// Restoring set-aside files, run in memory over `fs`.
+RunPlan PlanRestore(const RestoreRequest& request, const Settings& settings, FileSystem& fs);
+
+// The plan as lines "ACTION<TAB>NAME<TAB>NEW NAME", ACTION one of keep, set-aside, delete or
+// trash, and a last line beginning with "#" that sums them up.
+std::string FormatPlan(const RunPlan& plan);
+
+}  // namespace shotsweep
