@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("io.github.shotsweep.Shotsweep");
   // Static, so it outlives the threads that may still be reading a pane's folder at exit.
   static const auto disk = shotsweep::MakeDiskFileSystem();
-  shotsweep::MainFrm window(*disk, StartFolderFor(*disk, QApplication::arguments()));
+  shotsweep::MainWindow window(*disk, StartFolderFor(*disk, QApplication::arguments()));
   window.show();
   return QApplication::exec();
 }

@@ -26,13 +26,13 @@
 #include "panes/drive_list.h"
 #include "panes/file_list.h"
 #include "panes/folder_list.h"
-#include "panes/pane_handlers.h"
+#include "panes/pane.h"
 #include "platform/qt/drives.h"
 #include "base/errors.h"
 #include "platform/qt/local_path.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_script_runner.h"
-#include "preview/extraction_command.h"
+#include "extraction/extraction_command.h"
 #include "settings/saved_pair.h"
 #include "settings/settings_reader.h"
 
@@ -56,27 +56,6 @@ QRect Twips(int left, int top, int width, int height) {
   return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
-// A frame whose caption has a colour of its own; the controls inside keep the default.
-class CaptionFrame : public QGroupBox {
- public:
-  CaptionFrame(const QString& caption, QColor colour, QWidget* parent)
-      : QGroupBox(caption, parent), colour_(colour) {}
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QStylePainter painter(this);
-    QStyleOptionGroupBox option;
-    initStyleOption(&option);
-    // Some styles take the caption's colour from the option, others from the palette.
-    option.textColor = colour_;
-    option.palette.setColor(QPalette::WindowText, colour_);
-    painter.drawComplexControl(QStyle::CC_GroupBox, option);
-  }
-
- private:
-  QColor colour_;
-};
-
 template <typename W>
 W* Named(W* widget, const char* name, QRect geometry) {
   widget->setObjectName(name);
@@ -93,14 +72,14 @@ QPushButton* PictureOnly(const QIcon& picture, const char* tooltip, QWidget* par
 
 }  // namespace
 
-MainFrm::MainFrm(FileSystem& fs, std::string startFolder, QWidget* parent)
-    : MainFrm(fs, nullptr, nullptr, nullptr, parent, std::move(startFolder)) {}
+MainWindow::MainWindow(FileSystem& fs, std::string startFolder, QWidget* parent)
+    : MainWindow(fs, nullptr, nullptr, nullptr, parent, std::move(startFolder)) {}
 
-MainFrm::MainFrm(FileSystem& fs, Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent,
+MainWindow::MainWindow(FileSystem& fs, Dialogs& dialogs, ScriptRunner& runner, DriveSource& drives, QWidget* parent,
                  std::string startFolder)
-    : MainFrm(fs, &dialogs, &runner, &drives, parent, std::move(startFolder)) {}
+    : MainWindow(fs, &dialogs, &runner, &drives, parent, std::move(startFolder)) {}
 
-MainFrm::MainFrm(FileSystem& fs, Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent,
+MainWindow::MainWindow(FileSystem& fs, Dialogs* dialogs, ScriptRunner* runner, DriveSource* drives, QWidget* parent,
                  std::string startFolder)
     : QMainWindow(parent), fs_(fs), givenStartFolder_(std::move(startFolder)), dialogs_(dialogs), runner_(runner) {
   if (!dialogs_) {
@@ -121,13 +100,13 @@ MainFrm::MainFrm(FileSystem& fs, Dialogs* dialogs, ScriptRunner* runner, DriveSo
   SetTabOrder();
   PlaceOnCurrentFolder();
   ConnectHandlers();
-  Form_Load();
+  StartUp();
 }
 
-MainFrm::~MainFrm() = default;
+MainWindow::~MainWindow() = default;
 
-void MainFrm::CreateControls() {
-  setObjectName("MainFrm");
+void MainWindow::CreateControls() {
+  setObjectName("MainWindow");
   setWindowTitle(kCaption);
   // The installed theme's icon when there is one, so the window matches its menu entry. Its
   // dialogs, the window's children, show it too.
@@ -142,22 +121,22 @@ void MainFrm::CreateControls() {
     action->setObjectName(name);
     return action;
   };
-  ui_.ExportMnu = menuBar()->addMenu("Export");
-  ui_.ExportMnu->setObjectName("ExportMnu");
-  ui_.Extract4_Mnu = item(ui_.ExportMnu, "Extract Preview Image(.jpg) from RAW to JPG folder", "Extract4_Mnu");
-  ui_.Extract4_Mnu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  ui_.exportMenu = menuBar()->addMenu("Export");
+  ui_.exportMenu->setObjectName("exportMenu");
+  ui_.extractAction = item(ui_.exportMenu, "Extract Preview Image(.jpg) from RAW to JPG folder", "extractAction");
+  ui_.extractAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
   // What a cleanup would do, seen before it is done; and the way back for what it set aside.
-  ui_.CleanupMnu = menuBar()->addMenu("Cleanup");
-  ui_.CleanupMnu->setObjectName("CleanupMnu");
-  ui_.PreviewByFolderMnu = item(ui_.CleanupMnu, QString(kPreviewByFolder) + "\u2026", "PreviewByFolderMnu");
-  ui_.PreviewByListMnu = item(ui_.CleanupMnu, QString(kPreviewByList) + "\u2026", "PreviewByListMnu");
-  ui_.CleanupMnu->addSeparator();
-  ui_.RestoreMnu = item(ui_.CleanupMnu, "Restore set-aside RAW files", "RestoreMnu");
-  ui_.TrashMnu = item(ui_.CleanupMnu, "Deleted RAW files go to the trash (Trash=1)", "TrashMnu");
-  ui_.TrashMnu->setCheckable(true);
-  ui_.TrashMnu->setChecked(true);
-  ui_.TrashMnu->setEnabled(false);
-  ui_.TrashMnu->setVisible(false);
+  ui_.cleanupMenu = menuBar()->addMenu("Cleanup");
+  ui_.cleanupMenu->setObjectName("cleanupMenu");
+  ui_.previewByFolderAction = item(ui_.cleanupMenu, QString(kPreviewByFolder) + "\u2026", "previewByFolderAction");
+  ui_.previewByListAction = item(ui_.cleanupMenu, QString(kPreviewByList) + "\u2026", "previewByListAction");
+  ui_.cleanupMenu->addSeparator();
+  ui_.restoreAction = item(ui_.cleanupMenu, "Restore set-aside RAW files", "restoreAction");
+  ui_.trashAction = item(ui_.cleanupMenu, "Deleted RAW files go to the trash (Trash=1)", "trashAction");
+  ui_.trashAction->setCheckable(true);
+  ui_.trashAction->setChecked(true);
+  ui_.trashAction->setEnabled(false);
+  ui_.trashAction->setVisible(false);
 
   // The client area lies below the menu bar.
   auto* client = new QWidget(this);
@@ -166,53 +145,43 @@ void MainFrm::CreateControls() {
   setCentralWidget(client);
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-  ui_.Frame1 = Named(new CaptionFrame("RAW files to delete", QColor(192, 0, 0), client), "Frame1",
-                     Twips(120, 90, 7845, 6255));
-  ui_.Frame2 = Named(new CaptionFrame("JPG files", QColor(0, 0, 192), client), "Frame2",
-                     Twips(8070, 90, 7845, 6255));
-
-  QWidget* left = ui_.Frame1;
-  ui_.Drive1 = Named(new DriveList(*drives_, left), "Drive1", Twips(240, 390, 4215, 315));
-  ui_.EXIF = Named(new QCheckBox("Export EXIF data", left), "EXIF", Twips(4560, 480, 1515, 195));
-  ui_.Cpypath1 = Named(new QPushButton("path ->", left), "Cpypath1", Twips(6240, 360, 1365, 315));
-  ui_.Cpypath1->setToolTip("Copy Path to right side");
-  ui_.Dir1 = Named(new FolderList(fs_, left), "Dir1", Twips(210, 750, 4245, 5265));
-  ui_.File1 = Named(new FileList(fs_, left), "File1", Twips(4500, 750, 3135, 5355));
-  // Created after the file list, so drawn above its lower right corner.
+  // The two panes differ in their caption, the width of their drive list and the way their
+  // path button points; the RAW pane holds the EXIF box, the JPG pane the new-folder button.
   const QIcon refresh = RefreshPicture();
-  ui_.RefreshBtn = Named(PictureOnly(refresh, "Refresh Filelist", left), "RefreshBtn",
-                         Twips(7260, 5730, 555, 495));
+  const auto paneLayout = [](int left, int driveWidth) {
+    return PaneLayout{Twips(left, 90, 7845, 6255),       Twips(240, 390, driveWidth, 315),
+                      Twips(6240, 360, 1365, 315),       Twips(210, 750, 4245, 5265),
+                      Twips(4500, 750, 3135, 5355),      Twips(7260, 5730, 555, 495)};
+  };
+  rawPane_ = new Pane({"RAW files to delete", QColor(192, 0, 0), "raw", "path ->", "Copy Path to right side", refresh},
+                      paneLayout(120, 4215), *drives_, fs_, client);
+  ui_.exifBox = Named(new QCheckBox("Export EXIF data", rawPane_), "exifBox", Twips(4560, 480, 1515, 195));
+  jpgPane_ = new Pane({"JPG files", QColor(0, 0, 192), "jpg", "<- path", "Copy Path to left side", refresh},
+                      paneLayout(8070, 3585), *drives_, fs_, client);
+  ui_.newFolderButton = Named(PictureOnly(NewFolderPicture(), "Create Folder", jpgPane_), "newFolderButton",
+                              Twips(3840, 240, 615, 495));
 
-  QWidget* right = ui_.Frame2;
-  ui_.Drive2 = Named(new DriveList(*drives_, right), "Drive2", Twips(240, 390, 3585, 315));
-  ui_.CrDirBtn = Named(PictureOnly(NewFolderPicture(), "Create Folder", right), "CrDirBtn",
-                       Twips(3840, 240, 615, 495));
-  ui_.CpyPath2 = Named(new QPushButton("<- path", right), "CpyPath2", Twips(6240, 360, 1365, 315));
-  ui_.CpyPath2->setToolTip("Copy Path to left side");
-  ui_.Dir2 = Named(new FolderList(fs_, right), "Dir2", Twips(210, 750, 4245, 5265));
-  ui_.File2 = Named(new FileList(fs_, right), "File2", Twips(4500, 750, 3135, 5355));
-  ui_.RefreshBtn2 = Named(PictureOnly(refresh, "Refresh Filelist", right), "RefreshBtn2",
-                          Twips(7260, 5730, 555, 495));
-
-  ui_.Label1 = Named(new QLabel(QString("%1\n%2").arg(kAboutText, kCredit), client), "Label1",
-                     Twips(150, 6480, 6465, 705));
-  ui_.Label1->setWordWrap(true);
-  ui_.Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  ui_.aboutLabel = Named(new QLabel(QString("%1\n%2").arg(kAboutText, kCredit), client), "aboutLabel",
+                         Twips(150, 6480, 6465, 705));
+  ui_.aboutLabel->setWordWrap(true);
+  ui_.aboutLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   const QIcon cleanup = CleanupPicture();
-  ui_.DelRAWBtn = Named(new PictureButton(cleanup, QSize(25, 25), "Delete unmatched RAW files by JPG Folder", client),
-                        "DelRAWBtn", Twips(6900, 6420, 2625, 885));
-  ui_.Bak = Named(new QCheckBox("Just rename extension to .bak", client), "Bak", Twips(6900, 7410, 2625, 225));
-  ui_.Bak->setChecked(true);
+  ui_.deleteByFolderButton =
+      Named(new PictureButton(cleanup, QSize(25, 25), "Delete unmatched RAW files by JPG Folder", client),
+            "deleteByFolderButton", Twips(6900, 6420, 2625, 885));
+  ui_.setAsideBox = Named(new QCheckBox("Just rename extension to .bak", client), "setAsideBox",
+                          Twips(6900, 7410, 2625, 225));
+  ui_.setAsideBox->setChecked(true);
   // Shown only with Trash=1, under the other cleanup button: where deleted RAW files go.
-  ui_.TrashNote = Named(new QLabel("Deleted files go to the trash", client), "TrashNote", Twips(9570, 7410, 2625, 225));
-  ui_.TrashNote->setVisible(false);
-  ui_.DelRAWbyTXTBtn =
+  ui_.trashNote = Named(new QLabel("Deleted files go to the trash", client), "trashNote", Twips(9570, 7410, 2625, 225));
+  ui_.trashNote->setVisible(false);
+  ui_.deleteByListButton =
       Named(new PictureButton(cleanup, QSize(25, 25),
                               "Delete unmatched RAW files based on File list form .TXT file", client),
-            "DelRAWbyTXTBtn", Twips(9570, 6420, 2625, 885));
-  ui_.DelRAWbyTXTBtn->setToolTip(".txt file is just simple list of jpgs, produced by ShotRoster.bat");
-  ui_.Exitbtn = Named(new PictureButton(ExitPicture(), QSize(38, 38), "Exit", client), "Exitbtn",
-                      Twips(14160, 6420, 1785, 975));
+            "deleteByListButton", Twips(9570, 6420, 2625, 885));
+  ui_.deleteByListButton->setToolTip(".txt file is just simple list of jpgs, produced by ShotRoster.bat");
+  ui_.exitButton = Named(new PictureButton(ExitPicture(), QSize(38, 38), "Exit", client), "exitButton",
+                         Twips(14160, 6420, 1785, 975));
 
   FitCaptionFont();
 
@@ -228,7 +197,7 @@ void MainFrm::CreateControls() {
 // The controls keep the sizes the layout was drawn with, for a font about 8 points high;
 // desktops default to larger or wider ones. The window takes the largest size of the
 // desktop's font family, narrowed if need be, at which every caption fits its control.
-void MainFrm::FitCaptionFont() {
+void MainWindow::FitCaptionFont() {
   const QFont desktop = QApplication::font();
   const double largest = std::min(desktop.pointSizeF() > 0 ? desktop.pointSizeF() : 9.0, 9.0);
   for (double size = largest; size >= 7.0; size -= 0.5) {
@@ -242,134 +211,115 @@ void MainFrm::FitCaptionFont() {
   }
 }
 
-bool MainFrm::CaptionsFit() const {
-  for (const QCheckBox* box : {ui_.EXIF, ui_.Bak}) {
+bool MainWindow::CaptionsFit() const {
+  for (const QCheckBox* box : {ui_.exifBox, ui_.setAsideBox}) {
     if (box->sizeHint().width() > box->width()) return false;
   }
-  for (const QPushButton* button : {ui_.Cpypath1, ui_.CpyPath2}) {
+  for (const QPushButton* button : {&rawPane_->copyPathButton(), &jpgPane_->copyPathButton()}) {
     if (button->fontMetrics().horizontalAdvance(button->text()) + 8 > button->width()) return false;
   }
-  for (const PictureButton* button : {ui_.DelRAWBtn, ui_.DelRAWbyTXTBtn, ui_.Exitbtn}) {
+  for (const PictureButton* button : {ui_.deleteByFolderButton, ui_.deleteByListButton, ui_.exitButton}) {
     if (!button->CaptionFits()) return false;
   }
-  return ui_.Label1->heightForWidth(ui_.Label1->width()) <= ui_.Label1->height();
+  return ui_.aboutLabel->heightForWidth(ui_.aboutLabel->width()) <= ui_.aboutLabel->height();
 }
 
-void MainFrm::SetTabOrder() {
-  QWidget* const order[] = {ui_.File1, ui_.Drive1,   ui_.Dir1,     ui_.Dir2,       ui_.Drive2,
-                            ui_.File2, ui_.CpyPath2, ui_.Cpypath1, ui_.Exitbtn,    ui_.DelRAWBtn,
-                            ui_.Bak,   ui_.CrDirBtn, ui_.EXIF,     ui_.RefreshBtn, ui_.RefreshBtn2,
-                            ui_.DelRAWbyTXTBtn};
+void MainWindow::SetTabOrder() {
+  QWidget* const order[] = {&rawPane_->files(),          &rawPane_->drives(),          &rawPane_->folders(),
+                            &jpgPane_->folders(),        &jpgPane_->drives(),          &jpgPane_->files(),
+                            &jpgPane_->copyPathButton(), &rawPane_->copyPathButton(),  ui_.exitButton,
+                            ui_.deleteByFolderButton,    ui_.setAsideBox,              ui_.newFolderButton,
+                            ui_.exifBox,                 &rawPane_->refreshButton(),   &jpgPane_->refreshButton(),
+                            ui_.deleteByListButton};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
-  ui_.File1->setFocus();
+  rawPane_->files().setFocus();
 }
 
 // Before start-up both panes stand where the process was started.
-void MainFrm::PlaceOnCurrentFolder() {
+void MainWindow::PlaceOnCurrentFolder() {
   const std::string here = ToLocalPath(QDir::currentPath());
   drives_->Remember(here);
   const std::string drive = drives_->DriveOf(here).text;
-  for (auto [driveList, dir, file, pattern] :
-       {std::tuple{ui_.Drive1, ui_.Dir1, ui_.File1, kRawPatternAtCreation},
-        std::tuple{ui_.Drive2, ui_.Dir2, ui_.File2, kJpgPattern}}) {
-    driveList->SetDrive(drive);
-    dir->SetPath(here);
-    file->SetPattern(pattern);
-    file->SetPath(here);
+  for (auto [pane, pattern] : {std::pair{rawPane_, kRawPatternAtCreation}, std::pair{jpgPane_, kJpgPattern}}) {
+    pane->drives().SetDrive(drive);
+    pane->folders().SetPath(here);
+    pane->files().SetPattern(pattern);
+    pane->files().SetPath(here);
   }
 }
 
-void MainFrm::ConnectHandlers() {
+void MainWindow::ConnectHandlers() {
   // Direct connections: a change set by code is handled before that code goes on.
-  connect(ui_.Drive1, &DriveList::Change, this, &MainFrm::Drive1_Change, Qt::DirectConnection);
-  connect(ui_.Drive2, &DriveList::Change, this, &MainFrm::Drive2_Change, Qt::DirectConnection);
-  connect(ui_.Dir1, &FolderList::Change, this, &MainFrm::Dir1_Change, Qt::DirectConnection);
-  connect(ui_.Dir2, &FolderList::Change, this, &MainFrm::Dir2_Change, Qt::DirectConnection);
-  connect(ui_.Cpypath1, &QPushButton::clicked, this, &MainFrm::Cpypath1_Click);
-  connect(ui_.CpyPath2, &QPushButton::clicked, this, &MainFrm::CpyPath2_Click);
-  connect(ui_.RefreshBtn, &QPushButton::clicked, this, &MainFrm::RefreshBtn_Click);
-  connect(ui_.RefreshBtn2, &QPushButton::clicked, this, &MainFrm::RefreshBtn2_Click);
-  connect(ui_.CrDirBtn, &QPushButton::clicked, this, &MainFrm::CrDirBtn_Click);
-  connect(ui_.DelRAWBtn, &QPushButton::clicked, this, &MainFrm::DelRAWBtn_Click);
-  connect(ui_.DelRAWbyTXTBtn, &QPushButton::clicked, this, &MainFrm::DelRAWbyTXTBtn_Click);
-  connect(ui_.Extract4_Mnu, &QAction::triggered, this, &MainFrm::Extract4_Mnu_Click);
-  connect(ui_.PreviewByFolderMnu, &QAction::triggered, this, &MainFrm::PreviewByFolder_Click);
-  connect(ui_.PreviewByListMnu, &QAction::triggered, this, &MainFrm::PreviewByList_Click);
-  connect(ui_.RestoreMnu, &QAction::triggered, this, &MainFrm::Restore_Click);
-  connect(ui_.Exitbtn, &QPushButton::clicked, this, &MainFrm::Exitbtn_Click);
+  for (Pane* pane : {rawPane_, jpgPane_}) {
+    connect(pane, &Pane::Changed, this, &MainWindow::SaveFolderPair, Qt::DirectConnection);
+  }
+  connect(&rawPane_->copyPathButton(), &QPushButton::clicked, this, [this] { jpgPane_->ShowFolderOf(*rawPane_); });
+  connect(&jpgPane_->copyPathButton(), &QPushButton::clicked, this, [this] { rawPane_->ShowFolderOf(*jpgPane_); });
+  connect(ui_.newFolderButton, &QPushButton::clicked, this, [this] { jpgPane_->CreateFolder(*dialogs_); });
+  connect(ui_.deleteByFolderButton, &QPushButton::clicked, this,
+          [this] { RunCleanup(CleanupRequest::Source::JpgFolder, settings_.confirm, kPreviewByFolder); });
+  connect(ui_.deleteByListButton, &QPushButton::clicked, this,
+          [this] { RunCleanup(CleanupRequest::Source::PhotoList, settings_.confirm, kPreviewByList); });
+  connect(ui_.extractAction, &QAction::triggered, this, &MainWindow::ExtractPreviewImages);
+  connect(ui_.previewByFolderAction, &QAction::triggered, this,
+          [this] { RunCleanup(CleanupRequest::Source::JpgFolder, true, kPreviewByFolder); });
+  connect(ui_.previewByListAction, &QAction::triggered, this,
+          [this] { RunCleanup(CleanupRequest::Source::PhotoList, true, kPreviewByList); });
+  connect(ui_.restoreAction, &QAction::triggered, this, &MainWindow::RestoreSetAsideFiles);
+  connect(ui_.exitButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void MainFrm::Form_Load() {
+void MainWindow::StartUp() {
   startFolder_ = givenStartFolder_.empty() ? ToLocalPath(QDir::currentPath()) : givenStartFolder_;
-  settings_.KillBat = 1;
+  settings_.deleteScripts = true;
   // Read as numbers, so a minor version written "08" still shows as 8.
   setWindowTitle(windowTitle() + QString("  ver: %1.%2")
                                      .arg(QString(SHOTSWEEP_VERSION_MAJOR).toInt())
                                      .arg(QString(SHOTSWEEP_VERSION_MINOR).toInt()));
   const std::vector<std::string> warnings = ReadSettingsIn(fs_, startFolder_, settings_);
-  ui_.File1->SetPattern(RawListPattern(settings_.ExtraRAW));
+  rawPane_->files().SetPattern(RawListPattern(settings_.extraRawKinds));
   if (!warnings.empty()) {
     std::string text = "Some settings in Shotsweep.ini are ignored:";
     for (const std::string& warning : warnings) text += "\n" + warning;
     dialogs_->MessageBox(text, std::string(kSettingsFileName), MessageIcon::Warning);
   }
-  ui_.TrashNote->setVisible(settings_.Trash == 1);
-  ui_.TrashMnu->setVisible(settings_.Trash == 1);
-  NactiCesty();
+  ui_.trashNote->setVisible(settings_.trash);
+  ui_.trashAction->setVisible(settings_.trash);
+  LoadFolderPair();
   OfferRestore();
 }
 
-void MainFrm::OfferRestore() {
+void MainWindow::OfferRestore() {
   // A cleanup the program did not see to its end (the window died, or the program was killed)
   // may have left RAW files set aside; this is the moment to say so.
-  const std::string folder = ui_.Dir1->Path();
+  const std::string folder = rawPane_->Folder();
   if (folder.empty() || !LooksInterrupted(fs_, folder, settings_)) return;
   if (dialogs_->Question("The RAW folder " + folder +
                              " holds set-aside RAW files beside what is left of a cleanup that did not get to "
                              "its end.\n\nGive every set-aside file its RAW extension back now?",
                          "Restore set-aside RAW files")) {
-    Restore_Click();
+    RestoreSetAsideFiles();
   }
 }
 
-void MainFrm::UlozCesty() {
+void MainWindow::SaveFolderPair() {
   if (startFolder_.empty()) return;  // not started up yet: there is no place to save to
-  WriteSavedPair(fs_, SavedPairPath(startFolder_),
-                 {ui_.Drive1->Drive(), ui_.Dir1->Path(), ui_.Drive2->Drive(), ui_.Dir2->Path()});
+  WriteSavedPair(fs_, SavedPairPath(startFolder_), {rawPane_->drives().Drive(), rawPane_->Folder(),
+                                                    jpgPane_->drives().Drive(), jpgPane_->Folder()});
 }
 
-void MainFrm::NactiCesty() {
+void MainWindow::LoadFolderPair() {
   const std::optional<SavedPair> pair = ReadSavedPair(fs_, SavedPairPath(startFolder_));
   if (!pair) return;
   // Each record stands alone: one naming a drive or folder that is gone changes nothing, and
   // the pane's own value is what the next save writes in its place.
-  if (IsDriveRecord(pair->drive1)) ui_.Drive1->SetDrive(pair->drive1);
-  if (IsFolderRecord(pair->dir1)) ui_.Dir1->SetPath(pair->dir1);
-  if (IsDriveRecord(pair->drive2)) ui_.Drive2->SetDrive(pair->drive2);
-  if (IsFolderRecord(pair->dir2)) ui_.Dir2->SetPath(pair->dir2);
+  if (IsDriveRecord(pair->rawDrive)) rawPane_->drives().SetDrive(pair->rawDrive);
+  if (IsFolderRecord(pair->rawFolder)) rawPane_->folders().SetPath(pair->rawFolder);
+  if (IsDriveRecord(pair->jpgDrive)) jpgPane_->drives().SetDrive(pair->jpgDrive);
+  if (IsFolderRecord(pair->jpgFolder)) jpgPane_->folders().SetPath(pair->jpgFolder);
 }
 
-Pane MainFrm::LeftPane() { return Pane{*ui_.Drive1, *ui_.Dir1, *ui_.File1}; }
-Pane MainFrm::RightPane() { return Pane{*ui_.Drive2, *ui_.Dir2, *ui_.File2}; }
-
-std::function<void()> MainFrm::Saver() {
-  return [this] { UlozCesty(); };
-}
-
-void MainFrm::Drive1_Change() { DriveChange(LeftPane(), *drives_, Saver()); }
-void MainFrm::Drive2_Change() { DriveChange(RightPane(), *drives_, Saver()); }
-void MainFrm::Dir1_Change() { FolderChange(LeftPane(), *drives_, Saver()); }
-void MainFrm::Dir2_Change() { FolderChange(RightPane(), *drives_, Saver()); }
-void MainFrm::Cpypath1_Click() { CopyPanePath(LeftPane(), RightPane(), Saver()); }
-void MainFrm::CpyPath2_Click() { CopyPanePath(RightPane(), LeftPane(), Saver()); }
-
-void MainFrm::RefreshBtn_Click() { ui_.File1->Refresh(); }
-
-void MainFrm::RefreshBtn2_Click() { ui_.File2->Refresh(); }
-
-void MainFrm::CrDirBtn_Click() { CreateFolder(*dialogs_, fs_, *ui_.Dir2); }
-
-bool MainFrm::RunCommand(const std::function<void()>& command) {
+bool MainWindow::RunCommand(const std::function<void()>& command) {
   // The runner keeps the window painted while a script runs; a second command started from
   // there would work on the same folders as the first.
   if (commandRunning_) return false;
@@ -385,14 +335,14 @@ bool MainFrm::RunCommand(const std::function<void()>& command) {
   return true;
 }
 
-void MainFrm::MakeCurrent(const std::string& folder) {
+void MainWindow::MakeCurrent(const std::string& folder) {
   // The folder a command ran its scripts in becomes the program's current folder, as on the
   // system the scripts come from: its drive returns there, and the open-file dialog opens there.
   drives_->Remember(folder);
   QDir::setCurrent(FromLocalPath(folder));
 }
 
-void MainFrm::RunCleanup(CleanupRequest::Source source, bool preview, const char* title) {
+void MainWindow::RunCleanup(CleanupRequest::Source source, bool preview, const char* title) {
   const bool ran = RunCommand([&] {
     CleanupRequest request{source, RawFolder(), JpgFolder(), {}, KeepTicked()};
     if (source == CleanupRequest::Source::PhotoList) {
@@ -400,51 +350,37 @@ void MainFrm::RunCleanup(CleanupRequest::Source source, bool preview, const char
       if (!list) return;
       request.photoList = std::move(*list);
     }
-    ui_.File2->Refresh();
+    jpgPane_->files().Refresh();
     const CleanupPlan plan = PlanCleanup(request, settings_, fs_);
     if (preview) {
       PreviewDialog dialog(this, title, plan, FromLocalPath(request.rawFolder));
       if (dialog.exec() != QDialog::Accepted) return;
     }
     ShowResult(*dialogs_, CarryOutCleanup(plan, settings_, *runner_, fs_), kCleanupTitle);
-    ui_.File1->Refresh();
+    rawPane_->files().Refresh();
   });
-  if (ran) MakeCurrent(ui_.Dir1->Path());
+  if (ran) MakeCurrent(rawPane_->Folder());
 }
 
-void MainFrm::DelRAWBtn_Click() {
-  RunCleanup(CleanupRequest::Source::JpgFolder, settings_.Confirm == 1, kPreviewByFolder);
-}
-
-void MainFrm::DelRAWbyTXTBtn_Click() {
-  RunCleanup(CleanupRequest::Source::PhotoList, settings_.Confirm == 1, kPreviewByList);
-}
-
-void MainFrm::PreviewByFolder_Click() { RunCleanup(CleanupRequest::Source::JpgFolder, true, kPreviewByFolder); }
-
-void MainFrm::PreviewByList_Click() { RunCleanup(CleanupRequest::Source::PhotoList, true, kPreviewByList); }
-
-void MainFrm::Restore_Click() {
+void MainWindow::RestoreSetAsideFiles() {
   const bool ran = RunCommand([&] {
     ShowResult(*dialogs_, RestoreSetAside({RawFolder()}, settings_, *runner_, fs_), kRestoreTitle);
-    ui_.File1->Refresh();
+    rawPane_->files().Refresh();
   });
-  if (ran) MakeCurrent(ui_.Dir1->Path());
+  if (ran) MakeCurrent(rawPane_->Folder());
 }
 
-void MainFrm::Extract4_Mnu_Click() {
+void MainWindow::ExtractPreviewImages() {
   const bool ran = RunCommand([&] {
     const ExtractionRequest request{RawFolder(), JpgFolder(), startFolder_, ExifTicked()};
     const CommandResult result = ExtractPreviews(request, settings_, *runner_, fs_);
-    ui_.File2->Refresh();
+    jpgPane_->files().Refresh();
     ShowResult(*dialogs_, result, kExtractionTitle);
   });
   if (ran) MakeCurrent(startFolder_);
 }
 
-void MainFrm::Exitbtn_Click() { close(); }
-
-void MainFrm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   if (commandRunning_) {
     // A cleanup waits for its scripts; ending now could leave the RAW folder set aside half
     // way. The window goes at once and the program ends as soon as the command has.
@@ -457,11 +393,11 @@ void MainFrm::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
-std::string MainFrm::RawFolder() const { return ui_.Dir1->Path(); }
-std::string MainFrm::JpgFolder() const { return ui_.Dir2->Path(); }
-FileList& MainFrm::RawFiles() { return *ui_.File1; }
-FileList& MainFrm::JpgFiles() { return *ui_.File2; }
-bool MainFrm::KeepTicked() const { return ui_.Bak->checkState() != Qt::Unchecked; }
-bool MainFrm::ExifTicked() const { return ui_.EXIF->isChecked(); }
+std::string MainWindow::RawFolder() const { return rawPane_->Folder(); }
+std::string MainWindow::JpgFolder() const { return jpgPane_->Folder(); }
+FileList& MainWindow::RawFiles() { return rawPane_->files(); }
+FileList& MainWindow::JpgFiles() { return jpgPane_->files(); }
+bool MainWindow::KeepTicked() const { return ui_.setAsideBox->checkState() != Qt::Unchecked; }
+bool MainWindow::ExifTicked() const { return ui_.exifBox->isChecked(); }
 
 }  // namespace shotsweep

@@ -12,7 +12,7 @@
 #include "base/file_names.h"
 #include "cleanup/cleanup_plan.h"
 #include "platform/posix_script_runner.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 #include "tests/support/disk.h"
 
 namespace fs = std::filesystem;

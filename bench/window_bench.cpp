@@ -73,10 +73,10 @@ void MakeFiles(const fs::path& folder, int count, const char* extension) {
   }
 }
 
-void WritePair(const fs::path& start, const fs::path& dir1, const fs::path& dir2) {
+void WritePair(const fs::path& start, const fs::path& rawFolder, const fs::path& jpgFolder) {
   fs::create_directories(start);
   std::ofstream(start / "ShotsweepDirs.dat", std::ios::binary)
-      << kDrive << "\r\n" << dir1.string() << "\r\n" << kDrive << "\r\n" << dir2.string() << "\r\n";
+      << kDrive << "\r\n" << rawFolder.string() << "\r\n" << kDrive << "\r\n" << jpgFolder.string() << "\r\n";
 }
 
 double Ms(const QElapsedTimer& clock) { return static_cast<double>(clock.nsecsElapsed()) / 1e6; }
@@ -86,7 +86,7 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
-QAbstractItemView* ListView(MainFrm& frame, const char* name) {
+QAbstractItemView* ListView(MainWindow& frame, const char* name) {
   return frame.findChild<QAbstractItemView*>(name);
 }
 
@@ -112,12 +112,12 @@ void Settle(int ms) {
 int OpenAndExit(const char* start, bool filled, int expected) {
   Props props;
   fs::current_path(start);
-  MainFrm frame(shotsweep::testing::TestDisk(), props.dialogs, props.runner, props.drives);
+  MainWindow frame(shotsweep::testing::TestDisk(), props.dialogs, props.runner, props.drives);
   frame.show();
   RunEventsUntil([&] { return frame.windowHandle() && frame.windowHandle()->isExposed(); }, 5000);
   frame.repaint();
   if (filled) {
-    QAbstractItemView* list = ListView(frame, "File2");
+    QAbstractItemView* list = ListView(frame, "jpgFiles");
     if (!RunEventsUntil([&] { return list->model()->rowCount() == expected; }, 60000)) _exit(2);
     list->repaint();
   }
@@ -156,12 +156,12 @@ OpenTimes OpenWindow(Props& props, const fs::path& start, int expected) {
   fs::current_path(start);
   QElapsedTimer clock;
   clock.start();
-  auto frame = std::make_unique<MainFrm>(shotsweep::testing::TestDisk(), props.dialogs, props.runner, props.drives);
+  auto frame = std::make_unique<MainWindow>(shotsweep::testing::TestDisk(), props.dialogs, props.runner, props.drives);
   frame->show();
   RunEventsUntil([&] { return frame->windowHandle() && frame->windowHandle()->isExposed(); }, 5000);
   frame->repaint();
   const double shown = Ms(clock);
-  QAbstractItemView* list = ListView(*frame, "File2");
+  QAbstractItemView* list = ListView(*frame, "jpgFiles");
   if (!RunEventsUntil([&] { return list->model()->rowCount() == expected; }, 60000)) {
     std::fprintf(stderr, "the JPG list never showed %d files\n", expected);
     std::exit(1);
@@ -231,18 +231,18 @@ struct Stalls {
 Stalls MeasureStalls(Props& props, const Folders& f) {
   WritePair(f.root / "start", f.empty, f.root);
   fs::current_path(f.root / "start");
-  MainFrm frame(shotsweep::testing::TestDisk(), props.dialogs, props.runner, props.drives);
+  MainWindow frame(shotsweep::testing::TestDisk(), props.dialogs, props.runner, props.drives);
   frame.show();
   RunEventsUntil([&] { return frame.windowHandle() && frame.windowHandle()->isExposed(); }, 5000);
   Settle(100);
-  auto* dir1 = frame.findChild<FolderList*>("Dir1");
-  auto* dir2 = frame.findChild<FolderList*>("Dir2");
-  QAbstractItemView* file1 = ListView(frame, "File1");
-  QAbstractItemView* file2 = ListView(frame, "File2");
+  auto* rawFolder = frame.findChild<FolderList*>("rawFolders");
+  auto* jpgFolder = frame.findChild<FolderList*>("jpgFolders");
+  QAbstractItemView* rawFiles = ListView(frame, "rawFiles");
+  QAbstractItemView* jpgFiles = ListView(frame, "jpgFiles");
   // Puts both panes on their folders and waits until both lists show them.
   auto place = [&](const fs::path& left, const fs::path& right) {
-    dir1->SetPath(left.string());
-    dir2->SetPath(right.string());
+    rawFolder->SetPath(left.string());
+    jpgFolder->SetPath(right.string());
     frame.RawFiles().ListCount();
     frame.JpgFiles().ListCount();
     Settle(100);
@@ -254,23 +254,23 @@ Stalls MeasureStalls(Props& props, const Folders& f) {
   stalls.open = MeasureStall(
       [&] {
         const QString name = QString::fromStdString(f.jpg.filename().string());
-        dir2->setCurrentItem(dir2->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0));
-        QTest::keyClick(dir2, Qt::Key_Return);
+        jpgFolder->setCurrentItem(jpgFolder->findItems(name, Qt::MatchExactly | Qt::MatchRecursive).value(0));
+        QTest::keyClick(jpgFolder, Qt::Key_Return);
       },
-      file2, f.files);
+      jpgFiles, f.files);
 
   // Refresh after one more JPG file appeared.
   std::ofstream(f.jpg / "DSC_new.JPG");
-  stalls.refresh = MeasureStall([&] { frame.findChild<QPushButton*>("RefreshBtn2")->click(); }, file2, f.files + 1);
+  stalls.refresh = MeasureStall([&] { frame.findChild<QPushButton*>("jpgRefreshButton")->click(); }, jpgFiles, f.files + 1);
   fs::remove(f.jpg / "DSC_new.JPG");
 
   // "path ->": the JPG pane takes the left pane's folder, the JPG folder.
   place(f.jpg, f.empty);
-  stalls.pathRight = MeasureStall([&] { frame.findChild<QPushButton*>("Cpypath1")->click(); }, file2, f.files);
+  stalls.pathRight = MeasureStall([&] { frame.findChild<QPushButton*>("rawCopyPathButton")->click(); }, jpgFiles, f.files);
 
   // "<- path": the RAW pane takes the right pane's folder, the RAW folder.
   place(f.empty, f.raw);
-  stalls.pathLeft = MeasureStall([&] { frame.findChild<QPushButton*>("CpyPath2")->click(); }, file1, f.files);
+  stalls.pathLeft = MeasureStall([&] { frame.findChild<QPushButton*>("jpgCopyPathButton")->click(); }, rawFiles, f.files);
   return stalls;
 }
 

@@ -9,7 +9,7 @@
 #include "base/file_names.h"
 #include "base/script_names.h"
 #include "cleanup/raw_folder_check.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 namespace {
@@ -98,7 +98,7 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
   // A RAW file kept for a JPG named after its first dot is restored by its own name, which
   // must be as writable as a listed name: a restore line broken by it would set the file aside
   // for good, and the delete lines would then remove it.
-  const std::vector<RawKind> kinds = RawKindsWith(settings.ExtraRAW);
+  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
   const std::vector<std::string> stems =
       StemsPairedByFirstDot(FileNames(listing), names, kNativeSeparator, fromList, kinds);
   if (auto refusal = RefuseUnwritable(stems, [](std::size_t) { return "The RAW file name"; }, kInto)) {
@@ -111,7 +111,7 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
   if (auto refusal = CheckRawFolder(listing, keptBases, kinds)) return CommandResult::Failed(*refusal);
 
   const CommandFolders folders = FoldersOfRun(rawPath, request.jpgFolder, settings);
-  const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.RAWCodePage, kNativeSeparator,
+  const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.codePage, kNativeSeparator,
                                     kinds};
   std::string restoring = ScriptHeader(script);
   std::string pairing;
@@ -139,7 +139,7 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
 
   // The scripts run with the RAW folder as their current folder.
   const ScriptOutcome outcome =
-      runner.Run({renamingPath, rawPath, WindowStyle::Hidden, std::string(kCleanupTitle), restoringPath, settings.Trash == 1});
+      runner.Run({renamingPath, rawPath, WindowStyle::Hidden, std::string(kCleanupTitle), restoringPath, settings.trash});
   CommandResult result;
   AddNotes(result, outcome);
   const bool failed = !outcome.WentAsPlanned();
@@ -148,7 +148,7 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
   if (!failed) {
     result.MarkDone();
     // Only the two scripts of this run: other .bat files in the RAW folder are the user's.
-    if (settings.KillBat == 1) {
+    if (settings.deleteScripts) {
       for (const std::string* path : {&renamingPath, &restoringPath}) {
         if (auto deleteFailure = DeleteOwnFile(fs, *path)) result.errors.push_back(*deleteFailure);
       }
@@ -166,9 +166,9 @@ CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& set
   RawFolderListing listing;
   if (auto refusal = ReadRawFolder(fs, rawPath, listing)) return CommandResult::Failed(*refusal);
 
-  const std::vector<RawKind> kinds = RawKindsWith(settings.ExtraRAW);
+  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
   const CommandFolders folders = FoldersOfRun(rawPath, rawPath, settings);
-  const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.RAWCodePage, kNativeSeparator,
+  const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.codePage, kNativeSeparator,
                                     kinds};
   const std::string path = folders.raw + std::string(kRestoreAllScriptName);
   if (auto failure = fs.WriteFile(path, RestoreAllScript(script))) return CommandResult::Failed(*failure);
@@ -179,7 +179,7 @@ CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& set
     result.errors.push_back(CleanupFailure(fs, outcome, rawPath, false, kinds));
   } else {
     result.MarkDone();
-    if (settings.KillBat == 1) {
+    if (settings.deleteScripts) {
       if (auto deleteFailure = DeleteOwnFile(fs, path)) result.errors.push_back(*deleteFailure);
     }
   }
@@ -194,12 +194,12 @@ bool LooksInterrupted(FileSystem& fs, const std::string& folder, const Settings&
     return status && status->kind != EntryKind::Folder;
   };
   const bool traces = leftOver(kPairingRecordName) ||
-                      (settings.KillBat == 1 && (leftOver(kRenamingScriptName) || leftOver(kRestoringScriptName)));
+                      (settings.deleteScripts && (leftOver(kRenamingScriptName) || leftOver(kRestoringScriptName)));
   if (!traces) return false;
 
   RawFolderListing listing;
   if (ReadRawFolder(fs, folder, listing)) return false;
-  const std::vector<RawKind> kinds = RawKindsWith(settings.ExtraRAW);
+  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
   return std::any_of(listing.entries.begin(), listing.entries.end(), [&kinds](const FolderEntry& entry) {
     return !entry.isFolder && IsSetAsideName(entry.name, kinds);
   });

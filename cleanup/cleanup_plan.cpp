@@ -22,7 +22,7 @@ RunPlan RunInMemory(const std::string& rawPath, const Settings& settings, FileSy
   MemoryFileSystem memory(&fs);
   InMemoryScriptRunner runner(memory);
   const std::string rawFolder = batch::NormalizePath("/", rawPath);
-  const std::vector<RawKind> kinds = RawKindsWith(settings.ExtraRAW);
+  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
 
   RunPlan plan;
   std::vector<DirEntry> before;

@@ -13,7 +13,7 @@
 #include "cleanup/cleanup_commands.h"
 #include "fs/file_system.h"
 #include "platform/script_runner.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 

@@ -41,7 +41,7 @@ void AddBasesOfName(std::string_view name, std::vector<std::string>& bases) {
 std::string ScriptHeader(const CleanupScriptContext& ctx) {
   std::string out = "chcp " + std::to_string(ctx.codePage);
   out += kLineEnd;
-  out += "cd " + ScriptPath(ctx.quote, ctx.dir1Path);
+  out += "cd " + ScriptPath(ctx.quote, ctx.rawPath);
   out += kLineEnd;
   return out;
 }

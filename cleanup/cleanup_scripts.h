@@ -20,7 +20,7 @@ inline constexpr std::string_view kRestoreAllScriptName = "RAWrestore.bat";
 struct CleanupScriptContext {
   std::string quote;       // Q: "\"" or empty (DecideQuote)
   std::string rawFolder;   // R: RawFolder, ends in sep
-  std::string dir1Path;    // P: Dir1's path as read
+  std::string rawPath;    // P: the RAW pane's folder as read
   std::int32_t codePage = 0;
   char sep = '/';
   std::vector<RawKind> kinds = DefaultRawKinds();  // the five, and any extra ones after them

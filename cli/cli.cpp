@@ -11,8 +11,8 @@
 #include "cleanup/cleanup_plan.h"
 #include "cli/arguments.h"
 #include "platform/posix_script_runner.h"
-#include "preview/extraction_command.h"
-#include "settings/module1.h"
+#include "extraction/extraction_command.h"
+#include "settings/settings.h"
 #include "settings/settings_reader.h"
 
 namespace shotsweep {
@@ -85,11 +85,11 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
   // The current folder is the start folder, as for the window started from a terminal.
   const std::string startFolder = fs::current_path().string();
   Settings settings;
-  settings.KillBat = 1;
+  settings.deleteScripts = true;
   for (const std::string& warning : ReadSettingsIn(disk, startFolder, settings)) {
     Write(err, "shotsweep-cli: " + std::string(kSettingsFileName) + ": " + warning + "\n");
   }
-  if (request.trash) settings.Trash = 1;
+  if (request.trash) settings.trash = true;
 
   const std::string raw = AsTheWindowHoldsIt(request.rawDir);
   if (!disk.IsDirectory(raw)) return Fail(err, "2 The RAW folder does not exist: " + raw);

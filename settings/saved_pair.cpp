@@ -9,7 +9,7 @@ std::string SavedPairPath(std::string_view startFolder, char sep) {
 
 std::string FormatSavedPair(const SavedPair& pair) {
   std::string text;
-  for (const std::string* record : {&pair.drive1, &pair.dir1, &pair.drive2, &pair.dir2}) {
+  for (const std::string* record : {&pair.rawDrive, &pair.rawFolder, &pair.jpgDrive, &pair.jpgFolder}) {
     text += *record;
     text += kLineEnd;
   }
@@ -18,7 +18,7 @@ std::string FormatSavedPair(const SavedPair& pair) {
 
 SavedPair ParseSavedPair(std::string_view text) {
   SavedPair pair;
-  std::string* records[] = {&pair.drive1, &pair.dir1, &pair.drive2, &pair.dir2};
+  std::string* records[] = {&pair.rawDrive, &pair.rawFolder, &pair.jpgDrive, &pair.jpgFolder};
   std::size_t pos = 0;
   for (std::string* record : records) {
     if (pos >= text.size()) break;

@@ -10,7 +10,7 @@
 
 #include "base/errors.h"
 #include "fs/file_system.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 
@@ -18,10 +18,10 @@ inline constexpr std::string_view kSavedPairFileName = "ShotsweepDirs.dat";
 
 // The four records in file order. A record the file does not hold stays empty.
 struct SavedPair {
-  std::string drive1;  // Drive1's text
-  std::string dir1;    // Dir1's path
-  std::string drive2;  // Drive2's text
-  std::string dir2;    // Dir2's path
+  std::string rawDrive;  // the RAW pane's drive
+  std::string rawFolder;  // the RAW pane's folder
+  std::string jpgDrive;  // the JPG pane's drive
+  std::string jpgFolder;  // the JPG pane's folder
 
   bool operator==(const SavedPair&) const = default;
 };

@@ -57,12 +57,16 @@ std::optional<std::int64_t> ToWholeNumber(std::string_view text, std::int64_t mi
   return value;
 }
 
-template <typename Field>
-void Store(std::string_view value, Field& field) {
-  using Limits = std::numeric_limits<Field>;
-  if (const auto number = ToWholeNumber(value, Limits::min(), Limits::max())) {
-    field = static_cast<Field>(*number);
-  }
+void Store(std::string_view value, std::int32_t& field) {
+  using Limits = std::numeric_limits<std::int32_t>;
+  if (const auto number = ToWholeNumber(value, Limits::min(), Limits::max())) field = static_cast<std::int32_t>(*number);
+}
+
+// A flag's value is a 16-bit whole number, and only exactly 1 sets it: "KillBat=2" clears it,
+// and a value that is no such number leaves it as it was.
+void StoreFlag(std::string_view value, bool& flag) {
+  using Limits = std::numeric_limits<std::int16_t>;
+  if (const auto number = ToWholeNumber(value, Limits::min(), Limits::max())) flag = *number == 1;
 }
 
 // The extensions of an ExtraRAW value: separated by commas, semicolons or blanks.
@@ -85,15 +89,15 @@ void ApplyEntry(std::string_view entry, Settings& s) {
   const std::string_view key = entry.substr(0, equals);
   const std::string_view value = Trim(entry.substr(equals + 1), " ");
   if (key == "KillBat") {
-    Store(value, s.KillBat);
+    StoreFlag(value, s.deleteScripts);
   } else if (key == "QMark") {
-    Store(value, s.QMark);
+    StoreFlag(value, s.quoteEveryPath);
   } else if (key == "RAWCodePage") {
-    Store(value, s.RAWCodePage);
+    Store(value, s.codePage);
   } else if (key == "Trash") {
-    Store(value, s.Trash);
+    StoreFlag(value, s.trash);
   } else if (key == "Confirm") {
-    Store(value, s.Confirm);
+    StoreFlag(value, s.confirm);
   }
   // "Timer" is a known key that sets nothing; every other key is ignored alike.
 }
@@ -142,14 +146,14 @@ std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
   }
   std::vector<std::string> warnings;
   if (extraGiven) {
-    s.ExtraRAW.clear();
+    s.extraRawKinds.clear();
     for (const std::string& kind : extra) {
-      if (const auto problem = ExtraKindProblem(kind, s.ExtraRAW)) {
+      if (const auto problem = ExtraKindProblem(kind, s.extraRawKinds)) {
         warnings.push_back("ExtraRAW: \"" + EscapeControls(kind) + "\" is ignored: " + *problem + ".");
       } else {
         std::string lower = kind;
         for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        s.ExtraRAW.push_back(std::move(lower));
+        s.extraRawKinds.push_back(std::move(lower));
       }
     }
   }

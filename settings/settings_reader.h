@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "fs/file_system.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 

@@ -39,9 +39,9 @@ class Commands : public WindowTest {
 
 TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
   PosixScriptRunner interpreter;
-  MainFrm& frame = Open(&interpreter);
-  Control<QCheckBox>("Bak")->setChecked(false);
-  Click("DelRAWBtn");
+  MainWindow& frame = Open(&interpreter);
+  Control<QCheckBox>("setAsideBox")->setChecked(false);
+  Click("deleteByFolderButton");
   // Restoring writes the extension as the RAW kinds name it.
   EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -56,13 +56,13 @@ TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
 TEST_F(Commands, AJpgFolderGoneSinceTheWindowOpenedCostsNoRawFile) {
   PosixScriptRunner interpreter;
   Open(&interpreter);
-  Control<QCheckBox>("Bak")->setChecked(false);
+  Control<QCheckBox>("setAsideBox")->setChecked(false);
   const std::set<std::string> before = RawFolder();
   // The card is pulled, or the share goes: no folder, or something else in its place.
   fs::remove_all(Start() + "/JPG");
-  Click("DelRAWBtn");
+  Click("deleteByFolderButton");
   scratch.Write("start/JPG", "not a folder now");
-  Click("DelRAWBtn");
+  Click("deleteByFolderButton");
   EXPECT_EQ(RawFolder(), before);
   ASSERT_EQ(dialogs.messages.size(), 2u);
   for (const ShownMessage& message : dialogs.messages) {
@@ -75,8 +75,8 @@ TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
   scratch.Write("start/list.txt", "a.JPG\r\n");
   dialogs.openAnswers = {Start() + "/list.txt"};
   PosixScriptRunner interpreter;
-  MainFrm& frame = Open(&interpreter);
-  Click("DelRAWbyTXTBtn");
+  MainWindow& frame = Open(&interpreter);
+  Click("deleteByListButton");
   EXPECT_EQ(dialogs.openRequests.size(), 1u);
   EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "b.nbak", "c.cbak", "notes.txt"}));
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef"}));
@@ -87,15 +87,15 @@ TEST_F(Commands, AJpgNameThatIsNotValidTextNeverCostsItsRawFile) {
   scratch.Write("start/JPG/caf\xe9.jpg");
   PosixScriptRunner interpreter;
   Open(&interpreter);
-  Control<QCheckBox>("Bak")->setChecked(false);
-  Click("DelRAWBtn");
+  Control<QCheckBox>("setAsideBox")->setChecked(false);
+  Click("deleteByFolderButton");
   EXPECT_TRUE(RawFolder().count("caf\xe9.nef"));
   for (const ShownMessage& message : dialogs.messages) EXPECT_NE(message.text, "Operation done");
 }
 
 TEST_F(Commands, ExportMenuRunsTheExtractionFromTheStartFolder) {
-  MainFrm& frame = Open();
-  Control<QAction>("Extract4_Mnu")->trigger();
+  Open();
+  Control<QAction>("extractAction")->trigger();
   ASSERT_EQ(runner.calls.size(), 1u) << (dialogs.messages.empty() ? "" : dialogs.messages[0].text);
   EXPECT_EQ(runner.calls[0].request.scriptPath, Start() + "/Extr.bat");
   EXPECT_EQ(runner.calls[0].request.style, WindowStyle::NormalWithFocus);
@@ -109,11 +109,11 @@ TEST_F(Commands, ExportMenuRunsTheExtractionFromTheStartFolder) {
 TEST_F(Commands, AClickWhileACommandWaitsForItsScriptStartsNothing) {
   Open();
   runner.duringNextRun = [&] {
-    Click("DelRAWBtn");
-    Click("DelRAWbyTXTBtn");
-    Control<QAction>("Extract4_Mnu")->trigger();
+    Click("deleteByFolderButton");
+    Click("deleteByListButton");
+    Control<QAction>("extractAction")->trigger();
   };
-  Click("DelRAWBtn");
+  Click("deleteByFolderButton");
   // The one cleanup's run of its two scripts, nothing else.
   EXPECT_EQ(runner.calls.size(), 1u);
   EXPECT_TRUE(dialogs.openRequests.empty());
@@ -121,26 +121,26 @@ TEST_F(Commands, AClickWhileACommandWaitsForItsScriptStartsNothing) {
 
 TEST_F(Commands, NoSecondExtractionWhileOneWaitsForItsScript) {
   Open();
-  runner.duringNextRun = [&] { Control<QAction>("Extract4_Mnu")->trigger(); };
-  Control<QAction>("Extract4_Mnu")->trigger();
+  runner.duringNextRun = [&] { Control<QAction>("extractAction")->trigger(); };
+  Control<QAction>("extractAction")->trigger();
   EXPECT_EQ(runner.calls.size(), 1u);
   EXPECT_EQ(dialogs.messages.size(), 1u);
 
   // Once that run has ended, the next one starts as usual.
-  Control<QAction>("Extract4_Mnu")->trigger();
+  Control<QAction>("extractAction")->trigger();
   EXPECT_EQ(runner.calls.size(), 2u);
 }
 
 TEST_F(Commands, AFailureThatEscapesACommandIsShownAsAnError) {
   runner.duringNextRun = [] { throw std::runtime_error("the interpreter vanished"); };
   Open();
-  Click("DelRAWBtn");
+  Click("deleteByFolderButton");
   ASSERT_FALSE(dialogs.messages.empty());
   EXPECT_EQ(dialogs.messages.back().title, "Error");
   EXPECT_NE(dialogs.messages.back().text.find("the interpreter vanished"), std::string::npos);
   for (const ShownMessage& message : dialogs.messages) EXPECT_NE(message.text, "Operation done");
   // The window takes commands again afterwards.
-  Click("DelRAWBtn");
+  Click("deleteByFolderButton");
   EXPECT_EQ(runner.calls.size(), 2u);
 }
 
@@ -155,9 +155,9 @@ int RunUntilTheProgramEnds(const std::function<void()>& action) {
 }
 
 TEST_F(Commands, ExitAndClosingTheWindowEndTheProgramAtOnce) {
-  MainFrm& frame = Open();
+  MainWindow& frame = Open();
   frame.show();
-  EXPECT_EQ(RunUntilTheProgramEnds([&] { Click("Exitbtn"); }), 0);
+  EXPECT_EQ(RunUntilTheProgramEnds([&] { Click("exitButton"); }), 0);
   EXPECT_FALSE(frame.isVisible());
   EXPECT_FALSE(fs::exists(Start() + "/RAW/rRAW.bat"));
 
@@ -167,14 +167,14 @@ TEST_F(Commands, ExitAndClosingTheWindowEndTheProgramAtOnce) {
 }
 
 TEST_F(Commands, ClosingWhileACleanupWaitsLetsItFinishThenEnds) {
-  MainFrm& frame = Open();
+  MainWindow& frame = Open();
   frame.show();
   bool hiddenAtOnce = false;
   runner.duringNextRun = [&] {
-    Click("Exitbtn");
+    Click("exitButton");
     hiddenAtOnce = !frame.isVisible();
   };
-  EXPECT_EQ(RunUntilTheProgramEnds([&] { Click("DelRAWBtn"); }), 0);
+  EXPECT_EQ(RunUntilTheProgramEnds([&] { Click("deleteByFolderButton"); }), 0);
   EXPECT_TRUE(hiddenAtOnce);
   // The run went on to its end, restoring script and all: the RAW files were not left set aside.
   ASSERT_EQ(runner.calls.size(), 1u);
@@ -196,7 +196,7 @@ void Press(QDialog& dialog, const char* button) { dialog.findChild<QPushButton*>
 TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
   PosixScriptRunner interpreter;
   Open(&interpreter);
-  Control<QCheckBox>("Bak")->setChecked(false);
+  Control<QCheckBox>("setAsideBox")->setChecked(false);
   const std::set<std::string> before = RawFolder();
   QString summary;
   OnPreview([&](QDialog& dialog) {
@@ -205,7 +205,7 @@ TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
     EXPECT_EQ(dialog.findChild<QLabel*>("warning"), nullptr);
     Press(dialog, "close");
   });
-  Control<QAction>("PreviewByFolderMnu")->trigger();
+  Control<QAction>("previewByFolderAction")->trigger();
   EXPECT_EQ(summary, "1 RAW file deleted, 0 set aside, 2 kept.");
   EXPECT_EQ(RawFolder(), before);
   EXPECT_TRUE(dialogs.messages.empty());
@@ -215,7 +215,7 @@ TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
     scratch.Write("start/JPG/b.jpg");
     Press(dialog, "carryOut");
   });
-  Control<QAction>("PreviewByFolderMnu")->trigger();
+  Control<QAction>("previewByFolderAction")->trigger();
   EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Operation done");
@@ -227,14 +227,14 @@ TEST_F(Commands, WithConfirmTheButtonsPreviewFirstAndAPreviewOfLosingEverythingS
   dialogs.openAnswers = {Start() + "/list.txt"};
   PosixScriptRunner interpreter;
   Open(&interpreter);
-  Control<QCheckBox>("Bak")->setChecked(false);
+  Control<QCheckBox>("setAsideBox")->setChecked(false);
   const std::set<std::string> before = RawFolder();
   QString warning;
   OnPreview([&](QDialog& dialog) {
     warning = dialog.findChild<QLabel*>("warning")->text();
     Press(dialog, "close");
   });
-  Click("DelRAWbyTXTBtn");
+  Click("deleteByListButton");
   EXPECT_THAT(warning.toStdString(), ::testing::HasSubstr("delete every RAW file in the folder"));
   EXPECT_EQ(RawFolder(), before);
 }
@@ -249,16 +249,16 @@ TEST_F(Commands, RestoreGivesSetAsideFilesTheirNamesBackAndIsOfferedAfterAnUnfin
   EXPECT_TRUE(RawFolder().count("d.nef"));
 
   scratch.Write("start/RAW/e.cbak", "e");
-  Control<QAction>("RestoreMnu")->trigger();
+  Control<QAction>("restoreAction")->trigger();
   EXPECT_TRUE(RawFolder().count("e.cr2"));
   EXPECT_EQ(dialogs.messages.back().title, "Set-aside RAW files restored");
 }
 
 TEST_F(Commands, TrashModeShowsBeforeTheClick) {
   scratch.Write("start/Shotsweep.ini", "Trash=1\r\n");
-  MainFrm& frame = Open();
-  EXPECT_TRUE(Control<QLabel>("TrashNote")->isVisibleTo(&frame));
-  EXPECT_TRUE(Control<QAction>("TrashMnu")->isVisible());
+  MainWindow& frame = Open();
+  EXPECT_TRUE(Control<QLabel>("trashNote")->isVisibleTo(&frame));
+  EXPECT_TRUE(Control<QAction>("trashAction")->isVisible());
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ class Panes : public WindowTest {
   bool PairSaved() const { return std::filesystem::exists(Start() + "/ShotsweepDirs.dat"); }
   // Runs the event loop until both file lists show the listing last asked for.
   void ShowListings() {
-    for (const char* name : {"File1", "File2"}) {
+    for (const char* name : {"rawFiles", "jpgFiles"}) {
       FileList* list = Control<FileList>(name);
       ASSERT_TRUE(QTest::qWaitFor([&] { return !list->IsReading(); }, 5000)) << name;
     }
@@ -46,117 +46,117 @@ class Panes : public WindowTest {
 };
 
 TEST_F(Panes, OpeningAFolderReReadsItsFilesAndSavesThePairButHighlightingDoesNot) {
-  MainFrm& frame = Open();
-  Highlight("Dir1", "RAW");
+  MainWindow& frame = Open();
+  Highlight("rawFolders", "RAW");
   EXPECT_EQ(frame.RawFolder(), Start());
   EXPECT_TRUE(Names(frame.RawFiles()).empty());
   EXPECT_FALSE(PairSaved());
 
-  OpenHighlighted("Dir1");
+  OpenHighlighted("rawFolders");
   EXPECT_EQ(frame.RawFolder(), Start() + "/RAW");
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start()));
 
-  Highlight("Dir2", "JPG");
-  OpenHighlighted("Dir2");
+  Highlight("jpgFolders", "JPG");
+  OpenHighlighted("jpgFolders");
   EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"b.jpg"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/JPG"));
 }
 
 TEST_F(Panes, ADriveChangeGoesToTheFolderLastShownOnThatDrive) {
-  MainFrm& frame = Open();
-  Choose("Drive2", CardDrive());
+  MainWindow& frame = Open();
+  Choose("jpgDrives", CardDrive());
   EXPECT_EQ(frame.JpgFolder(), Card());  // not visited yet: the root
   EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"top.jpg"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start(), CardDrive(), Card()));
 
-  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Card() + "/DCIM"));
-  Choose("Drive2", "/ [sda1]");
+  ASSERT_TRUE(Control<FolderList>("jpgFolders")->SetPath(Card() + "/DCIM"));
+  Choose("jpgDrives", "/ [sda1]");
   EXPECT_EQ(frame.JpgFolder(), Start());
   // The other pane goes to the same drive: it finds the folder the right pane left there.
-  Choose("Drive1", CardDrive());
+  Choose("rawDrives", CardDrive());
   EXPECT_EQ(frame.RawFolder(), Card() + "/DCIM");
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"c.NEF"}));
   EXPECT_EQ(SavedPairText(), PairText(CardDrive(), Card() + "/DCIM", "/ [sda1]", Start()));
 }
 
 TEST_F(Panes, ADriveThatCannotBeOpenedKeepsTheFolderAndIsSavedWithIt) {
-  MainFrm& frame = Open();
-  Choose("Drive1", EmptyDrive());
-  EXPECT_EQ(Control<DriveList>("Drive1")->Drive(), EmptyDrive());
+  MainWindow& frame = Open();
+  Choose("rawDrives", EmptyDrive());
+  EXPECT_EQ(Control<DriveList>("rawDrives")->Drive(), EmptyDrive());
   EXPECT_EQ(frame.RawFolder(), Start());
   EXPECT_EQ(SavedPairText(), PairText(EmptyDrive(), Start(), "/ [sda1]", Start()));
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(Panes, CopyPathRightOnOneDrive) {
-  MainFrm& frame = Open();
-  ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Start() + "/RAW"));
-  Click("Cpypath1");
+  MainWindow& frame = Open();
+  ASSERT_TRUE(Control<FolderList>("rawFolders")->SetPath(Start() + "/RAW"));
+  Click("rawCopyPathButton");
   EXPECT_EQ(frame.JpgFolder(), Start() + "/RAW");
   EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"a.jpg"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/RAW"));
 }
 
 TEST_F(Panes, CopyPathAcrossDrivesBothWays) {
-  MainFrm& frame = Open();
-  Choose("Drive1", CardDrive());
-  ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Card() + "/DCIM"));
-  Click("Cpypath1");
-  EXPECT_EQ(Control<DriveList>("Drive2")->Drive(), CardDrive());
+  MainWindow& frame = Open();
+  Choose("rawDrives", CardDrive());
+  ASSERT_TRUE(Control<FolderList>("rawFolders")->SetPath(Card() + "/DCIM"));
+  Click("rawCopyPathButton");
+  EXPECT_EQ(Control<DriveList>("jpgDrives")->Drive(), CardDrive());
   EXPECT_EQ(frame.JpgFolder(), Card() + "/DCIM");
   EXPECT_EQ(SavedPairText(), PairText(CardDrive(), Card() + "/DCIM", CardDrive(), Card() + "/DCIM"));
 
-  Choose("Drive2", "/ [sda1]");
-  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Start() + "/RAW"));
-  Click("CpyPath2");
-  EXPECT_EQ(Control<DriveList>("Drive1")->Drive(), "/ [sda1]");
+  Choose("jpgDrives", "/ [sda1]");
+  ASSERT_TRUE(Control<FolderList>("jpgFolders")->SetPath(Start() + "/RAW"));
+  Click("jpgCopyPathButton");
+  EXPECT_EQ(Control<DriveList>("rawDrives")->Drive(), "/ [sda1]");
   EXPECT_EQ(frame.RawFolder(), Start() + "/RAW");
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef"}));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/RAW"));
 }
 
 TEST_F(Panes, RefreshReReadsOnlyItsFileList) {
-  MainFrm& frame = Open();
-  ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Start() + "/RAW"));
-  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Start() + "/RAW"));
+  MainWindow& frame = Open();
+  ASSERT_TRUE(Control<FolderList>("rawFolders")->SetPath(Start() + "/RAW"));
+  ASSERT_TRUE(Control<FolderList>("jpgFolders")->SetPath(Start() + "/RAW"));
   // The lists read their folder in the background: the files below come after both are shown.
   ShowListings();
   const std::string saved = SavedPairText();
   scratch.Write("start/RAW/new.NEF");
   scratch.Write("start/RAW/new.jpg");
-  Click("RefreshBtn");
+  Click("rawRefreshButton");
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef", "new.NEF"}));
   EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"a.jpg"}));
-  Click("RefreshBtn2");
+  Click("jpgRefreshButton");
   EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"a.jpg", "new.jpg"}));
   EXPECT_EQ(SavedPairText(), saved);
 }
 
 TEST_F(Panes, CreateFolderMakesOneFolderInTheRightPaneAndStaysWhereItWas) {
-  MainFrm& frame = Open();
-  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Card()));
+  MainWindow& frame = Open();
+  ASSERT_TRUE(Control<FolderList>("jpgFolders")->SetPath(Card()));
   const std::string saved = SavedPairText();
   dialogs.inputAnswers = {"JPG"};
-  Click("CrDirBtn");
+  Click("newFolderButton");
   EXPECT_EQ(dialogs.inputPrompts, (std::vector<std::string>{"Enter Folder Name:"}));
   EXPECT_EQ(dialogs.inputTitles, (std::vector<std::string>{"Create New Folder"}));
   EXPECT_EQ(dialogs.inputProposals, (std::vector<std::string>{"JPG"}));
   EXPECT_TRUE(std::filesystem::is_directory(Card() + "/JPG"));
-  EXPECT_NE(Row("Dir2", "JPG"), nullptr);
+  EXPECT_NE(Row("jpgFolders", "JPG"), nullptr);
   EXPECT_EQ(frame.JpgFolder(), Card());
   EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"top.jpg"}));
   EXPECT_EQ(SavedPairText(), saved);
 
   // Not trimmed: a name of blanks is a name.
   dialogs.inputAnswers = {"  "};
-  Click("CrDirBtn");
+  Click("newFolderButton");
   EXPECT_TRUE(std::filesystem::is_directory(Card() + "/  "));
 }
 
 TEST_F(Panes, CreateFolderFailsSilently) {
-  MainFrm& frame = Open();
-  ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Card()));
+  MainWindow& frame = Open();
+  ASSERT_TRUE(Control<FolderList>("jpgFolders")->SetPath(Card()));
   const auto entries = [&] {
     std::vector<std::string> all;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(scratch.path()))
@@ -166,7 +166,7 @@ TEST_F(Panes, CreateFolderFailsSilently) {
   const std::vector<std::string> existing = entries();
   // Cancel, an emptied text, a name that exists, names that reach into other folders.
   dialogs.inputAnswers = {"", "DCIM", "DCIM/sub", "../outside", "a/b"};
-  for (int i = 0; i < 5; ++i) Click("CrDirBtn");
+  for (int i = 0; i < 5; ++i) Click("newFolderButton");
   EXPECT_EQ(dialogs.inputPrompts.size(), 5u);
   EXPECT_EQ(entries(), existing);
   EXPECT_TRUE(dialogs.messages.empty());

@@ -24,16 +24,16 @@ TEST_F(Screenshot, WindowIsWrittenAsPng) {
   scratch.Write("start/ShotsweepDirs.dat", PairText("/ [sda1]", Start() + "/Photos/2025-06 Tatra/RAW", "/ [sda1]",
                                                      Start() + "/Photos/2025-06 Tatra/JPG"));
 
-  MainFrm& frame = Open();
+  MainWindow& frame = Open();
   frame.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
   // The file lists fill when their folders have been read, a moment after the window shows.
-  for (const char* name : {"File1", "File2"}) {
+  for (const char* name : {"rawFiles", "jpgFiles"}) {
     FileList* list = Control<FileList>(name);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !list->IsReading(); }, 5000)) << name;
   }
-  ASSERT_EQ(Control<FileList>("File1")->model()->rowCount(), 24);
-  ASSERT_EQ(Control<FileList>("File2")->model()->rowCount(), 16);
+  ASSERT_EQ(Control<FileList>("rawFiles")->model()->rowCount(), 24);
+  ASSERT_EQ(Control<FileList>("jpgFiles")->model()->rowCount(), 16);
   const QString folder = QStringLiteral(SHOTSWEEP_SCREENSHOT_DIR);
   ASSERT_TRUE(QDir().mkpath(folder));
   const QPixmap shot = frame.grab();

@@ -20,16 +20,16 @@ class StartUp : public WindowTest {
 TEST_F(StartUp, WithoutSettingsOrSavedPairBothPanesShowTheStartFolder) {
   for (const char* name : {"a.NEF", "b.cr2", "c.CRW", "d.arw", "e.ORF", "f.jpg", "G.JPG", "h.tif", "i.nbak"})
     scratch.Write(std::string("start/") + name);
-  MainFrm& frame = Open();
+  MainWindow& frame = Open();
 
   EXPECT_EQ(frame.startFolder(), Start());
-  EXPECT_EQ(frame.settings().KillBat, 1);
-  EXPECT_EQ(frame.settings().QMark, 0);
-  EXPECT_EQ(frame.settings().RAWCodePage, 0);
-  for (const char* name : {"Drive1", "Drive2"}) EXPECT_EQ(Drive(name), "/ [sda1]");
+  EXPECT_EQ(frame.settings().deleteScripts, true);
+  EXPECT_EQ(frame.settings().quoteEveryPath, false);
+  EXPECT_EQ(frame.settings().codePage, 0);
+  for (const char* name : {"rawDrives", "jpgDrives"}) EXPECT_EQ(Drive(name), "/ [sda1]");
   EXPECT_EQ(frame.RawFolder(), Start());
   EXPECT_EQ(frame.JpgFolder(), Start());
-  EXPECT_EQ(Control<FileList>("File1")->Pattern(), "*.nef;*.cr*;*.arw;*.orf");
+  EXPECT_EQ(Control<FileList>("rawFiles")->Pattern(), "*.nef;*.cr*;*.arw;*.orf");
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.NEF", "b.cr2", "c.CRW", "d.arw", "e.ORF"}));
   EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"f.jpg", "G.JPG"}));
   // Nothing changed yet, so nothing was saved.
@@ -41,12 +41,12 @@ TEST_F(StartUp, AFifoUnderTheSettingsOrFolderPairNameLeavesTheDefaults) {
   scratch.MakeDir("start/JPG");
   const Fifo settings(Start() + "/Shotsweep.ini");
   const Fifo pair(Start() + "/ShotsweepDirs.dat");
-  MainFrm& frame = Open();
-  EXPECT_EQ(frame.settings().KillBat, 1);
+  MainWindow& frame = Open();
+  EXPECT_EQ(frame.settings().deleteScripts, true);
   EXPECT_EQ(frame.RawFolder(), Start());
   EXPECT_TRUE(dialogs.messages.empty());
   // Saving replaces the FIFO with a file instead of writing into it.
-  Control<QPushButton>("CpyPath2")->click();
+  Control<QPushButton>("jpgCopyPathButton")->click();
   EXPECT_TRUE(std::filesystem::is_regular_file(Start() + "/ShotsweepDirs.dat"));
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start(), "/ [sda1]", Start()));
 }
@@ -55,19 +55,19 @@ TEST_F(StartUp, StartedFromTheMenuTheConfigurationFolderIsTheStartFolder) {
   const std::string config = scratch.MakeDir("config/shotsweep").string();
   scratch.Write("config/shotsweep/Shotsweep.ini", "KillBat=0\r\nExtraRAW=cr3,jpg\r\n");
   scratch.Write("start/Shotsweep.ini", "QMark=1\r\n");
-  MainFrm& frame = Open(nullptr, config);
+  MainWindow& frame = Open(nullptr, config);
   EXPECT_EQ(frame.startFolder(), config);
-  EXPECT_EQ(frame.settings().KillBat, 0);
-  EXPECT_EQ(frame.settings().QMark, 0);
-  EXPECT_EQ(frame.settings().ExtraRAW, std::vector<std::string>{"cr3"});
+  EXPECT_EQ(frame.settings().deleteScripts, false);
+  EXPECT_EQ(frame.settings().quoteEveryPath, false);
+  EXPECT_EQ(frame.settings().extraRawKinds, std::vector<std::string>{"cr3"});
   // The one setting left out is told, in one box.
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
   EXPECT_NE(dialogs.messages[0].text.find("\"jpg\" is ignored"), std::string::npos);
-  EXPECT_EQ(Control<FileList>("File1")->Pattern(), "*.nef;*.cr*;*.arw;*.orf;*.cr3");
+  EXPECT_EQ(Control<FileList>("rawFiles")->Pattern(), "*.nef;*.cr*;*.arw;*.orf;*.cr3");
   // The panes open where the program was started; the folder pair goes to the start folder.
   EXPECT_EQ(frame.RawFolder(), Start());
-  Control<QPushButton>("CpyPath2")->click();
+  Control<QPushButton>("jpgCopyPathButton")->click();
   EXPECT_TRUE(std::filesystem::exists(config + "/ShotsweepDirs.dat"));
   EXPECT_FALSE(std::filesystem::exists(Start() + "/ShotsweepDirs.dat"));
 }
@@ -97,10 +97,10 @@ TEST_F(StartUp, RestoreIsOfferedOnlyWhereACleanupWasCutShort) {
 
 TEST_F(StartUp, SettingsAreReadFromTheStartFolderAfterKillBatIsSet) {
   scratch.Write("start/Shotsweep.ini", "KillBat=0\r\nQMark=1\r\nRAWCodePage=852\r\n");
-  MainFrm& frame = Open();
-  EXPECT_EQ(frame.settings().KillBat, 0);
-  EXPECT_EQ(frame.settings().QMark, 1);
-  EXPECT_EQ(frame.settings().RAWCodePage, 852);
+  MainWindow& frame = Open();
+  EXPECT_EQ(frame.settings().deleteScripts, false);
+  EXPECT_EQ(frame.settings().quoteEveryPath, true);
+  EXPECT_EQ(frame.settings().codePage, 852);
 }
 
 TEST_F(StartUp, ASavedPairPointsBothPanesAndIsSavedAgainAsApplied) {
@@ -108,11 +108,11 @@ TEST_F(StartUp, ASavedPairPointsBothPanesAndIsSavedAgainAsApplied) {
   scratch.Write("start/JPG/DSC_0001.JPG");
   const std::string pair = PairText(CardDrive(), Card() + "/DCIM", "/ [sda1]", Start() + "/JPG");
   SavePair(pair);
-  MainFrm& frame = Open();
-  EXPECT_EQ(Drive("Drive1"), CardDrive());
+  MainWindow& frame = Open();
+  EXPECT_EQ(Drive("rawDrives"), CardDrive());
   EXPECT_EQ(frame.RawFolder(), Card() + "/DCIM");
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"DSC_0001.NEF"}));
-  EXPECT_EQ(Drive("Drive2"), "/ [sda1]");
+  EXPECT_EQ(Drive("jpgDrives"), "/ [sda1]");
   EXPECT_EQ(frame.JpgFolder(), Start() + "/JPG");
   EXPECT_EQ(Names(frame.JpgFiles()), (std::vector<std::string>{"DSC_0001.JPG"}));
   EXPECT_EQ(SavedPairText(), pair);
@@ -121,8 +121,8 @@ TEST_F(StartUp, ASavedPairPointsBothPanesAndIsSavedAgainAsApplied) {
 TEST_F(StartUp, AFolderThatWasDeletedLeavesThatPaneOnItsDrivesCurrentFolder) {
   scratch.MakeDir("start/JPG");
   SavePair(PairText(CardDrive(), Card() + "/gone", "/ [sda1]", Start() + "/JPG"));
-  MainFrm& frame = Open();
-  EXPECT_EQ(Drive("Drive1"), CardDrive());
+  MainWindow& frame = Open();
+  EXPECT_EQ(Drive("rawDrives"), CardDrive());
   EXPECT_EQ(frame.RawFolder(), Card());  // never visited: the drive's root
   EXPECT_EQ(frame.JpgFolder(), Start() + "/JPG");
   // The right pane's change saved what the panes show, the left folder included.
@@ -132,7 +132,7 @@ TEST_F(StartUp, AFolderThatWasDeletedLeavesThatPaneOnItsDrivesCurrentFolder) {
 TEST_F(StartUp, TwoLinesRestoreOnlyTheLeftPane) {
   scratch.MakeDir("start/RAW");
   SavePair("/ [sda1]\r\n" + Start() + "/RAW\r\n");
-  MainFrm& frame = Open();
+  MainWindow& frame = Open();
   EXPECT_EQ(frame.RawFolder(), Start() + "/RAW");
   EXPECT_EQ(frame.JpgFolder(), Start());
   EXPECT_EQ(SavedPairText(), PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start()));
@@ -141,27 +141,27 @@ TEST_F(StartUp, TwoLinesRestoreOnlyTheLeftPane) {
 TEST_F(StartUp, AnEmptyDriveLineMovesTheFolderButNotTheDrive) {
   scratch.MakeDir("card/DCIM");
   SavePair("\r\n" + Card() + "/DCIM\r\n");
-  MainFrm& frame = Open();
+  MainWindow& frame = Open();
   EXPECT_EQ(frame.RawFolder(), Card() + "/DCIM");  // on another drive than the one shown
-  EXPECT_EQ(Drive("Drive1"), "/ [sda1]");
+  EXPECT_EQ(Drive("rawDrives"), "/ [sda1]");
 }
 
 TEST_F(StartUp, RecordsTooShortOrNamingNothingAreSkippedOneByOne) {
   scratch.MakeDir("start/JPG");
   // A one-letter drive, a two-character folder, an unknown drive, then a good folder.
   SavePair("C\r\n/a\r\nD: [DATA]\r\n" + Start() + "/JPG\r\n");
-  MainFrm& frame = Open();
-  EXPECT_EQ(Drive("Drive1"), "/ [sda1]");
+  MainWindow& frame = Open();
+  EXPECT_EQ(Drive("rawDrives"), "/ [sda1]");
   EXPECT_EQ(frame.RawFolder(), Start());
-  EXPECT_EQ(Drive("Drive2"), "/ [sda1]");
+  EXPECT_EQ(Drive("jpgDrives"), "/ [sda1]");
   EXPECT_EQ(frame.JpgFolder(), Start() + "/JPG");
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(StartUp, ADriveThatCannotBeOpenedIsSelectedButTheFolderStays) {
   SavePair(EmptyDrive() + "\r\n\r\n");
-  MainFrm& frame = Open();
-  EXPECT_EQ(Drive("Drive1"), EmptyDrive());
+  MainWindow& frame = Open();
+  EXPECT_EQ(Drive("rawDrives"), EmptyDrive());
   EXPECT_EQ(frame.RawFolder(), Start());
   EXPECT_EQ(SavedPairText(), PairText(EmptyDrive(), Start(), "/ [sda1]", Start()));
   EXPECT_TRUE(dialogs.messages.empty());
@@ -172,16 +172,16 @@ TEST_F(StartUp, FoldersComeBackAfterARestart) {
   scratch.MakeDir("start/JPG");
   {
     Open();
-    QComboBox* drive1 = Control<QComboBox>("Drive1");
-    drive1->setCurrentIndex(drive1->findText(QString::fromStdString(CardDrive())));
-    ASSERT_TRUE(Control<FolderList>("Dir1")->SetPath(Card() + "/DCIM/100NIKON"));
-    ASSERT_TRUE(Control<FolderList>("Dir2")->SetPath(Start() + "/JPG"));
+    QComboBox* rawDrive = Control<QComboBox>("rawDrives");
+    rawDrive->setCurrentIndex(rawDrive->findText(QString::fromStdString(CardDrive())));
+    ASSERT_TRUE(Control<FolderList>("rawFolders")->SetPath(Card() + "/DCIM/100NIKON"));
+    ASSERT_TRUE(Control<FolderList>("jpgFolders")->SetPath(Start() + "/JPG"));
     window.reset();
   }
-  MainFrm& frame = Open();
-  EXPECT_EQ(Drive("Drive1"), CardDrive());
+  MainWindow& frame = Open();
+  EXPECT_EQ(Drive("rawDrives"), CardDrive());
   EXPECT_EQ(frame.RawFolder(), Card() + "/DCIM/100NIKON");
-  EXPECT_EQ(Drive("Drive2"), "/ [sda1]");
+  EXPECT_EQ(Drive("jpgDrives"), "/ [sda1]");
   EXPECT_EQ(frame.JpgFolder(), Start() + "/JPG");
 }
 

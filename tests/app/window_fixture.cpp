@@ -16,8 +16,8 @@ WindowTest::~WindowTest() {
   std::filesystem::current_path(previous_);
 }
 
-MainFrm& WindowTest::Open(ScriptRunner* other, const std::string& startFolder) {
-  window = std::make_unique<MainFrm>(TestDisk(), dialogs, other ? *other : runner, drives, nullptr, startFolder);
+MainWindow& WindowTest::Open(ScriptRunner* other, const std::string& startFolder) {
+  window = std::make_unique<MainWindow>(TestDisk(), dialogs, other ? *other : runner, drives, nullptr, startFolder);
   return *window;
 }
 
@@ -25,9 +25,9 @@ std::string WindowTest::SavedPairText() const {
   return ReadFile(SavedPairPath(Start()));
 }
 
-std::string WindowTest::PairText(const std::string& drive1, const std::string& dir1,
-                                 const std::string& drive2, const std::string& dir2) {
-  return drive1 + "\r\n" + dir1 + "\r\n" + drive2 + "\r\n" + dir2 + "\r\n";
+std::string WindowTest::PairText(const std::string& rawDrive, const std::string& rawFolder,
+                                 const std::string& jpgDrive, const std::string& jpgFolder) {
+  return rawDrive + "\r\n" + rawFolder + "\r\n" + jpgDrive + "\r\n" + jpgFolder + "\r\n";
 }
 
 std::vector<std::string> Names(FileList& list) {

@@ -29,7 +29,7 @@ class WindowTest : public ::testing::Test {
   ~WindowTest() override;
 
   // Builds the window; start-up has run when it returns. `other` replaces the recording runner.
-  MainFrm& Open(ScriptRunner* other = nullptr, const std::string& startFolder = {});
+  MainWindow& Open(ScriptRunner* other = nullptr, const std::string& startFolder = {});
   // Finds a control by its name.
   template <typename W>
   W* Control(const char* name) {
@@ -44,14 +44,14 @@ class WindowTest : public ::testing::Test {
   std::string EmptyDrive() const { return Empty() + " [sdc1]"; }
   std::string SavedPairText() const;
   // The four lines the saved pair file would hold for these values.
-  static std::string PairText(const std::string& drive1, const std::string& dir1,
-                              const std::string& drive2, const std::string& dir2);
+  static std::string PairText(const std::string& rawDrive, const std::string& rawFolder,
+                              const std::string& jpgDrive, const std::string& jpgFolder);
 
   TempFolder scratch;
   FakeDrives drives;
   ScriptedDialogs dialogs;
   RecordingRunner runner{TestDisk()};
-  std::unique_ptr<MainFrm> window;
+  std::unique_ptr<MainWindow> window;
 
  private:
   std::filesystem::path previous_;

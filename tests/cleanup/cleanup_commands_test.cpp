@@ -10,7 +10,7 @@
 #include <cerrno>
 
 #include "fs/memory_file_system.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 #include "tests/support/recording_runner.h"
 
 namespace shotsweep {
@@ -73,8 +73,8 @@ TEST_F(CleanupCommand, ByFolderWritesBothScriptsRunsThemInOrderAndReports) {
   fs_.AddFile("/jpg/DSC_0001.JPG");
   fs_.AddFile("/jpg/DSC_0003.jpg");
   fs_.AddFile("/raw/DSC_0001.NEF", "one");
-  settings_.RAWCodePage = 852;
-  settings_.KillBat = 0;
+  settings_.codePage = 852;
+  settings_.deleteScripts = false;
   keep_ = false;
 
   ByFolder();
@@ -127,15 +127,13 @@ TEST_F(CleanupCommand, ListsLongerThanSixteenBitsAreTakenWhole) {
 TEST_F(CleanupCommand, KillBatOneDeletesOnlyTheTwoScripts) {
   fs_.AddFile("/raw/mine.bat", "keep");
   fs_.AddFile("/raw/notes.bak", "keep");
-  settings_.KillBat = 1;
+  settings_.deleteScripts = true;
   ByFolder();
   EXPECT_EQ(FilesIn(raw_), (Files{{"mine.bat", "keep"}, {"notes.bak", "keep"}}));
 
-  for (int killBat : {2, -1}) {
-    settings_.KillBat = static_cast<std::int16_t>(killBat);
-    ByFolder();
-    EXPECT_TRUE(FilesIn(raw_).count("rRAW.bat")) << killBat;
-  }
+  settings_.deleteScripts = false;
+  ByFolder();
+  EXPECT_TRUE(FilesIn(raw_).count("rRAW.bat"));
 }
 
 TEST_F(CleanupCommand, AFailedRunIsReportedWithTheFolderStateInsteadOfOperationDone) {
@@ -145,7 +143,7 @@ TEST_F(CleanupCommand, AFailedRunIsReportedWithTheFolderStateInsteadOfOperationD
   failedLines.exitStatus = 1;
   failedLines.failures = {"RAWreverse.bat, line 3: " + Raw("a.nbak") + ": Access is denied.",
                           "RAWreverse.bat, line 18: " + Raw("*.nbak") + ": Nothing deleted: an earlier line failed"};
-  settings_.KillBat = 1;
+  settings_.deleteScripts = true;
   keep_ = false;
   fs_.AddFile("/raw/a.nbak", "left set aside");
 
@@ -167,7 +165,7 @@ TEST_F(CleanupCommand, AFailedRunIsReportedWithTheFolderStateInsteadOfOperationD
 }
 
 TEST_F(CleanupCommand, FilesOfItsOwnThatCannotBeTidiedAwayAreErrorsOnEitherSideOfDone) {
-  settings_.KillBat = 1;
+  settings_.deleteScripts = true;
   fs_.Refuse(MemoryFileSystem::Operation::Unlink, Raw("RAWjpg.txt"), EBUSY);
   fs_.Refuse(MemoryFileSystem::Operation::Unlink, Raw("rRAW.bat"), EPERM);
   ByFolder();
@@ -246,7 +244,7 @@ TEST_F(CleanupCommand, AFileThatCannotBeWrittenLeavesNoScriptBehind) {
 
 TEST_F(CleanupCommand, PhotoListIsReadWholeFirstAndItsLinesAreTheNames) {
   fs_.AddFile("/list.txt", "\xEF\xBB\xBF" "DSC_1.JPG\rDSC_2.jpg  \n\r\nfolder/DSC_3.jpg");
-  settings_.KillBat = 0;
+  settings_.deleteScripts = false;
   keep_ = false;
   ByList("/list.txt");
   ASSERT_EQ(runner_.calls.size(), 1u);

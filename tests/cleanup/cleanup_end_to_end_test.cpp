@@ -77,8 +77,10 @@ TEST(CleanupEndToEnd, QuotesFollowTheBlankInTheRawFolderAndQMarkExactlyOne) {
     Scene scene(c.folder, "my jpg");
     scene.Raw({"a.nef", "b.nef"});
     scene.Jpg({"a.jpg"});
-    scene.settings.QMark = c.qmark;
-    scene.settings.KillBat = 0;
+    // As the settings file gives it.
+    ReadSettingsFile(testing::TestDisk(),
+                     scene.temp.Write("Shotsweep.ini", "QMark=" + std::to_string(c.qmark) + "\r\nKillBat=0\r\n").string(),
+                     scene.settings);
     scene.keep = false;
     scene.ByFolder();
     scene.ExpectDone();
@@ -206,7 +208,7 @@ TEST(CleanupEndToEnd, ExtraRawKindsAreSetAsideRestoredAndDeletedLikeTheFive) {
   for (int bak : {0, 1}) {
     SCOPED_TRACE(bak);
     Scene scene;
-    scene.settings.ExtraRAW = {"cr3", "dng"};
+    scene.settings.extraRawKinds = {"cr3", "dng"};
     scene.Raw({"A.CR3", "B.cr3", "C.dng", "D.nef", "E.jpg", "F.cr3bak"});
     scene.Jpg({"a.jpg", "c.JPG", "f.jpg"});
     scene.keep = bak != 0;

@@ -109,7 +109,7 @@ TEST(CleanupFaults, PlantedLinksAreReplacedNotWrittenThrough) {
   Scene scene;
   scene.Raw({"a.nef"});
   scene.Jpg({"a.jpg"});
-  scene.settings.KillBat = 0;
+  scene.settings.deleteScripts = false;
   const fs::path victim = scene.temp.Write("precious.txt", "precious");
   for (const char* name : {"rRAW.bat", "RAWreverse.bat", "RAWjpg.txt"}) {
     fs::create_symlink(victim, fs::path(scene.raw) / name);

@@ -19,7 +19,7 @@
 #include "cleanup/cleanup_plan.h"
 #include "base/file_names.h"
 #include "platform/posix_script_runner.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 #include "tests/support/disk.h"
 #include "tests/support/temp_folder.h"
 
@@ -257,8 +257,8 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
     }
 
     Settings settings;
-    settings.QMark = static_cast<std::int16_t>(std::uniform_int_distribution<int>(-1, 2)(random_));
-    settings.KillBat = Chance(0.5) ? 1 : 0;
+    settings.quoteEveryPath = Chance(0.25);
+    settings.deleteScripts = Chance(0.5);
     const int bak = std::uniform_int_distribution<int>(0, 2)(random_);  // cleared, ticked, grayed
     CleanupRequest request{CleanupRequest::Source::JpgFolder, raw, jpg, {}, bak != 0};
     PosixScriptRunner runner;
@@ -312,7 +312,7 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
     EXPECT_TRUE(result.done());
     EXPECT_TRUE(result.errors.empty());
     Files after = Snapshot(raw);
-    if (settings.KillBat != 1) after = Without(after, {"rRAW.bat", "RAWreverse.bat"});
+    if (settings.deleteScripts == false) after = Without(after, {"rRAW.bat", "RAWreverse.bat"});
     EXPECT_EQ(after, ExpectedRawFolder(before, names, bak, byList));
   }
   // Most rounds must have run a cleanup for this test to mean anything.

@@ -11,7 +11,7 @@
 #include "base/file_names.h"
 #include "fs/folder_listing.h"
 #include "platform/posix_script_runner.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 #include "tests/support/disk.h"
 #include "tests/support/temp_folder.h"
 
@@ -25,7 +25,7 @@ using Files = std::map<std::string, std::string>;
 struct Scene {
   explicit Scene(const std::string& rawName = "raw", const std::string& jpgName = "jpg")
       : raw(temp.MakeDir(rawName).string()), jpg(temp.MakeDir(jpgName).string()) {
-    settings.KillBat = 1;
+    settings.deleteScripts = true;
   }
   void Raw(std::initializer_list<std::string> names) {
     for (const auto& name : names) temp.Write(std::filesystem::relative(raw, temp.path()) / name, name);
@@ -54,7 +54,7 @@ struct Scene {
   }
   // What the RAW pane lists now.
   std::size_t RawListed() const {
-    return ListMatchingFiles(TestDisk(), raw, NamePatterns(RawListPattern(settings.ExtraRAW))).names.size();
+    return ListMatchingFiles(TestDisk(), raw, NamePatterns(RawListPattern(settings.extraRawKinds))).names.size();
   }
   // Files named after their original name, as the end state of a run expects them.
   static Files Expect(std::initializer_list<std::pair<std::string, std::string>> renamed) {

@@ -8,14 +8,14 @@
 namespace shotsweep {
 namespace {
 
-CleanupScriptContext Windows(std::string dir1, std::string quote = "", int codePage = 852) {
-  std::string raw = dir1.back() == '\\' ? dir1 : dir1 + "\\";
-  return {std::move(quote), std::move(raw), std::move(dir1), codePage, '\\'};
+CleanupScriptContext Windows(std::string rawFolder, std::string quote = "", int codePage = 852) {
+  std::string raw = rawFolder.back() == '\\' ? rawFolder : rawFolder + "\\";
+  return {std::move(quote), std::move(raw), std::move(rawFolder), codePage, '\\'};
 }
 
-CleanupScriptContext Posix(std::string dir1, std::string quote = "", int codePage = 852) {
-  std::string raw = dir1.back() == '/' ? dir1 : dir1 + "/";
-  return {std::move(quote), std::move(raw), std::move(dir1), codePage, '/'};
+CleanupScriptContext Posix(std::string rawFolder, std::string quote = "", int codePage = 852) {
+  std::string raw = rawFolder.back() == '/' ? rawFolder : rawFolder + "/";
+  return {std::move(quote), std::move(raw), std::move(rawFolder), codePage, '/'};
 }
 
 std::size_t LineCount(const std::string& text) {

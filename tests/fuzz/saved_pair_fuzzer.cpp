@@ -19,7 +19,7 @@ bool HoldsLineEnd(const std::string& record) { return record.find_first_of("\r\n
 
 void CheckFile(std::string_view text) {
   const SavedPair pair = ParseSavedPair(text);
-  for (const std::string* record : {&pair.drive1, &pair.dir1, &pair.drive2, &pair.dir2}) {
+  for (const std::string* record : {&pair.rawDrive, &pair.rawFolder, &pair.jpgDrive, &pair.jpgFolder}) {
     FUZZ_CHECK(!HoldsLineEnd(*record));
     FUZZ_CHECK(record->size() <= text.size());
   }
@@ -32,7 +32,7 @@ void CheckFile(std::string_view text) {
 
 void CheckRecords(std::string_view rest) {
   SavedPair pair;
-  for (std::string* record : {&pair.drive1, &pair.dir1, &pair.drive2, &pair.dir2}) {
+  for (std::string* record : {&pair.rawDrive, &pair.rawFolder, &pair.jpgDrive, &pair.jpgFolder}) {
     *record = std::string(fuzz::TakePiece(rest));
     if (HoldsLineEnd(*record)) return;
   }

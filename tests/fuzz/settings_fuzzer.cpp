@@ -19,14 +19,15 @@ namespace shotsweep {
 namespace {
 
 bool operator==(const Settings& a, const Settings& b) {
-  return a.KillBat == b.KillBat && a.QMark == b.QMark && a.RAWCodePage == b.RAWCodePage;
+  return a.deleteScripts == b.deleteScripts && a.quoteEveryPath == b.quoteEveryPath && a.codePage == b.codePage &&
+         a.trash == b.trash && a.confirm == b.confirm;
 }
 
 Settings Lowest() {
   Settings s;
-  s.KillBat = std::numeric_limits<std::int16_t>::min();
-  s.QMark = std::numeric_limits<std::int16_t>::min();
-  s.RAWCodePage = std::numeric_limits<std::int32_t>::min();
+  s.deleteScripts = false;
+  s.quoteEveryPath = true;
+  s.codePage = std::numeric_limits<std::int32_t>::min();
   return s;
 }
 
@@ -41,9 +42,9 @@ void CheckFile(std::string_view bytes) {
   ParseSettings(bytes, fromDefaults);
   ParseSettings(bytes, fromLowest);
   const Settings defaults, lowest = Lowest();
-  CheckField(defaults.KillBat, fromDefaults.KillBat, lowest.KillBat, fromLowest.KillBat);
-  CheckField(defaults.QMark, fromDefaults.QMark, lowest.QMark, fromLowest.QMark);
-  CheckField(defaults.RAWCodePage, fromDefaults.RAWCodePage, lowest.RAWCodePage, fromLowest.RAWCodePage);
+  CheckField(defaults.deleteScripts, fromDefaults.deleteScripts, lowest.deleteScripts, fromLowest.deleteScripts);
+  CheckField(defaults.quoteEveryPath, fromDefaults.quoteEveryPath, lowest.quoteEveryPath, fromLowest.quoteEveryPath);
+  CheckField(defaults.codePage, fromDefaults.codePage, lowest.codePage, fromLowest.codePage);
   // Reading the file twice is reading it once: each entry only ever sets a value.
   Settings again = fromDefaults;
   ParseSettings(bytes, again);
@@ -90,6 +91,21 @@ void CheckValue(std::string_view key, std::string_view value, Field Settings::*f
   }
 }
 
+// A flag takes a value as the code page does, and is set exactly when that number is 1.
+void CheckFlag(std::string_view key, std::string_view value, bool Settings::*flag) {
+  Settings number;
+  number.codePage = 7;
+  ParseSettings("RAWCodePage=" + std::string(value), number);
+  for (bool before : {false, true}) {
+    Settings s;
+    s.*flag = before;
+    ParseSettings(std::string(key) + "=" + std::string(value), s);
+    if (number.codePage == 7 && !IsPlainNumber(value)) FUZZ_CHECK(s.*flag == before);
+    if (number.codePage == 1) FUZZ_CHECK(s.*flag);
+    if (s.*flag != before && !before) FUZZ_CHECK(number.codePage == 1);
+  }
+}
+
 }  // namespace
 }  // namespace shotsweep
 
@@ -99,9 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckFile(input);
   const std::string_view value = fuzz::TakePiece(input);
   if (value.find_first_of(",\r\n\"") == std::string_view::npos) {
-    CheckValue("KillBat", value, &Settings::KillBat);
-    CheckValue("QMark", value, &Settings::QMark);
-    CheckValue("RAWCodePage", value, &Settings::RAWCodePage);
+    CheckFlag("KillBat", value, &Settings::deleteScripts);
+    CheckFlag("QMark", value, &Settings::quoteEveryPath);
+    CheckValue("RAWCodePage", value, &Settings::codePage);
   }
   return 0;
 }

@@ -87,12 +87,12 @@ TEST(SavedPairFile, ReadOnlyFileOrFolderKeepsItsPair) {
   ASSERT_EQ(WriteSavedPair(testing::TestDisk(), path, {"/ [a]", "/old", "", ""}), std::nullopt);
   fs::permissions(path, fs::perms::owner_read);
   EXPECT_TRUE(WriteSavedPair(testing::TestDisk(), path, {"/ [a]", "/new", "", ""}));
-  EXPECT_EQ(ReadSavedPair(testing::TestDisk(), path)->dir1, "/old");
+  EXPECT_EQ(ReadSavedPair(testing::TestDisk(), path)->rawFolder, "/old");
 
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
   fs::permissions(folder.path(), fs::perms::owner_read | fs::perms::owner_exec);
   EXPECT_TRUE(WriteSavedPair(testing::TestDisk(), path, {"/ [a]", "/new", "", ""}));
-  EXPECT_EQ(ReadSavedPair(testing::TestDisk(), path)->dir1, "/old");
+  EXPECT_EQ(ReadSavedPair(testing::TestDisk(), path)->rawFolder, "/old");
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ std::ostream& operator<<(std::ostream& out, const Values& v) {
 Values Parsed(std::string_view bytes) {
   Settings s;
   ParseSettings(bytes, s);
-  return {s.KillBat, s.QMark, s.RAWCodePage};
+  return {s.deleteScripts, s.quoteEveryPath, s.codePage};
 }
 
 const Values kDefaults{1, 0, 0};
@@ -75,11 +75,13 @@ TEST(SettingsReader, ValuesThatDoNotConvertLeaveTheFieldAsItWas) {
                             ".", "1.5.0", "32768", "-32769", "99999999999999999999999",
                             "852=", "1/2", "\xC2\xB9"}) {
     Settings s;
-    s.QMark = 7;
-    s.KillBat = 7;
-    ParseSettings(std::string("QMark=") + value + "\r\nKillBat=" + value, s);
-    EXPECT_EQ(s.QMark, 7) << value;
-    EXPECT_EQ(s.KillBat, 7) << value;
+    s.quoteEveryPath = true;
+    s.deleteScripts = false;
+    s.codePage = 7;
+    ParseSettings(std::string("QMark=") + value + "\r\nKillBat=" + value + "\r\nRAWCodePage=" + value, s);
+    EXPECT_TRUE(s.quoteEveryPath) << value;
+    EXPECT_FALSE(s.deleteScripts) << value;
+    if (std::string_view(value) != "32768" && std::string_view(value) != "-32769") EXPECT_EQ(s.codePage, 7) << value;
   }
   EXPECT_EQ(Parsed("RAWCodePage=852=\r\n"), kDefaults);
   EXPECT_EQ(Parsed("RAWCodePage=2147483648"), kDefaults);
@@ -101,19 +103,23 @@ TEST(SettingsReader, NumbersConvertWithSignAndRoundHalfToEven) {
                         Case{"1.5", 2}, Case{".5", 0}, Case{".6", 1}, Case{"5.", 5},
                         Case{"32767.4", 32767}, Case{"-32768.5", -32768}, Case{"1.49999", 1}}) {
     Settings s;
-    ParseSettings(std::string("KillBat=") + c.value, s);
-    EXPECT_EQ(s.KillBat, c.expected) << c.value;
+    ParseSettings(std::string("KillBat=") + c.value + "\r\nRAWCodePage=" + c.value, s);
+    EXPECT_EQ(s.codePage, c.expected) << c.value;
+    // A flag is set by exactly 1, however it is written, and cleared by any other number.
+    EXPECT_EQ(s.deleteScripts, c.expected == 1) << c.value;
   }
   // Rounding that leaves the range makes the value out of range.
   EXPECT_EQ(Parsed("QMark=32767.5"), kDefaults);
   EXPECT_EQ(Parsed("QMark=-32768.51"), kDefaults);
-  EXPECT_EQ(Parsed("RAWCodePage=2147483647,KillBat=-32768"), (Values{-32768, 0, 2147483647}));
+  EXPECT_EQ(Parsed("RAWCodePage=2147483647,KillBat=-32768"), (Values{0, 0, 2147483647}));
+  EXPECT_EQ(Parsed("KillBat=2,QMark=1.4"), (Values{0, 1, 0}));
   EXPECT_EQ(Parsed("RAWCodePage=-2147483648"), (Values{1, 0, -2147483647 - 1}));
   EXPECT_EQ(Parsed("RAWCodePage=65001.5"), (Values{1, 0, 65002}));
 }
 
 TEST(SettingsReader, LastEntryThatConvertsWinsAndOtherKeysChangeNothing) {
-  EXPECT_EQ(Parsed("KillBat=0\r\nKillBat=2"), (Values{2, 0, 0}));
+  EXPECT_EQ(Parsed("KillBat=0\r\nKillBat=1"), (Values{1, 0, 0}));
+  EXPECT_EQ(Parsed("KillBat=1\r\nKillBat=2"), (Values{0, 0, 0}));
   EXPECT_EQ(Parsed("KillBat=0\r\nKillBat=oops"), (Values{0, 0, 0}));
   EXPECT_EQ(Parsed("Timer=5\r\nTimer=x\r\nFoo=1\r\nKillBatX=0\r\nXQMark=1"), kDefaults);
 }
@@ -149,7 +155,7 @@ class SettingsFile : public ::testing::Test {
   Values Read() {
     Settings s;
     ReadSettingsFile(testing::TestDisk(), (folder.path() / "Shotsweep.ini").string(), s);
-    return {s.KillBat, s.QMark, s.RAWCodePage};
+    return {s.deleteScripts, s.quoteEveryPath, s.codePage};
   }
   TempFolder folder;
 };
@@ -177,26 +183,26 @@ TEST_F(SettingsFile, ReadSettingsInLooksInTheStartFolder) {
   folder.Write("Shotsweep.ini", "QMark=1");
   Settings s;
   ReadSettingsIn(testing::TestDisk(), folder.str(), s);
-  EXPECT_EQ(s.QMark, 1);
+  EXPECT_TRUE(s.quoteEveryPath);
 }
 
 TEST(SettingsReader, TheNewKeysAndTheExtraRawKindsWithTheirWarnings) {
   Settings s;
   EXPECT_TRUE(ParseSettings("Trash=1\r\nConfirm=1\r\n", s).empty());
-  EXPECT_EQ(s.Trash, 1);
-  EXPECT_EQ(s.Confirm, 1);
+  EXPECT_TRUE(s.trash);
+  EXPECT_TRUE(s.confirm);
 
   // The list as it is written on one line, commas and all; case does not matter.
   EXPECT_TRUE(ParseSettings("ExtraRAW=cr3,DNG,raf,rw2,pef,srw\r\n", s).empty());
-  EXPECT_EQ(s.ExtraRAW, (std::vector<std::string>{"cr3", "dng", "raf", "rw2", "pef", "srw"}));
+  EXPECT_EQ(s.extraRawKinds, (std::vector<std::string>{"cr3", "dng", "raf", "rw2", "pef", "srw"}));
   // Entries after it that hold "=" are settings again; a later ExtraRAW replaces the list.
   EXPECT_TRUE(ParseSettings("ExtraRAW=cr3,KillBat=0,x3f\r\n\"ExtraRAW=dng;raf\"", s).empty());
-  EXPECT_EQ(s.KillBat, 0);
-  EXPECT_EQ(s.ExtraRAW, (std::vector<std::string>{"dng", "raf"}));
+  EXPECT_FALSE(s.deleteScripts);
+  EXPECT_EQ(s.extraRawKinds, (std::vector<std::string>{"dng", "raf"}));
 
   const auto warnings = ParseSettings(
       "ExtraRAW=cr3,jpg,JPEG,nef,nbak,cr3bak,n,.dng,toolongname,r&d,bat,cr3,,dng\r\n", s);
-  EXPECT_EQ(s.ExtraRAW, (std::vector<std::string>{"cr3", "dng"}));
+  EXPECT_EQ(s.extraRawKinds, (std::vector<std::string>{"cr3", "dng"}));
   ASSERT_EQ(warnings.size(), 11u);
   for (const std::string& warning : warnings) EXPECT_EQ(warning.rfind("ExtraRAW: \"", 0), 0u) << warning;
   EXPECT_NE(warnings[0].find("never touched"), std::string::npos);  // jpg

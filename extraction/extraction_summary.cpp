@@ -1,7 +1,7 @@
-#include "preview/extraction_summary.h"
+#include "extraction/extraction_summary.h"
 
 #include "base/file_names.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 

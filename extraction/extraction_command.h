@@ -8,7 +8,7 @@
 #include "base/command_result.h"
 #include "fs/file_system.h"
 #include "platform/script_runner.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 

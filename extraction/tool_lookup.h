@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "fs/file_system.h"
-#include "settings/module1.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 

@@ -14,13 +14,14 @@ inline constexpr char kNativeSeparator = '\\';
 inline constexpr char kNativeSeparator = '/';
 #endif
 
+// What Shotsweep.ini says, read once. A flag is set only by its key's value being exactly 1.
 struct Settings {
-  std::int16_t KillBat = 1;      // exactly 1: the cleanup scripts are deleted after a run
-  std::int16_t QMark = 0;        // exactly 1: every path in a script is quoted
-  std::int32_t RAWCodePage = 0;  // written after "chcp " on every script's first line
-  std::int16_t Trash = 0;        // exactly 1: what a cleanup deletes goes to the user's trash
-  std::int16_t Confirm = 0;      // exactly 1: both cleanup buttons show what they would do first
-  std::vector<std::string> ExtraRAW;  // RAW kinds beyond the five: "cr3", lower case, no dot
+  bool deleteScripts = true;    // KillBat: the cleanup scripts are deleted after a run
+  bool quoteEveryPath = false;  // QMark: every path in a script is quoted
+  std::int32_t codePage = 0;    // RAWCodePage: written after "chcp " on every script's first line
+  bool trash = false;           // Trash: what a cleanup deletes goes to the user's trash
+  bool confirm = false;         // Confirm: both cleanup buttons show what they would do first
+  std::vector<std::string> extraRawKinds;  // ExtraRAW: kinds beyond the five, "cr3", lower case, no dot
 };
 
 // The path with `sep` appended unless it already ends in it.
@@ -32,9 +33,9 @@ std::string WithTrailingSeparator(std::string_view path, char sep = kNativeSepar
 std::string JoinUnchanged(std::string_view folder, std::string_view name, char sep = kNativeSeparator);
 
 // The quote text of one command run: a double quote when the RAW-side folder's path holds a
-// blank or QMark is exactly 1, else empty. Only the RAW pane's path decides, also for JPG-side
-// paths.
-std::string DecideQuote(std::string_view rawPath, std::int16_t qmark);
+// blank or every path is to be quoted, else empty. Only the RAW pane's path decides, also for
+// JPG-side paths.
+std::string DecideQuote(std::string_view rawPath, bool quoteEveryPath);
 
 // The folders of one command run, as every command takes them before it writes anything.
 struct CommandFolders {

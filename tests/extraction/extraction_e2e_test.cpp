@@ -8,8 +8,8 @@
 #include <map>
 
 #include "platform/posix_script_runner.h"
-#include "preview/extraction_command.h"
-#include "settings/module1.h"
+#include "extraction/extraction_command.h"
+#include "settings/settings.h"
 #include "tests/support/disk.h"
 #include "tests/support/raw_like_file.h"
 #include "tests/support/temp_folder.h"

@@ -1,4 +1,4 @@
-#include "preview/extraction_command.h"
+#include "extraction/extraction_command.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -8,10 +8,10 @@
 #include "base/script_names.h"
 #include "fs/folder_listing.h"
 #include "platform/script_runner.h"
-#include "preview/extraction_script.h"
-#include "preview/extraction_summary.h"
-#include "preview/tool_lookup.h"
-#include "settings/module1.h"
+#include "extraction/extraction_script.h"
+#include "extraction/extraction_summary.h"
+#include "extraction/tool_lookup.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 namespace {
@@ -52,12 +52,12 @@ CommandResult ExtractPreviews(const ExtractionRequest& request, const Settings& 
   ExtractionScriptContext script;
   if (auto missing = FindTools(fs, request.startFolder, script)) return CommandResult::Failed(*missing);
 
-  const FileListing listing = ListMatchingFiles(fs, request.rawFolder, NamePatterns(RawListPattern(settings.ExtraRAW)));
+  const FileListing listing = ListMatchingFiles(fs, request.rawFolder, NamePatterns(RawListPattern(settings.extraRawKinds)));
   const CommandFolders folders = FoldersOfRun(request.rawFolder, request.jpgFolder, settings);
   script.quote = folders.quote;
   script.rawFolder = folders.raw;
   script.jpgFolder = folders.jpg;
-  script.codePage = settings.RAWCodePage;
+  script.codePage = settings.codePage;
   script.exif = request.exif;
 
   const std::vector<std::string>& names = listing.names;

@@ -1,4 +1,4 @@
-#include "preview/extraction_command.h"
+#include "extraction/extraction_command.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <functional>
 #include <optional>
 
-#include "preview/tool_lookup.h"
-#include "settings/module1.h"
+#include "extraction/tool_lookup.h"
+#include "settings/settings.h"
 #include "tests/support/disk.h"
 #include "tests/support/recording_runner.h"
 #include "tests/support/temp_folder.h"
@@ -90,7 +90,7 @@ TEST(ExtractPreviews, WritesTheScriptThenRunsItInTheWindowAndReports) {
   Shoot s;
   s.root.Write("RAW/DSC_0001.NEF");
   s.root.Write("RAW/notes.txt");
-  s.settings.RAWCodePage = 1250;
+  s.settings.codePage = 1250;
   s.exif = true;
   s.Run();
 

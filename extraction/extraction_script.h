@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/module1.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 

@@ -1,4 +1,4 @@
-#include "settings/module1.h"
+#include "settings/settings.h"
 
 namespace shotsweep {
 
@@ -15,13 +15,13 @@ std::string JoinUnchanged(std::string_view folder, std::string_view name, char s
   return out;
 }
 
-std::string DecideQuote(std::string_view rawPath, std::int16_t qmark) {
-  if (qmark == 1 || rawPath.find(' ') != std::string_view::npos) return "\"";
+std::string DecideQuote(std::string_view rawPath, bool quoteEveryPath) {
+  if (quoteEveryPath || rawPath.find(' ') != std::string_view::npos) return "\"";
   return {};
 }
 
 CommandFolders FoldersOfRun(std::string_view rawPath, std::string_view jpgPath, const Settings& settings) {
-  return {WithTrailingSeparator(rawPath), WithTrailingSeparator(jpgPath), DecideQuote(rawPath, settings.QMark)};
+  return {WithTrailingSeparator(rawPath), WithTrailingSeparator(jpgPath), DecideQuote(rawPath, settings.quoteEveryPath)};
 }
 
 }  // namespace shotsweep

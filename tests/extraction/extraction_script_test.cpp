@@ -1,4 +1,4 @@
-#include "preview/extraction_script.h"
+#include "extraction/extraction_script.h"
 
 #include <gtest/gtest.h>
 

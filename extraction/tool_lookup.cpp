@@ -1,9 +1,9 @@
-#include "preview/tool_lookup.h"
+#include "extraction/tool_lookup.h"
 
 #include <filesystem>
 
 
-#include "preview/extraction_script.h"
+#include "extraction/extraction_script.h"
 
 namespace shotsweep {
 namespace {
