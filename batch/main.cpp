@@ -18,8 +18,8 @@ namespace {
 // interrupt and a kill of the caller's whole group away; hang-up and the signals a dying desktop
 // session or window sends are ignored. Only a kill that cannot be ignored stops it, and the next
 // cleanup then finishes the job. Not a session of its own: a new session is a new scheduling
-// group, and on a busy machine each unlink then waited milliseconds (a 20,000-file cleanup took
-// 37 s instead of 1.5 s beside two busy processes).
+// group, and on a busy machine each unlink would then wait milliseconds, which a cleanup of
+// many thousand files cannot afford.
 void OutliveTheCaller() {
   ::setpgid(0, 0);
   for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) std::signal(signal, SIG_IGN);

@@ -10,12 +10,6 @@
 
 namespace shotsweep {
 
-#ifdef _WIN32
-inline constexpr char kSearchPathSeparator = ';';
-#else
-inline constexpr char kSearchPathSeparator = ':';
-#endif
-
 // The full path of the program `tool` ("exiv2"): first in `startFolder`, as `tool` or
 // `tool`.exe, then in each absolute folder of `searchPath` (the PATH variable's value) in
 // turn. Only an executable regular file counts. nullopt when there is none.

@@ -189,13 +189,25 @@ std::optional<CommandError> MemoryFileSystem::CopyFile(const std::string& from, 
 
 bool MemoryFileSystem::SameFile(const std::string& a, const std::string& b) { return a == b && Find(a) != nullptr; }
 
-std::optional<CommandError> MemoryFileSystem::OpenForOutput(const std::string& path, bool append, UniqueFd& fd) {
-  if (auto refusal = Refusal(Operation::Open, path)) return refusal;
+MemoryFileSystem::Node* MemoryFileSystem::WriteTarget(Operation operation, const std::string& path,
+                                                      std::optional<CommandError>& error) {
+  if ((error = Refusal(operation, path))) return nullptr;
   const auto [dir, name] = Split(path);
   Folder* folder = Load(dir);
-  if (!folder) return ErrnoError(ENOENT, path);
+  if (!folder) {
+    error = ErrnoError(ENOENT, path);
+    return nullptr;
+  }
   Node& node = (*folder)[name];
-  if (node.isDir) return ErrnoError(EISDIR, path);
+  if (node.isDir) error = ErrnoError(EISDIR, path);
+  return error ? nullptr : &node;
+}
+
+std::optional<CommandError> MemoryFileSystem::OpenForOutput(const std::string& path, bool append, UniqueFd& fd) {
+  std::optional<CommandError> error;
+  Node* target = WriteTarget(Operation::Open, path, error);
+  if (!target) return error;
+  Node& node = *target;
   if (!append) {
     node.content.clear();
     node.below = false;
@@ -227,15 +239,12 @@ std::optional<CommandError> MemoryFileSystem::ReadFile(const std::string& path, 
 }
 
 std::optional<CommandError> MemoryFileSystem::WriteFile(const std::string& path, std::string_view content) {
-  if (auto refusal = Refusal(Operation::Write, path)) return refusal;
-  const auto [dir, name] = Split(path);
-  Folder* folder = Load(dir);
-  if (!folder) return ErrnoError(ENOENT, path);
-  Node& node = (*folder)[name];
-  if (node.isDir) return ErrnoError(EISDIR, path);
+  std::optional<CommandError> error;
+  Node* node = WriteTarget(Operation::Write, path, error);
+  if (!node) return error;
   // A fresh file takes the name: whatever stood there before is gone.
-  if (!node.origin.empty()) gone_.push_back({node.origin, {}, false});
-  node = Node{false, std::string(content), {}, false, false, ++clock_};
+  if (!node->origin.empty()) gone_.push_back({node->origin, {}, false});
+  *node = Node{false, std::string(content), {}, false, false, ++clock_};
   return std::nullopt;
 }
 

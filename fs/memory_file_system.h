@@ -74,6 +74,9 @@ class MemoryFileSystem : public FileSystem {
   Node* Find(const std::string& path, Folder** holder = nullptr);
   std::optional<CommandError> Refusal(Operation operation, const std::string& path) const;
   std::optional<CommandError> Remove(Operation operation, const std::string& path);
+  // The file a write to `path` lands on, made when missing; nullptr, with `error`, when there
+  // can be none.
+  Node* WriteTarget(Operation operation, const std::string& path, std::optional<CommandError>& error);
   // The node's content, read from below the first time.
   std::optional<CommandError> LoadContent(Node& node);
 

@@ -2,6 +2,7 @@
 # Installs the missing Debian packages, then configures and builds Shotsweep.
 #   scripts/setup.sh [BUILD_FOLDER [CMAKE_OPTION...]]   (default: build/)
 # Quick when nothing changed: dpkg is asked first, apt only runs for what is missing.
+# SHOTSWEEP_TARGETS="a b" builds only those targets (and what they need), not everything.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build}"
@@ -26,4 +27,6 @@ fi
 if [[ ! -f "$build/build.ninja" ]]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 fi
-cmake --build "$build"
+targets=()
+for target in ${SHOTSWEEP_TARGETS:-}; do targets+=(--target "$target"); done
+cmake --build "$build" "${targets[@]}"

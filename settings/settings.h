@@ -8,10 +8,13 @@
 
 namespace shotsweep {
 
+// Between the parts of a path, and between the folders of PATH.
 #ifdef _WIN32
 inline constexpr char kNativeSeparator = '\\';
+inline constexpr char kSearchPathSeparator = ';';
 #else
 inline constexpr char kNativeSeparator = '/';
+inline constexpr char kSearchPathSeparator = ':';
 #endif
 
 // What Shotsweep.ini says, read once. A flag is set only by its key's value being exactly 1.

@@ -30,17 +30,24 @@ class Commands : public WindowTest {
     scratch.Write("start/ShotsweepDirs.dat", PairText("/ [sda1]", Start() + "/RAW", "/ [sda1]", Start() + "/JPG"));
   }
   void Click(const char* button) { Control<QPushButton>(button)->click(); }
+  // The window over the real interpreter, with the set-aside box cleared: unmatched RAW files
+  // are deleted.
+  MainWindow& OpenDeleting() {
+    MainWindow& frame = Open(&interpreter);
+    Control<QCheckBox>("setAsideBox")->setChecked(false);
+    return frame;
+  }
   std::set<std::string> RawFolder() const {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(Start() + "/RAW")) names.insert(entry.path().filename().string());
     return names;
   }
+
+  PosixScriptRunner interpreter;
 };
 
 TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
-  PosixScriptRunner interpreter;
-  MainWindow& frame = Open(&interpreter);
-  Control<QCheckBox>("setAsideBox")->setChecked(false);
+  MainWindow& frame = OpenDeleting();
   Click("deleteByFolderButton");
   // Restoring writes the extension as the RAW kinds name it.
   EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
@@ -54,9 +61,7 @@ TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
 }
 
 TEST_F(Commands, AJpgFolderGoneSinceTheWindowOpenedCostsNoRawFile) {
-  PosixScriptRunner interpreter;
-  Open(&interpreter);
-  Control<QCheckBox>("setAsideBox")->setChecked(false);
+  OpenDeleting();
   const std::set<std::string> before = RawFolder();
   // The card is pulled, or the share goes: no folder, or something else in its place.
   fs::remove_all(Start() + "/JPG");
@@ -74,7 +79,6 @@ TEST_F(Commands, AJpgFolderGoneSinceTheWindowOpenedCostsNoRawFile) {
 TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
   scratch.Write("start/list.txt", "a.JPG\r\n");
   dialogs.openAnswers = {Start() + "/list.txt"};
-  PosixScriptRunner interpreter;
   MainWindow& frame = Open(&interpreter);
   Click("deleteByListButton");
   EXPECT_EQ(dialogs.openRequests.size(), 1u);
@@ -85,9 +89,7 @@ TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
 TEST_F(Commands, AJpgNameThatIsNotValidTextNeverCostsItsRawFile) {
   scratch.Write("start/RAW/caf\xe9.nef");
   scratch.Write("start/JPG/caf\xe9.jpg");
-  PosixScriptRunner interpreter;
-  Open(&interpreter);
-  Control<QCheckBox>("setAsideBox")->setChecked(false);
+  OpenDeleting();
   Click("deleteByFolderButton");
   EXPECT_TRUE(RawFolder().count("caf\xe9.nef"));
   for (const ShownMessage& message : dialogs.messages) EXPECT_NE(message.text, "Operation done");
@@ -194,9 +196,7 @@ void OnPreview(std::function<void(QDialog&)> act) {
 void Press(QDialog& dialog, const char* button) { dialog.findChild<QPushButton*>(button)->click(); }
 
 TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
-  PosixScriptRunner interpreter;
-  Open(&interpreter);
-  Control<QCheckBox>("setAsideBox")->setChecked(false);
+  OpenDeleting();
   const std::set<std::string> before = RawFolder();
   QString summary;
   OnPreview([&](QDialog& dialog) {
@@ -225,9 +225,7 @@ TEST_F(Commands, WithConfirmTheButtonsPreviewFirstAndAPreviewOfLosingEverythingS
   scratch.Write("start/Shotsweep.ini", "Confirm=1\r\n");
   scratch.Write("start/list.txt", "nothing.jpg\r\n");
   dialogs.openAnswers = {Start() + "/list.txt"};
-  PosixScriptRunner interpreter;
-  Open(&interpreter);
-  Control<QCheckBox>("setAsideBox")->setChecked(false);
+  OpenDeleting();
   const std::set<std::string> before = RawFolder();
   QString warning;
   OnPreview([&](QDialog& dialog) {
@@ -243,7 +241,6 @@ TEST_F(Commands, RestoreGivesSetAsideFilesTheirNamesBackAndIsOfferedAfterAnUnfin
   scratch.Write("start/RAW/d.nbak", "d");
   scratch.Write("start/RAW/RAWjpg.txt", "left by a cleanup that did not end");
   dialogs.questionAnswers = {true};
-  PosixScriptRunner interpreter;
   Open(&interpreter);
   ASSERT_EQ(dialogs.questions.size(), 1u);
   EXPECT_TRUE(RawFolder().count("d.nef"));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace shotsweep {
@@ -14,6 +15,9 @@ struct NameCase {
   bool fails = false;
 };
 
+// Shown by its name, not by its bytes.
+void PrintTo(const NameCase& c, std::ostream* out) { *out << '"' << c.name << '"'; }
+
 class FileNameSplit : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(FileNameSplit, SplitsAtTheLeftmostDotAfterTheFirstCharacter) {
@@ -24,6 +28,15 @@ TEST_P(FileNameSplit, SplitsAtTheLeftmostDotAfterTheFirstCharacter) {
     EXPECT_EQ(FileExtension(c.name), c.extension);
   }
   EXPECT_EQ(FileBaseName(c.name), c.base);
+}
+
+// Each case by its place and the letters and digits of its name: the same in every build.
+std::string CaseName(const ::testing::TestParamInfo<NameCase>& info) {
+  std::string name = "case" + std::to_string(info.index) + "_";
+  for (char c : info.param.name) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) name += c;
+  }
+  return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -49,7 +62,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"DSC .jpg ", "jpg ", "DSC "},
                       // Multi-byte UTF-8 before and after the dot stays whole.
                       NameCase{"Žluťoučký kůň.jpg", "jpg", "Žluťoučký kůň"},
-                      NameCase{"snímek.čí", "čí", "snímek"}));
+                      NameCase{"snímek.čí", "čí", "snímek"}),
+    CaseName);
 
 TEST(FileNameSplit, NulBytesAreOrdinaryCharacters) {
   const std::string name("a\0b.c", 5);

@@ -194,7 +194,7 @@ TEST(CleanupScripts, ListedNameWithFolderPartIsPairedByItsLastComponent) {
   EXPECT_EQ(RestoreLines(ctx, "C:\\jpg\\DSC_0001.JPG"), bare);
   EXPECT_EQ(RestoreLines(ctx, "jpg/DSC_0001.JPG"), bare);
   EXPECT_EQ(RestoreLines(ctx, "/home/me/my.pics\\DSC_0001.JPG"), bare);
-  // A dot in a folder part no longer cuts the name short.
+  // A dot in a folder part does not cut the name short.
   EXPECT_EQ(RestoreLines(ctx, "D:\\my.folder\\x.jpg"), RestoreLines(ctx, "x.jpg"));
   EXPECT_EQ(RestoreLines(ctx, "D:\\my.folder\\"), RestoreLines(ctx, ""));
 }

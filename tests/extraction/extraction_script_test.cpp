@@ -152,11 +152,10 @@ TEST(ExtractionScript, NamesOfTheJpgAndOfThePreviews) {
 }
 
 TEST(ExtractionScript, PreviewStemFollowsExiv2) {
-  EXPECT_EQ(PreviewStem("DSC_0001.NEF"), "DSC_0001");
-  EXPECT_EQ(PreviewStem("trip.day1.nef"), "trip.day1");
-  EXPECT_EQ(PreviewStem(".nef"), ".nef");
-  EXPECT_EQ(PreviewStem("photo."), "photo.");
-  EXPECT_EQ(PreviewStem("My photo.cr2"), "My photo");
+  const std::pair<const char*, const char*> stems[] = {{"DSC_0001.NEF", "DSC_0001"}, {"trip.day1.nef", "trip.day1"},
+                                                       {".nef", ".nef"}, {"photo.", "photo."},
+                                                       {"My photo.cr2", "My photo"}};
+  for (const auto& [name, stem] : stems) EXPECT_EQ(PreviewStem(name), stem) << name;
 }
 
 }  // namespace

@@ -25,6 +25,14 @@ std::vector<std::string> Shown(const QTreeWidget& tree) {
   return rows;
 }
 
+// A file list of the JPG files in `folder`.
+struct JpgFileList : FileList {
+  explicit JpgFileList(const std::string& folder) : FileList(testing::TestDisk()) {
+    SetPattern("*.jpg");
+    SetPath(folder);
+  }
+};
+
 TEST(FileListTest, MatchesEveryPatternWithoutRegardToCaseAndSortsTheSameWay) {
   TempFolder folder;
   for (const char* name : {"b.NEF", "a.nef", "C.Cr2", "d.crw", "e.ARW", "f.orf", "g.jpg", "h.nef.txt",
@@ -45,9 +53,7 @@ TEST(FileListTest, SelectionAndRefresh) {
   TempFolder folder;
   folder.Write("x.jpg");
   folder.Write("y.jpg");
-  FileList list(testing::TestDisk());
-  list.SetPattern("*.jpg");
-  list.SetPath(folder.str());
+  JpgFileList list(folder.str());
   EXPECT_EQ(list.ListIndex(), -1);
   EXPECT_EQ(list.FileName(), "");
   list.SetListIndex(1);
@@ -69,9 +75,7 @@ TEST(FileListTest, ANameThatIsNotValidTextComesBackAsTheSameBytes) {
   TempFolder folder;
   folder.Write("caf\xe9.jpg");
   folder.Write("b.jpg");
-  FileList list(testing::TestDisk());
-  list.SetPattern("*.jpg");
-  list.SetPath(folder.str());
+  JpgFileList list(folder.str());
   EXPECT_EQ(Names(list), (std::vector<std::string>{"b.jpg", "caf\xe9.jpg"}));
   list.SetListIndex(1);
   EXPECT_EQ(list.FileName(), "caf\xe9.jpg");
@@ -93,9 +97,7 @@ void WritePhotos(TempFolder& folder, int count) {
 TEST(FileListTest, HoldsMoreThan32767Entries) {
   TempFolder folder;
   WritePhotos(folder, 33000);
-  FileList list(testing::TestDisk());
-  list.SetPattern("*.jpg");
-  list.SetPath(folder.str());
+  JpgFileList list(folder.str());
   ASSERT_EQ(list.ListCount(), 33000);
   list.SetListIndex(32999);
   EXPECT_EQ(list.FileName(), list.List(32999));
@@ -109,9 +111,7 @@ bool WaitForListing(const FileList& list) {
 TEST(FileListTest, ReadsInTheBackgroundAndShowsTheListingWhenItArrives) {
   TempFolder folder;
   for (const char* name : {"b.jpg", "a.jpg", "c.nef"}) folder.Write(name);
-  FileList list(testing::TestDisk());
-  list.SetPattern("*.jpg");
-  list.SetPath(folder.str());
+  JpgFileList list(folder.str());
   QSignalSpy listed(&list, &FileList::Listed);
   EXPECT_TRUE(list.IsReading());
   EXPECT_EQ(list.model()->rowCount(), 0);
@@ -136,9 +136,7 @@ TEST(FileListTest, ReadsInTheBackgroundAndShowsTheListingWhenItArrives) {
 TEST(FileListTest, WhatIsReadThroughTheCommandsViewIsTheWholeFreshListing) {
   TempFolder folder;
   WritePhotos(folder, 3000);
-  FileList list(testing::TestDisk());
-  list.SetPattern("*.jpg");
-  list.SetPath(folder.str());
+  JpgFileList list(folder.str());
   // The reading may be waiting, under way or done; any of them is waited for.
   QCoreApplication::processEvents();
   EXPECT_EQ(list.ListCount(), 3000);
@@ -156,9 +154,7 @@ TEST(FileListTest, WhatIsReadThroughTheCommandsViewIsTheWholeFreshListing) {
 TEST(FileListTest, AFolderThatCannotBeReadIsEmptyAndSaysWhy) {
   TempFolder folder;
   folder.Write("JPG/a.jpg");
-  FileList list(testing::TestDisk());
-  list.SetPattern("*.jpg");
-  list.SetPath(folder.str() + "/JPG");
+  JpgFileList list(folder.str() + "/JPG");
   EXPECT_EQ(list.ListCount(), 1);
   EXPECT_FALSE(list.ReadError());
 
