@@ -94,7 +94,7 @@ MainWindow::MainWindow(FileSystem& fs, Dialogs* dialogs, ScriptRunner* runner, D
     ownDrives_ = std::make_unique<SystemDrives>();
     drives = ownDrives_.get();
   }
-  drives_ = std::make_unique<DriveTable>(*drives);
+  drives_ = std::make_unique<DriveTable>(*drives, fs_);
 
   CreateControls();
   SetTabOrder();

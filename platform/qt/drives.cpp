@@ -73,7 +73,7 @@ std::vector<Drive> SystemDrives::Drives() {
   return RecognisableDrives(volumes);
 }
 
-DriveTable::DriveTable(DriveSource& source) : source_(source) { Reload(); }
+DriveTable::DriveTable(DriveSource& source, FileSystem& fs) : source_(source), fs_(fs) { Reload(); }
 
 void DriveTable::Reload() {
   drives_ = source_.Drives();
@@ -107,12 +107,11 @@ std::string DriveTable::CurrentFolder(const Drive& drive) const {
   const auto remembered = currentFolders_.find(drive.mountPath);
   if (remembered == currentFolders_.end()) return drive.mountPath;
   fs::path folder = remembered->second;
-  std::error_code ec;
-  while (!fs::is_directory(folder, ec) && IsUnder(folder.parent_path().string(), drive.mountPath) &&
+  while (!fs_.IsDirectory(folder.string()) && IsUnder(folder.parent_path().string(), drive.mountPath) &&
          folder.has_relative_path()) {
     folder = folder.parent_path();
   }
-  if (!fs::is_directory(folder, ec)) return drive.mountPath;
+  if (!fs_.IsDirectory(folder.string())) return drive.mountPath;
   return folder.string();
 }
 

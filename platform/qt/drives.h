@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fs/file_system.h"
+
 namespace shotsweep {
 
 // One mounted file system as the system reports it.
@@ -55,7 +57,8 @@ class SystemDrives : public DriveSource {
 // The drives both panes offer, and the folder each drive was last left on.
 class DriveTable {
  public:
-  explicit DriveTable(DriveSource& source);
+  // `fs` tells whether a remembered folder is still there.
+  DriveTable(DriveSource& source, FileSystem& fs);
 
   // Reads the drives again (a card may have been inserted); remembered folders stay.
   void Reload();
@@ -78,6 +81,7 @@ class DriveTable {
 
  private:
   DriveSource& source_;
+  FileSystem& fs_;
   std::vector<Drive> drives_;
   std::map<std::string, std::string> currentFolders_;  // mount path -> folder
 };

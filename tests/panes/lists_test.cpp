@@ -326,7 +326,7 @@ FakeDrives TwoDrives() {
 
 TEST(DriveListTest, SelectingADriveByCodeOrByTheUserReportsOneChange) {
   FakeDrives source = TwoDrives();
-  DriveTable table(source);
+  DriveTable table(source, testing::TestDisk());
   DriveList list(table);
   QSignalSpy changes(&list, &DriveList::Change);
 
@@ -346,7 +346,7 @@ TEST(DriveListTest, SelectingADriveByCodeOrByTheUserReportsOneChange) {
 
 TEST(DriveListTest, ADriveThatGoesAwayStaysSelectedAndANewOneShowsWhenOpened) {
   FakeDrives source = TwoDrives();
-  DriveTable table(source);
+  DriveTable table(source, testing::TestDisk());
   DriveList list(table);
   ASSERT_TRUE(list.SetDrive("/media/card [CARD]"));
   QSignalSpy changes(&list, &DriveList::Change);

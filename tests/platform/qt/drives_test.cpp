@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/disk.h"
 #include "tests/support/fake_drives.h"
 #include "tests/support/temp_folder.h"
 
@@ -53,7 +54,7 @@ TEST(DriveTableTest, FindsADriveByItsTextOrItsMountPath) {
   testing::FakeDrives source;
   source.drives = {{"/", "/ [sda1]"}, {"/media/card", "/media/card [NIKON D90]"},
                    {"/media/card 2", "/media/card 2 [CANON]"}};
-  DriveTable table(source);
+  DriveTable table(source, testing::TestDisk());
   EXPECT_EQ(table.Find("/media/card [NIKON D90]")->mountPath, "/media/card");
   // The card was relabelled since the text was saved: the mount path still names it.
   EXPECT_EQ(table.Find("/media/card [OTHER]")->mountPath, "/media/card");
@@ -77,7 +78,7 @@ TEST(DriveTableTest, EachDriveRemembersItsLastFolderWhileItExists) {
   scratch.MakeDir("card/DCIM/100NIKON");
   testing::FakeDrives source;
   source.drives = {{"/", "/ [sda1]"}, {card, card + " [CARD]"}};
-  DriveTable table(source);
+  DriveTable table(source, testing::TestDisk());
   const Drive cardDrive = *table.Find(card);
 
   EXPECT_EQ(table.CurrentFolder(cardDrive), card);  // never visited: its root
