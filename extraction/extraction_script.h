@@ -24,7 +24,7 @@ struct ExtractionScriptContext {
   std::string exiv2Path;     // each tool by the full path it was found at
   std::string exiftoolPath;
   std::int32_t codePage = 0;
-  bool exif = false;         // the EXIF box is exactly 1: write the two dumps
+  bool exif = false;         // the EXIF box is ticked: write the two dumps
 };
 
 // The name exiv2 gives the previews it extracts, before "-previewN.jpg": the file name

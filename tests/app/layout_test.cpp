@@ -61,7 +61,7 @@ TEST_F(Layout, EveryControlStandsWhereTheLayoutPutsItAtFifteenTwipsAPixel) {
   }
 }
 
-TEST_F(Layout, FocusStartsOnFile1AndFollowsTheTabIndexes) {
+TEST_F(Layout, FocusStartsOnTheRawFilesAndFollowsTheTabIndexes) {
   MainWindow& frame = Open();
   const std::vector<QString> order = {"rawFiles",     "rawDrives",   "rawFolders",     "jpgFolders",       "jpgDrives",     "jpgFiles",
                                       "jpgCopyPathButton",  "rawCopyPathButton", "exitButton",  "deleteByFolderButton",  "setAsideBox",        "newFolderButton",

@@ -36,7 +36,7 @@ TEST(CleanupEndToEnd, LifeOfAFileWithBakClearTickedAndGrayed) {
     }
     // The scripts (KillBat 1) and the pairing record are gone; notes.bak was never set aside.
     EXPECT_EQ(scene.RawFiles(), expected);
-    EXPECT_EQ(scene.RawListed(), 4u);  // File1 shows the kept RAW files and T.cr3
+    EXPECT_EQ(scene.RawListed(), 4u);  // the RAW pane shows the kept RAW files and T.cr3
   }
 }
 

@@ -98,7 +98,8 @@ bool PairedByFirstDot(const std::string& raw, const std::string& stem,
 
 // The RAW folder after a successful cleanup: each RAW file of the five kinds whose stem a
 // listed name keeps is there under the first such name with its lower-case RAW extension;
-// every other one is gone, or set aside when Bak is not 0; every other file is unchanged.
+// every other one is gone, or set aside when the set-aside box (`bak`) is not cleared; every
+// other file is unchanged.
 Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& listed, int bak, bool trim = false) {
   std::vector<std::string> stems;
   for (const auto& name : listed) {
