@@ -5,14 +5,19 @@
 #include <sys/wait.h>
 
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <random>
 #include <set>
 #include <sstream>
+#include <thread>
 
+#include "base/files.h"
 #include "base/process.h"
 #include "tests/batch/batch_test_run.h"
+#include "tests/batch/cleanup_plan.h"
 #include "tests/support/temp_folder.h"
 
 extern char** environ;
@@ -269,6 +274,186 @@ TEST(EndToEnd, ProgressLinesGoToTheNamedDescriptor) {
   }
   EXPECT_EQ(previous, 2003);
   EXPECT_GE(count, 3) << progress;
+}
+
+// A cleanup as the command starts it: its scripts beside the RAW folder, its plan in it.
+struct PlannedCleanup {
+  PlannedCleanup(const TempFolder& temp, const std::string& raw, const testing::CleanupFiles& files)
+      : raw(raw), record(raw + "/RAWnames.txt") {
+    for (const auto& [name, text] : {std::pair<std::string, std::string>{"rRAW.bat", files.renaming},
+                                     {"RAWreverse.bat", files.restoring}, {"RAWrestore.bat", files.restoreAll}}) {
+      scripts.push_back(temp.Write(name, text).string());
+    }
+    EXPECT_EQ(WriteWholeFile(record, FormatCleanupRecord(files.plan)), std::nullopt);
+  }
+  std::vector<std::string> Cleanup() const { return {"--cleanup", "--record", record, scripts[0], scripts[1]}; }
+  std::vector<std::string> Restore() const { return {"--record", record, scripts[2]}; }
+
+  std::string raw;
+  std::string record;
+  std::vector<std::string> scripts;
+};
+
+TEST(EndToEnd, ACleanupWithItsPlanKeepsExactNamesAndTouchesNothingElse) {
+  for (const PlannedAction unmatched : {PlannedAction::Delete, PlannedAction::SetAside}) {
+    SCOPED_TRACE(static_cast<int>(unmatched));
+    TempFolder temp;
+    const std::string raw = temp.MakeDir("My RAW").string();
+    const std::vector<std::string> names{"DSC_0001.NEF", "Dsc_0002.Nef", "IMG_0003.CR2", "DSC_0004.NEF"};
+    for (const std::string& name : names) temp.Write("My RAW/" + name, name);
+    temp.Write("My RAW/DSC_0004.NEF.xmp", "sidecar");
+    temp.Write("My RAW/notes.txt", "notes");
+    auto files = testing::MakeCleanup(raw, names, {"dsc_0001.jpg", "DSC_0002.JPG", "img_0003.jpg"}, unmatched);
+    if (unmatched == PlannedAction::Delete) files.plan.sidecars = {{unmatched, "DSC_0004.NEF.xmp", "DSC_0004.NEF"}};
+    const PlannedCleanup cleanup(temp, raw, files);
+    // An import writes a new pair once the cleanup has read the folders.
+    temp.Write("My RAW/NEW.JPG", "new jpg");
+    temp.Write("My RAW/NEW.NEF", "new");
+
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const Ran ran = RunBatch(cleanup.Cleanup(), raw, fds[1]);
+    ::close(fds[1]);
+    const std::string report = testing::ReadBack(fds[0]);
+    ::close(fds[0]);
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_NE(report.find("~ rRAW.bat, line 3: " + raw + "/NEW.NEF: not in the cleanup's plan, so left as it is\n"),
+              std::string::npos) << report;
+    std::map<std::string, std::string> expected{{"DSC_0001.NEF", "DSC_0001.NEF"}, {"Dsc_0002.Nef", "Dsc_0002.Nef"},
+                                                {"IMG_0003.CR2", "IMG_0003.CR2"}, {"NEW.JPG", "new jpg"},
+                                                {"NEW.NEF", "new"},                {"notes.txt", "notes"}};
+    if (unmatched == PlannedAction::Delete) {
+      // Nothing is left set aside: no record either.
+      EXPECT_EQ(Snapshot(raw), expected);
+      continue;
+    }
+    expected.insert({{"DSC_0004.nbak", "DSC_0004.NEF"}, {"DSC_0004.NEF.xmp", "sidecar"}});
+    expected["RAWnames.txt"] = "Shotsweep cleanup record 1\r\nstate\tfinished\r\nraw\tset-aside\tDSC_0004.NEF\tDSC_0004.nbak\r\n";
+    EXPECT_EQ(Snapshot(raw), expected);
+    // A restore gives the file set aside its own name back, and the record goes.
+    EXPECT_EQ(RunBatch(cleanup.Restore(), raw).status, 0);
+    expected.erase("RAWnames.txt");
+    expected.erase("DSC_0004.nbak");
+    expected["DSC_0004.NEF"] = "DSC_0004.NEF";
+    EXPECT_EQ(Snapshot(raw), expected);
+  }
+}
+
+// kill -9 at any moment of a cleanup with its plan; then a restore with the record. Every file
+// that was not deleted as planned is back under its exact name, and a RAW file that is there
+// still has its sidecar.
+TEST(EndToEnd, ACleanupKilledAtAnyMomentLosesNothingARestoreCannotGiveBackByItsExactName) {
+  constexpr int kFiles = 200;
+  constexpr int kRuns = 24;
+  const char* kExtensions[] = {".NEF", ".Cr2", ".orf", ".ARW", ".crw"};
+  std::vector<std::string> names, jpgs;
+  std::map<std::string, std::string> sidecarOf;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string stem = (i % 2 ? "DSC_" : "Dsc_") + std::to_string(1000 + i);
+    names.push_back(stem + kExtensions[i % 5]);
+    if (i % 3 == 0) {
+      jpgs.push_back("dsc_" + std::to_string(1000 + i) + ".jpg");
+    } else if (i % 4 == 0) {
+      sidecarOf[names.back()] = names.back() + ".xmp";
+    }
+  }
+  auto files = testing::MakeCleanup("/raw", names, jpgs, PlannedAction::Delete);
+  std::set<std::string> kept;
+  for (const CleanupRecord::Raw& entry : files.plan.raws) {
+    if (entry.action == PlannedAction::Keep) kept.insert(entry.original);
+  }
+
+  std::mt19937 random(20261207);
+  long fullRun = 0;  // microseconds
+  int cutShort = 0;
+  for (int run = -1; run < kRuns; ++run) {  // the first, whole, to time it
+    SCOPED_TRACE(run);
+    TempFolder temp;
+    const std::string raw = temp.MakeDir("raw").string();
+    for (const std::string& name : names) temp.Write("raw/" + name, name);
+    for (const auto& [owner, sidecar] : sidecarOf) temp.Write("raw/" + sidecar, sidecar);
+    temp.Write("raw/notes.txt", "notes");
+    files = testing::MakeCleanup(raw, names, jpgs, PlannedAction::Delete);
+    for (const auto& [owner, sidecar] : sidecarOf) files.plan.sidecars.push_back({PlannedAction::Delete, sidecar, owner});
+    const auto before = Snapshot(raw);
+    const PlannedCleanup cleanup(temp, raw, files);
+
+    SpawnRequest request;
+    request.program = SHOTSWEEP_BATCH;
+    request.argv = {request.program};
+    for (const std::string& arg : cleanup.Cleanup()) request.argv.push_back(arg);
+    request.workingDir = raw;
+    request.out = request.err = Stream::ToNull();
+    const auto start = std::chrono::steady_clock::now();
+    const Spawned child = Spawn(request);
+    ASSERT_FALSE(child.error);
+    if (run >= 0) {
+      std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<long>(0, fullRun * 6 / 5)(random)));
+      ::kill(child.pid, SIGKILL);
+    }
+    WaitForExit(child.pid);
+    if (run < 0) {
+      fullRun = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+    }
+    bool asideLeft = false;
+    for (const auto& [name, content] : Snapshot(raw)) asideLeft |= name.find("bak") != std::string::npos;
+    cutShort += asideLeft;
+
+    const Ran restored = RunBatch(cleanup.Restore(), raw);
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    auto after = Snapshot(raw);
+    EXPECT_EQ(after.count("RAWnames.txt"), 0u);  // nothing is set aside any more
+    std::erase_if(after, [](const auto& file) { return file.first.starts_with(".RAWnames.txt.tmp-"); });
+    for (const auto& [name, content] : after) EXPECT_EQ(before.count(name), 1u) << name;
+    for (const auto& [name, content] : before) {
+      const auto there = after.find(name);
+      if (there != after.end()) {
+        EXPECT_EQ(there->second, content);
+      } else {
+        // Gone: a RAW file planned for deletion, or the sidecar of one that is gone too.
+        const bool raw = testing::KindOf(name) != nullptr;
+        EXPECT_TRUE(raw ? !kept.count(name) : name.ends_with(".xmp") && !after.count(name.substr(0, name.size() - 4)))
+            << name;
+      }
+    }
+  }
+  EXPECT_GE(cutShort, 3) << "too few runs were killed half way to mean anything";
+}
+
+TEST(EndToEnd, UsageHelpAndARecordThatCannotBeUsed) {
+  TempFolder temp;
+  const Ran help = RunBatch(std::vector<std::string>{"--help"}, temp.str());
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--cleanup [--trash] [--record FILE] RENAMING RESTORING"), std::string::npos);
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{}, {"--cleanup", "a"}, {"--record", "r"},
+                                                {"--cleanup", "--record", "r", "a"}, {"--cleanup", "--trash", "--trash", "a", "b"}}) {
+    const Ran usage = RunBatch(wrong, temp.str());
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_TRUE(usage.err.starts_with("usage: ")) << usage.err;
+  }
+
+  // A record that is not one, or no plan, and the scripts run not at all.
+  const std::string raw = temp.MakeDir("raw").string();
+  temp.Write("raw/a.NEF", "a");
+  const PlannedCleanup cleanup(temp, raw, testing::MakeCleanup(raw, {"a.NEF"}, {}, PlannedAction::Delete));
+  CleanupRecord finished;
+  finished.state = CleanupRecord::State::Finished;
+  for (const std::string& text : {std::string("Shotsweep cleanup record 1\r\nstate\trunning\r\nraw\tkeep\ta.NEF\r\n"),
+                                  FormatCleanupRecord(finished)}) {
+    temp.Write("raw/RAWnames.txt", text);
+    for (const std::vector<std::string>& run : {cleanup.Cleanup(), cleanup.Restore()}) {
+      if (run == cleanup.Restore() && text == FormatCleanupRecord(finished)) continue;  // a restore's to use
+      const Ran refused = RunBatch(run, raw);
+      EXPECT_EQ(refused.status, 1);
+      EXPECT_NE(refused.err.find("nothing was run"), std::string::npos) << refused.err;
+      EXPECT_EQ(ReadFile(fs::path(raw) / "a.NEF"), "a");
+    }
+  }
+  // A restore without a record knows no names, and makes no record.
+  fs::remove(cleanup.record);
+  fs::rename(fs::path(raw) / "a.NEF", fs::path(raw) / "a.nbak");
+  EXPECT_EQ(RunBatch(cleanup.Restore(), raw).status, 0);
+  EXPECT_EQ(Names(raw), (std::set<std::string>{"a.nef"}));
 }
 
 }  // namespace
