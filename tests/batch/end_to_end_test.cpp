@@ -286,7 +286,11 @@ struct PlannedCleanup {
     }
     EXPECT_EQ(WriteWholeFile(record, FormatCleanupRecord(files.plan)), std::nullopt);
   }
-  std::vector<std::string> Cleanup() const { return {"--cleanup", "--record", record, scripts[0], scripts[1]}; }
+  std::vector<std::string> Cleanup(bool trash = false) const {
+    std::vector<std::string> args{"--cleanup", "--record", record, scripts[0], scripts[1]};
+    if (trash) args.insert(args.begin() + 1, "--trash");
+    return args;
+  }
   std::vector<std::string> Restore() const { return {"--record", record, scripts[2]}; }
 
   std::string raw;
@@ -295,7 +299,11 @@ struct PlannedCleanup {
 };
 
 TEST(EndToEnd, ACleanupWithItsPlanKeepsExactNamesAndTouchesNothingElse) {
-  for (const PlannedAction unmatched : {PlannedAction::Delete, PlannedAction::SetAside}) {
+  // A home of its own, for the trash.
+  const TempFolder home;
+  ::setenv("HOME", home.str().c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (home.str() + "/data").c_str(), 1);
+  for (const PlannedAction unmatched : {PlannedAction::Delete, PlannedAction::Trash, PlannedAction::SetAside}) {
     SCOPED_TRACE(static_cast<int>(unmatched));
     TempFolder temp;
     const std::string raw = temp.MakeDir("My RAW").string();
@@ -304,7 +312,7 @@ TEST(EndToEnd, ACleanupWithItsPlanKeepsExactNamesAndTouchesNothingElse) {
     temp.Write("My RAW/DSC_0004.NEF.xmp", "sidecar");
     temp.Write("My RAW/notes.txt", "notes");
     auto files = testing::MakeCleanup(raw, names, {"dsc_0001.jpg", "DSC_0002.JPG", "img_0003.jpg"}, unmatched);
-    if (unmatched == PlannedAction::Delete) files.plan.sidecars = {{unmatched, "DSC_0004.NEF.xmp", "DSC_0004.NEF"}};
+    if (unmatched != PlannedAction::SetAside) files.plan.sidecars = {{unmatched, "DSC_0004.NEF.xmp", "DSC_0004.NEF"}};
     const PlannedCleanup cleanup(temp, raw, files);
     // An import writes a new pair once the cleanup has read the folders.
     temp.Write("My RAW/NEW.JPG", "new jpg");
@@ -312,7 +320,7 @@ TEST(EndToEnd, ACleanupWithItsPlanKeepsExactNamesAndTouchesNothingElse) {
 
     int fds[2];
     ASSERT_EQ(::pipe(fds), 0);
-    const Ran ran = RunBatch(cleanup.Cleanup(), raw, fds[1]);
+    const Ran ran = RunBatch(cleanup.Cleanup(unmatched == PlannedAction::Trash), raw, fds[1]);
     ::close(fds[1]);
     const std::string report = testing::ReadBack(fds[0]);
     ::close(fds[0]);
@@ -322,9 +330,12 @@ TEST(EndToEnd, ACleanupWithItsPlanKeepsExactNamesAndTouchesNothingElse) {
     std::map<std::string, std::string> expected{{"DSC_0001.NEF", "DSC_0001.NEF"}, {"Dsc_0002.Nef", "Dsc_0002.Nef"},
                                                 {"IMG_0003.CR2", "IMG_0003.CR2"}, {"NEW.JPG", "new jpg"},
                                                 {"NEW.NEF", "new"},                {"notes.txt", "notes"}};
-    if (unmatched == PlannedAction::Delete) {
-      // Nothing is left set aside: no record either.
+    if (unmatched != PlannedAction::SetAside) {
+      // Nothing is left set aside: no record either. What went to the trash lies there under
+      // its own name.
       EXPECT_EQ(Snapshot(raw), expected);
+      EXPECT_EQ(fs::exists(home.path() / "data/Trash/files/DSC_0004.NEF"), unmatched == PlannedAction::Trash);
+      EXPECT_EQ(fs::exists(home.path() / "data/Trash/files/DSC_0004.NEF.xmp"), unmatched == PlannedAction::Trash);
       continue;
     }
     expected.insert({{"DSC_0004.nbak", "DSC_0004.NEF"}, {"DSC_0004.NEF.xmp", "sidecar"}});
