@@ -66,24 +66,6 @@ InterpreterOptions Cleanup(std::optional<CleanupRecord> plan = std::nullopt) {
   return options;
 }
 
-TEST(CleanupRun, KeptFilesComeOutWithTheirExactNamesWhileAScriptRunAloneSpellsThemAsItsLines) {
-  const std::vector<std::string> raws{"DSC_0001.NEF", "Dsc_0002.Nef", "IMG_3.CR2", "trip.Day1.ORF", "gone.NEF"};
-  const auto files = MakeCleanup("/raw", raws, {"dsc_0001.jpg", "DSC_0002.JPG", "img_3.jpg", "TRIP.DAY1.jpg"},
-                                 PlannedAction::Delete);
-  for (const bool exact : {true, false}) {
-    SCOPED_TRACE(exact);
-    MemoryCleanup run(raws);
-    InterpreterOptions options = Cleanup();
-    options.exactNames = exact;
-    run.Run({files.renaming, files.restoring}, std::move(options));
-    EXPECT_EQ(run.status, 0);
-    const Names exactly{"DSC_0001.NEF", "Dsc_0002.Nef", "IMG_3.CR2", "trip.Day1.ORF"};
-    const Names asTheLinesSpellThem{"dsc_0001.nef", "DSC_0002.nef", "img_3.cr2", "TRIP.DAY1.orf"};
-    EXPECT_EQ(run.Files(), exact ? exactly : asTheLinesSpellThem);
-    EXPECT_EQ(run.fs.Content(exact ? "/raw/Dsc_0002.Nef" : "/raw/DSC_0002.nef"), "Dsc_0002.Nef");
-  }
-}
-
 TEST(CleanupRun, APlanTouchesOnlyWhatItNamesAndSidecarsLeaveOnlyWithTheirRawFile) {
   const std::vector<std::string> raws{"DSC_0001.NEF", "DSC_0002.NEF", "DSC_0003.CR2"};
   auto files = MakeCleanup("/raw", raws, {"dsc_0001.jpg"}, PlannedAction::Delete);
