@@ -280,7 +280,7 @@ TEST(EndToEnd, ProgressLinesGoToTheNamedDescriptor) {
 // A cleanup as the command starts it: its scripts beside the RAW folder, its plan in it.
 struct PlannedCleanup {
   PlannedCleanup(const TempFolder& temp, const std::string& raw, const testing::CleanupFiles& files)
-      : raw(raw), record(raw + "/RAWnames.txt") {
+      : record(raw + "/RAWnames.txt") {
     for (const auto& [name, text] : {std::pair<std::string, std::string>{"rRAW.bat", files.renaming},
                                      {"RAWreverse.bat", files.restoring}, {"RAWrestore.bat", files.restoreAll}}) {
       scripts.push_back(temp.Write(name, text).string());
@@ -294,7 +294,6 @@ struct PlannedCleanup {
   }
   std::vector<std::string> Restore() const { return {"--record", record, scripts[2]}; }
 
-  std::string raw;
   std::string record;
   std::vector<std::string> scripts;
 };
