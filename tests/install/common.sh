@@ -62,7 +62,7 @@ check_hardening() {
     done < <(hardening-check "$program" | tail -n +2)
   done
 
-  local flags=(-O2 -D_FORTIFY_SOURCE=2 -fstack-protector-strong -fstack-clash-protection -Werror=format-security)
+  local flags=(-D_FORTIFY_SOURCE=2 -fstack-protector-strong -fstack-clash-protection -Werror=format-security)
   case $(dpkg --print-architecture) in
     amd64 | i386) flags+=(-fcf-protection) ;;
     arm64) flags+=(-mbranch-protection=standard) ;;
