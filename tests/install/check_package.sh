@@ -3,7 +3,8 @@
 # two copies of the source in two different folders, the second build later in (faked) time,
 # in another time zone, locale and umask; then checks what Debian would check:
 #   - the two builds give byte-identical packages;
-#   - hardening-check finds every protection in every installed program;
+#   - hardening-check finds every protection it can see in every installed program, and the
+#     build had the compiler's half in every object (check_hardening in common.sh);
 #   - lintian at the info level finds nothing that is not overridden with a reason;
 #   - the package's own test (debian/tests) passes on the installed package;
 #   - the version, the libraries it depends on and its files are right.
@@ -17,8 +18,8 @@ trap 'rm -rf "$scratch"' EXIT
 
 # --- Two builds --------------------------------------------------------------------------------
 
-# The files git tracks, as they are in the work tree (uncommitted edits included, build folders
-# never), so the work tree is never touched by the build.
+# The files git tracks or would track, as they are in the work tree (uncommitted edits included,
+# ignored build folders never), so the work tree is never touched by the build.
 copy_source() {
   mkdir -p "$1"
   (cd "$source_dir" && git ls-files -z --cached --others --exclude-standard |
