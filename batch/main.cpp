@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -25,16 +26,52 @@ void OutliveTheCaller() {
   for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) std::signal(signal, SIG_IGN);
 }
 
+constexpr const char* kSynopsis =
+    "usage: %s SCRIPT [ARGUMENTS...]\n"
+    "       %s --record FILE SCRIPT [ARGUMENTS...]\n"
+    "       %s --cleanup [--trash] [--record FILE] RENAMING RESTORING\n";
+constexpr const char* kHelp =
+    "Runs a .bat script written by Shotsweep, or a cleanup's two scripts as one run.\n"
+    "  --cleanup      run RENAMING, then RESTORING; no deletion after a failed line of RESTORING,\n"
+    "                 every file set aside gets its exact name back, and the run finishes even\n"
+    "                 when its caller dies\n"
+    "  --trash        a cleanup's deletions go to the trash\n"
+    "  --record FILE  the cleanup record: with --cleanup the plan, and nothing else is touched;\n"
+    "                 otherwise the names set-aside files are given back. Rewritten at the end\n"
+    "  --help         this text\n"
+    "Exit status: 0 when every line did what it asked or found nothing to act on; 1 when a\n"
+    "line failed, a file could not be read or the record not rewritten; the number an exit\n"
+    "line gave; 2 for a wrong command line.\n";
+
 }  // namespace
 
-// Runs a generated script: shotsweep-batch SCRIPT [ARGUMENTS...]
-// or a cleanup's two scripts:  shotsweep-batch --cleanup [--trash] RENAMING RESTORING
+// Runs a generated script, or with --cleanup a cleanup's two scripts: see kHelp.
 int main(int argc, char** argv) {
-  const bool cleanup = argc >= 2 && std::string_view(argv[1]) == "--cleanup";
-  const bool trash = cleanup && argc >= 3 && std::string_view(argv[2]) == "--trash";
-  if (argc < 2 || (cleanup && argc != (trash ? 5 : 4))) {
-    std::fprintf(stderr, "usage: %s SCRIPT [ARGUMENTS...]\n       %s --cleanup [--trash] RENAMING RESTORING\n",
-                 argv[0], argv[0]);
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::printf(kSynopsis, argv[0], argv[0], argv[0]);
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  const bool cleanup = !args.empty() && args[0] == "--cleanup";
+  if (cleanup) args.erase(args.begin());
+  bool trash = false;
+  std::string record;
+  bool wrong = false;
+  // The options stand before the scripts; a script named like one is given as ./--record.
+  while (!args.empty() && (args[0] == "--record" || (cleanup && args[0] == "--trash"))) {
+    if (args[0] == "--trash") {
+      wrong |= trash;
+      trash = true;
+      args.erase(args.begin());
+    } else {
+      wrong |= !record.empty() || args.size() < 2 || args[1].empty();
+      if (args.size() >= 2) record = args[1];
+      args.erase(args.begin(), args.begin() + std::min<std::size_t>(2, args.size()));
+    }
+  }
+  if (wrong || args.empty() || (cleanup && args.size() != 2)) {
+    std::fprintf(stderr, kSynopsis, argv[0], argv[0], argv[0]);
     return 2;
   }
   // A reader that has gone away must not end the script half way through its lines.
@@ -46,8 +83,9 @@ int main(int argc, char** argv) {
   const auto disk = shotsweep::MakeDiskFileSystem();
   if (cleanup) {
     OutliveTheCaller();
-    return RunCleanupFiles(argv[argc - 2], argv[argc - 1], trash, output, *runner, *disk, progressFd);
+    return RunCleanupFiles(std::string(args[0]), std::string(args[1]), trash, output, *runner, *disk, progressFd,
+                           record);
   }
-  return RunScriptFile(argv[1], std::vector<std::string>(argv + 2, argv + argc), output, *runner, *disk,
-                       progressFd);
+  return RunScriptFile(std::string(args[0]), std::vector<std::string>(args.begin() + 1, args.end()), output, *runner,
+                       *disk, progressFd, record);
 }

@@ -49,13 +49,13 @@ class Commands : public WindowTest {
 TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
   MainWindow& frame = OpenDeleting();
   Click("deleteByFolderButton");
-  // Restoring writes the extension as the RAW kinds name it.
-  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
+  // A kept file has its own name back, whatever the case of its JPG.
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.NEF", "c.cr2", "notes.txt"}));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Operation done");
   EXPECT_EQ(dialogs.messages[0].title, "RAW files deleted/renamed");
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
-  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef", "c.cr2"}));
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.NEF", "c.cr2"}));
   // The RAW folder is left the program's current folder.
   EXPECT_EQ(fs::current_path(), fs::path(Start()) / "RAW");
 }
@@ -82,8 +82,8 @@ TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
   MainWindow& frame = Open(&interpreter);
   Click("deleteByListButton");
   EXPECT_EQ(dialogs.openRequests.size(), 1u);
-  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "b.nbak", "c.cbak", "notes.txt"}));
-  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.nef"}));
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.NEF", "b.nbak", "c.cbak", "notes.txt"}));
+  EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.NEF"}));
 }
 
 TEST_F(Commands, AJpgNameThatIsNotValidTextNeverCostsItsRawFile) {
@@ -216,7 +216,7 @@ TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
     Press(dialog, "carryOut");
   });
   Control<QAction>("previewByFolderAction")->trigger();
-  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.NEF", "c.cr2", "notes.txt"}));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Operation done");
 }
