@@ -91,18 +91,22 @@ void CheckValue(std::string_view key, std::string_view value, Field Settings::*f
   }
 }
 
-// A flag takes a value as the code page does, and is set exactly when that number is 1.
+// A flag takes a value as a 16-bit number, and is set exactly when that number is 1; a value
+// that is no such number leaves it as it was. The code page, read from two starting points,
+// tells which number the value is, if any.
 void CheckFlag(std::string_view key, std::string_view value, bool Settings::*flag) {
-  Settings number;
-  number.codePage = 7;
-  ParseSettings("RAWCodePage=" + std::string(value), number);
+  Settings low, high;
+  low.codePage = std::numeric_limits<std::int32_t>::min();
+  high.codePage = std::numeric_limits<std::int32_t>::max();
+  ParseSettings("RAWCodePage=" + std::string(value), low);
+  ParseSettings("RAWCodePage=" + std::string(value), high);
+  const bool number = low.codePage == high.codePage && low.codePage >= std::numeric_limits<std::int16_t>::min() &&
+                      low.codePage <= std::numeric_limits<std::int16_t>::max();
   for (bool before : {false, true}) {
     Settings s;
     s.*flag = before;
     ParseSettings(std::string(key) + "=" + std::string(value), s);
-    if (number.codePage == 7 && !IsPlainNumber(value)) FUZZ_CHECK(s.*flag == before);
-    if (number.codePage == 1) FUZZ_CHECK(s.*flag);
-    if (s.*flag != before && !before) FUZZ_CHECK(number.codePage == 1);
+    FUZZ_CHECK(s.*flag == (number ? low.codePage == 1 : before));
   }
 }
 

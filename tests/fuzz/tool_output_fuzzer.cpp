@@ -25,6 +25,8 @@ void CheckReportLine(std::string_view line) {
   const ReportLine report = ParseReportLine(line);
   if (line.starts_with("! ")) {
     FUZZ_CHECK(report.kind == ReportLine::Failure && report.text == line.substr(2));
+  } else if (line.starts_with("~ ")) {
+    FUZZ_CHECK(report.kind == ReportLine::Note && report.text == line.substr(2));
   } else if (report.kind == ReportLine::Progress) {
     // Whatever the reader takes for a count, the writer's line for it reads back the same.
     const std::string written = ProgressLine(report.done, report.total);
