@@ -28,6 +28,7 @@ std::string ErrnoMessage(int error) {
     case EBUSY:
     case ETXTBSY: return "The process cannot access the file because it is being used by another process.";
     case ENOSPC: return "There is not enough space on the disk.";
+    case ENXIO: return std::string(kNotARegularFile);
     default: return std::strerror(error);
   }
 }
