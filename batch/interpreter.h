@@ -38,6 +38,10 @@ struct InterpreterOptions {
   bool trash = false;
   // Told each failure as it is reported on progressFd (a run in this process has no pipe).
   std::function<void(const std::string& report)> onFailure;
+  // Told of each program a line ran, once it has ended: the script line, its exit status (127:
+  // it could not be started) and, while the output is kept in memory, what it wrote on standard
+  // error (else nothing).
+  std::function<void(std::size_t line, int status, std::string_view errors)> onProgramEnded;
 };
 
 // One script of a run: its path (%0, and the name failures are reported under) and its text.
@@ -61,6 +65,19 @@ class Interpreter {
 
   const std::string& workingDir() const { return cwd_; }
 
+  // For a script run in blocks by several interpreters (block_runner.h). BeginScript does what
+  // Run does before a script's first line; RunLines runs lines [begin, end), numbered as in the
+  // script; ContinueFrom takes on the folder, echo and code page that another's lines left.
+  void BeginScript(const std::string& path);
+  void RunLines(const std::vector<ScriptLine>& lines, std::size_t begin, std::size_t end);
+  void ContinueFrom(const Interpreter& other);
+  // Another interpreter may have changed the folders since this one last read them.
+  void ForgetChangedFolders() { cache_.KeepUnchanged(); }
+  const InterpreterOptions& options() const { return options_; }
+  std::size_t failures() const { return failures_; }
+  // The number an "exit" line gave, once one has run.
+  const std::optional<int>& exitStatus() const { return exitStatus_; }
+
  private:
   struct Channel {
     int handle = 1;  // where the main output goes: 1 or 2
@@ -72,7 +89,6 @@ class Interpreter {
   };
   using VerbHandler = void (Interpreter::*)(const Command&, const Streams&);
 
-  void RunLines(const std::vector<ScriptLine>& lines);
   void RunLine(std::string_view raw);
   void Execute(const Command& command);
   bool OpenRedirections(const std::vector<Redirection>& redirections, Streams* streams,
@@ -144,10 +160,12 @@ class Interpreter {
   std::chrono::steady_clock::time_point lastFlush_;
 };
 
-// What shotsweep-batch's main does: reads SCRIPT and runs it. When the file cannot be read,
-// says so on standard error and returns 1.
+struct BlockRunSettings;
+
+// What shotsweep-batch's main does: reads SCRIPT and runs it, in blocks when `blocks` is given
+// (block_runner.h). When the file cannot be read, says so on standard error and returns 1.
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
-                  ExternalProgramRunner& runner, int progressFd);
+                  ExternalProgramRunner& runner, int progressFd, const BlockRunSettings* blocks = nullptr);
 
 // `shotsweep-batch --cleanup [--trash] RENAMING RESTORING`: reads both scripts before it runs
 // either (a restoring script that cannot be read must not leave every RAW file set aside), then
