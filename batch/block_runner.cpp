@@ -35,11 +35,11 @@ struct BlockResult {
 class BlockRun {
  public:
   BlockRun(const ScriptText& script, const InterpreterOptions& options, Output& output,
-           ExternalProgramRunner& runner, FileSystem& fs, const BlockRunSettings& settings);
+           ExternalProgramRunner& runner, FileSystem& fs);
   int Run();
 
  private:
-  bool StopAsked() const { return settings_.stop && settings_.stop->load(); }
+  bool StopAsked() const { return options_.stop && options_.stop->load(); }
   void Report(std::string_view lines);
   void ReportProgress(bool always);
   // Runs the blocks, taking over from the interpreter that ran the lines before them.
@@ -54,7 +54,6 @@ class BlockRun {
   Output& output_;
   ExternalProgramRunner& runner_;
   FileSystem& fs_;
-  BlockRunSettings settings_;
   int progressFd_;
   std::function<void(const std::string&)> onFailure_;  // the caller's
   std::vector<ScriptLine> lines_;
@@ -76,8 +75,8 @@ class BlockRun {
 };
 
 BlockRun::BlockRun(const ScriptText& script, const InterpreterOptions& options, Output& output,
-                   ExternalProgramRunner& runner, FileSystem& fs, const BlockRunSettings& settings)
-    : script_(script), options_(options), output_(output), runner_(runner), fs_(fs), settings_(settings),
+                   ExternalProgramRunner& runner, FileSystem& fs)
+    : script_(script), options_(options), output_(output), runner_(runner), fs_(fs),
       progressFd_(options.progressFd), onFailure_(options.onFailure) {
   options_.progressFd = -1;
   // The lines before and after the blocks run on this thread, so theirs are told at once.
@@ -85,7 +84,7 @@ BlockRun::BlockRun(const ScriptText& script, const InterpreterOptions& options, 
     Report(FailureLine(text));
     if (onFailure_) onFailure_(text);
   };
-  if (!settings_.makeRunner) settings_.makeRunner = MakeProgramRunner;
+  if (!options_.makeRunner) options_.makeRunner = MakeProgramRunner;
 }
 
 void BlockRun::Report(std::string_view lines) {
@@ -144,7 +143,7 @@ void BlockRun::RunBlocks(const Interpreter& before) {
   // A block that changes what the lines after it see hands that on to the next: one worker
   // runs them all, in order.
   order_ = OrderOfBlocks(names);
-  const std::size_t jobs = oneAtATime ? 1 : std::max<std::size_t>(1, std::min(settings_.jobs, count));
+  const std::size_t jobs = oneAtATime ? 1 : std::max<std::size_t>(1, std::min(options_.jobs, count));
   results_.resize(count);
   begun_.assign(count, 0);
   done_.assign(count, 0);
@@ -208,7 +207,7 @@ void BlockRun::Work(const Interpreter& before) {
   ::pthread_sigmask(SIG_BLOCK, &stopSignal, nullptr);
 
   Output output(Output::InMemory{output_.merged()});
-  const std::unique_ptr<ExternalProgramRunner> runner = settings_.makeRunner();
+  const std::unique_ptr<ExternalProgramRunner> runner = options_.makeRunner();
   BlockResult* result = nullptr;
   std::size_t number = 0;  // the block's, counted from 1
   InterpreterOptions options = options_;
@@ -276,8 +275,8 @@ void BlockRun::Write(BlockResult& result) {
 }  // namespace
 
 int RunInBlocks(const ScriptText& script, const InterpreterOptions& options, Output& output,
-                ExternalProgramRunner& runner, FileSystem& fileSystem, const BlockRunSettings& settings) {
-  return BlockRun(script, options, output, runner, fileSystem, settings).Run();
+                ExternalProgramRunner& runner, FileSystem& fileSystem) {
+  return BlockRun(script, options, output, runner, fileSystem).Run();
 }
 
 }  // namespace shotsweep::batch

@@ -11,11 +11,6 @@
 // would write it; the same goes for the block's reports (base/progress_protocol.h). Progress
 // counts lines as blocks end.
 
-#include <atomic>
-#include <cstddef>
-#include <functional>
-#include <memory>
-
 #include "batch/external_program.h"
 #include "batch/interpreter.h"
 #include "batch/output.h"
@@ -23,20 +18,13 @@
 
 namespace shotsweep::batch {
 
-struct BlockRunSettings {
-  std::size_t jobs = 1;  // at most this many blocks at once; 1 when a block changes what later lines see
-  // Once it is set, no block begins and the lines after the last block are left out.
-  const std::atomic<bool>* stop = nullptr;
-  // Each worker's own program runner.
-  std::function<std::unique_ptr<ExternalProgramRunner>()> makeRunner;
-};
-
-// Runs `script` in blocks. `options` are those of every interpreter of the run; its progress
-// descriptor and failure callback are served in script order. `runner` runs the programs of
-// the lines before and after the blocks; `fileSystem` must bear calls from several threads.
-// Returns the exit status: an "exit" line's number; kStoppedStatus when `stop` left something
-// out; else 1 when a line failed, 0 when none did.
+// Runs `script` in blocks on up to options.jobs workers. `options` are those of every
+// interpreter of the run; its progress descriptor and failure callback are served in script
+// order. `runner` runs the programs of the lines before and after the blocks; `fileSystem` must
+// bear calls from several threads. Returns the exit status: an "exit" line's number;
+// kStoppedStatus when options.stop left something out; else 1 when a line failed, 0 when none
+// did.
 int RunInBlocks(const ScriptText& script, const InterpreterOptions& options, Output& output,
-                ExternalProgramRunner& runner, FileSystem& fileSystem, const BlockRunSettings& settings);
+                ExternalProgramRunner& runner, FileSystem& fileSystem);
 
 }  // namespace shotsweep::batch

@@ -56,7 +56,9 @@ Interpreter::Interpreter(InterpreterOptions options, Output& output, ExternalPro
 }
 
 int Interpreter::Run(std::string_view scriptText) {
-  return Run({ScriptText{options_.args.empty() ? std::string() : options_.args[0], scriptText}});
+  const ScriptText script{options_.args.empty() ? std::string() : options_.args[0], scriptText};
+  if (options_.jobs > 0) return RunInBlocks(script, options_, output_, runner_, fs_);
+  return Run(std::vector<ScriptText>{script});
 }
 
 int Interpreter::Run(const std::vector<ScriptText>& scripts) {
@@ -325,7 +327,7 @@ std::string Interpreter::Ask(const Streams& s, const std::string& question) {
 bool Interpreter::Confirm(const Streams& s, const std::string& question) { return Ask(s, question) == "y"; }
 
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
-                  ExternalProgramRunner& runner, int progressFd, const BlockRunSettings* blocks) {
+                  ExternalProgramRunner& runner, int progressFd, std::size_t jobs, const std::atomic<bool>* stop) {
   std::string text;
   if (const auto error = ReadWholeFile(path, text)) {
     output.Write(2, "shotsweep-batch: cannot read the script \"" + path + "\": " +
@@ -337,7 +339,8 @@ int RunScriptFile(const std::string& path, std::vector<std::string> args, Output
   args.insert(args.begin(), path);
   options.args = std::move(args);
   options.progressFd = progressFd;
-  if (blocks) return RunInBlocks(ScriptText{path, text}, options, output, runner, TheRealFileSystem(), *blocks);
+  options.jobs = jobs;
+  options.stop = stop;
   Interpreter interpreter(std::move(options), output, runner);
   return interpreter.Run(text);
 }

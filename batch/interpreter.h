@@ -8,8 +8,10 @@
 // dispatched to its verb (verbs.cpp). Every file operation goes through a FileSystem, every
 // program through an ExternalProgramRunner: both can be stood in for.
 
+#include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +44,13 @@ struct InterpreterOptions {
   // it could not be started) and, while the output is kept in memory, what it wrote on standard
   // error (else nothing).
   std::function<void(std::size_t line, int status, std::string_view errors)> onProgramEnded;
+  // Run(text) runs the script's blocks on up to this many workers at once (block_runner.h);
+  // 0: one line after another. A cleanup's Run(scripts) never does.
+  std::size_t jobs = 0;
+  // With jobs: once it is set, no block begins and the lines after the last block are left out.
+  const std::atomic<bool>* stop = nullptr;
+  // With jobs: each worker's own program runner; empty: MakeProgramRunner's.
+  std::function<std::unique_ptr<ExternalProgramRunner>()> makeRunner;
 };
 
 // One script of a run: its path (%0, and the name failures are reported under) and its text.
@@ -55,9 +64,10 @@ class Interpreter {
   Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner,
               FileSystem& fileSystem = TheRealFileSystem());
 
-  // Runs every line of the script; returns the exit status: the number an "exit" line gave;
-  // else 1 when a line failed on a file that was there or could not run at all, 0 when every
-  // line did what it asked or merely found nothing to act on.
+  // Runs every line of the script, in blocks when options say `jobs`; returns the exit status:
+  // the number an "exit" line gave; kStoppedStatus when a stop left blocks out; else 1 when a
+  // line failed on a file that was there or could not run at all, 0 when every line did what
+  // it asked or merely found nothing to act on.
   int Run(std::string_view scriptText);
   // Runs the scripts one after the other, each from the working folder on, as one run: one
   // progress count, one exit status.
@@ -160,12 +170,11 @@ class Interpreter {
   std::chrono::steady_clock::time_point lastFlush_;
 };
 
-struct BlockRunSettings;
-
-// What shotsweep-batch's main does: reads SCRIPT and runs it, in blocks when `blocks` is given
-// (block_runner.h). When the file cannot be read, says so on standard error and returns 1.
+// What shotsweep-batch's main does: reads SCRIPT and runs it, its blocks on `jobs` workers when
+// that is not 0. When the file cannot be read, says so on standard error and returns 1.
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
-                  ExternalProgramRunner& runner, int progressFd, const BlockRunSettings* blocks = nullptr);
+                  ExternalProgramRunner& runner, int progressFd, std::size_t jobs = 0,
+                  const std::atomic<bool>* stop = nullptr);
 
 // `shotsweep-batch --cleanup [--trash] RENAMING RESTORING`: reads both scripts before it runs
 // either (a restoring script that cannot be read must not leave every RAW file set aside), then

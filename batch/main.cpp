@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "base/progress_protocol.h"
-#include "batch/block_runner.h"
 #include "batch/external_program.h"
 #include "batch/interpreter.h"
 #include "batch/output.h"
@@ -62,7 +61,10 @@ int main(int argc, char** argv) {
   const bool trash = cleanup && argc >= 3 && std::string_view(argv[2]) == "--trash";
   const bool inBlocks = argc >= 2 && std::string_view(argv[1]) == "--jobs";
   const std::size_t jobs = inBlocks && argc >= 3 ? Jobs(argv[2]) : 0;
-  if (argc < 2 || (cleanup && argc != (trash ? 5 : 4)) || (inBlocks && (argc < 4 || jobs == 0))) {
+  // A cleanup is never run in blocks: its second script relies on all of the first.
+  const bool usable = inBlocks ? argc >= 4 && jobs > 0 && std::string_view(argv[3]) != "--cleanup"
+                               : argc >= 2 && (!cleanup || argc == (trash ? 5 : 4));
+  if (!usable) {
     std::fprintf(stderr,
                  "usage: %s [--jobs N] SCRIPT [ARGUMENTS...]\n       %s --cleanup [--trash] RENAMING RESTORING\n",
                  argv[0], argv[0]);
@@ -80,11 +82,8 @@ int main(int argc, char** argv) {
   }
   if (inBlocks) {
     TakeStopRequests();
-    BlockRunSettings blocks;
-    blocks.jobs = jobs;
-    blocks.stop = &stopRequested;
-    return RunScriptFile(argv[3], std::vector<std::string>(argv + 4, argv + argc), output, *runner, progressFd,
-                         &blocks);
+    return RunScriptFile(argv[3], std::vector<std::string>(argv + 4, argv + argc), output, *runner, progressFd, jobs,
+                         &stopRequested);
   }
   return RunScriptFile(argv[1], std::vector<std::string>(argv + 2, argv + argc), output, *runner, progressFd);
 }

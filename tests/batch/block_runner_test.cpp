@@ -1,6 +1,5 @@
 // A script run in blocks on several workers, in this process, against the same script run one
 // line after another: the same output, the same files, the same failures, in the same order.
-#include "batch/block_runner.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -68,16 +67,11 @@ Ran RunIt(const std::string& text, const std::string& cwd, std::size_t jobs, std
     options.workingDir = cwd;
     options.inputFd = -1;
     options.progressFd = reports.get();
+    options.jobs = jobs;
+    options.stop = stop;
+    options.makeRunner = [stop] { return std::make_unique<Program>(stop); };
     Program program(stop);
-    if (jobs == 0) {
-      ran.status = Interpreter(options, output, program).Run(text);
-    } else {
-      BlockRunSettings settings;
-      settings.jobs = jobs;
-      settings.stop = stop;
-      settings.makeRunner = [stop] { return std::make_unique<Program>(stop); };
-      ran.status = RunInBlocks(ScriptText{"x.bat", text}, options, output, program, TheRealFileSystem(), settings);
-    }
+    ran.status = Interpreter(options, output, program).Run(text);
   }
   ran.out = testing::ReadBack(out.get());
   ran.err = testing::ReadBack(err.get());
