@@ -50,9 +50,9 @@ struct BlockNames {
 BlockNames NamesInBlock(const std::vector<ScriptLine>& lines, LineRange range, std::string_view cwd,
                         const std::vector<std::string>& args, const EnvironmentLookup& environment);
 
-// For each block, the earlier blocks it must wait for: those that name a file it names, as far
-// as they are not already waited for through another. A block whose names meet too many earlier
-// ones to look through waits for every block before it (`waitsForAll`).
+// For each block, the earlier blocks it must wait for: for each file it names, the last one
+// before it that named it (which waited for those before). A block whose names meet too many
+// earlier ones to look through waits for every block before it (`waitsForAll`).
 struct BlockOrder {
   std::vector<std::vector<std::size_t>> waitsFor;
   std::vector<bool> waitsForAll;
