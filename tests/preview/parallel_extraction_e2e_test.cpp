@@ -98,15 +98,18 @@ TEST(ParallelExtraction, OutputJpgsAndDumpsAreThoseOfOneLineAfterAnotherAndEachR
   const ScriptOutcome sequential = scene.Run(0);
   const auto jpgs = Snapshot(scene.jpg);
   const auto raws = Snapshot(scene.raw);
-  const ScriptOutcome parallel = scene.Run(3);
-
-  EXPECT_FALSE(parallel.error);
-  EXPECT_EQ(parallel.exitStatus, sequential.exitStatus);
-  EXPECT_EQ(parallel.output, sequential.output);
-  EXPECT_EQ(parallel.failures, sequential.failures);
-  EXPECT_EQ(Snapshot(scene.jpg), jpgs);
-  EXPECT_EQ(Snapshot(scene.raw), raws);
   EXPECT_TRUE(sequential.blocks.empty());
+  ScriptOutcome parallel;
+  for (std::size_t jobs : {1, 3}) {
+    SCOPED_TRACE(jobs);
+    parallel = scene.Run(jobs);
+    EXPECT_FALSE(parallel.error);
+    EXPECT_EQ(parallel.exitStatus, sequential.exitStatus);
+    EXPECT_EQ(parallel.output, sequential.output);
+    EXPECT_EQ(parallel.failures, sequential.failures);
+    EXPECT_EQ(Snapshot(scene.jpg), jpgs);
+    EXPECT_EQ(Snapshot(scene.raw), raws);
+  }
   // The later of two RAW files with one base name wins, as one line after another has it.
   EXPECT_EQ(testing::DecodedSize(scene.jpg + "/dup.jpg").width, 480);
   EXPECT_EQ(testing::DecodedSize(scene.jpg + "/FujiFilm.jpg").width, 160);
