@@ -109,7 +109,7 @@ std::string BlocksScript(const testing::TempFolder& temp, int blocks) {
 
 TEST(PosixScriptRunner, AStoppedRunEndsTheBlocksUnderWayAndTellsWhichRan) {
   testing::TempFolder temp;
-  const fs::path script = temp.Write("Extr.bat", BlocksScript(temp, 8));
+  const fs::path script = temp.Write("Extr.bat", BlocksScript(temp, 12));
   PosixScriptRunner runner;
   bool asked = false;
   runner.onProgress = [&asked](ScriptProcess& p) {
@@ -126,7 +126,7 @@ TEST(PosixScriptRunner, AStoppedRunEndsTheBlocksUnderWayAndTellsWhichRan) {
   EXPECT_TRUE(outcome.stopped);
   EXPECT_EQ(outcome.exitStatus, kStoppedStatus);
   ASSERT_GE(outcome.blocks.size(), 2u);
-  ASSERT_LT(outcome.blocks.size(), 8u);
+  ASSERT_LT(outcome.blocks.size(), 12u);
   for (std::size_t i = 0; i < outcome.blocks.size(); ++i) {
     const BlockReport& block = outcome.blocks[i];
     EXPECT_EQ(block.number, i + 1);
@@ -136,7 +136,7 @@ TEST(PosixScriptRunner, AStoppedRunEndsTheBlocksUnderWayAndTellsWhichRan) {
     EXPECT_EQ(block.programs[0].line, block.firstLine);
     EXPECT_EQ(block.programs[0].exitStatus, 0);
   }
-  for (int n = 1; n <= 8; ++n) {
+  for (int n = 1; n <= 12; ++n) {
     EXPECT_EQ(fs::exists(temp.path() / (std::to_string(n) + ".txt")), n <= static_cast<int>(outcome.blocks.size()));
   }
   EXPECT_FALSE(fs::exists(temp.path() / "closing.txt"));
