@@ -29,7 +29,7 @@ struct BlockResult {
   std::string out;
   std::string err;  // empty when the output is merged: everything is in `out`
   std::string reports;
-  std::vector<std::string> failures;
+  std::vector<std::pair<bool, std::string>> told;  // failures (true) and notes, for the callbacks
 };
 
 class BlockRun {
@@ -55,7 +55,7 @@ class BlockRun {
   ExternalProgramRunner& runner_;
   FileSystem& fs_;
   int progressFd_;
-  std::function<void(const std::string&)> onFailure_;  // the caller's
+  std::function<void(const std::string&)> onFailure_, onNote_;  // the caller's
   std::vector<ScriptLine> lines_;
   ScriptBlocks parts_;
   BlockOrder order_;
@@ -77,12 +77,16 @@ class BlockRun {
 BlockRun::BlockRun(const ScriptText& script, const InterpreterOptions& options, Output& output,
                    ExternalProgramRunner& runner, FileSystem& fs)
     : script_(script), options_(options), output_(output), runner_(runner), fs_(fs),
-      progressFd_(options.progressFd), onFailure_(options.onFailure) {
+      progressFd_(options.progressFd), onFailure_(options.onFailure), onNote_(options.onNote) {
   options_.progressFd = -1;
   // The lines before and after the blocks run on this thread, so theirs are told at once.
   options_.onFailure = [this](const std::string& text) {
     Report(FailureLine(text));
     if (onFailure_) onFailure_(text);
+  };
+  options_.onNote = [this](const std::string& text) {
+    Report(NoteLine(text));
+    if (onNote_) onNote_(text);
   };
   if (!options_.makeRunner) options_.makeRunner = MakeProgramRunner;
 }
@@ -213,7 +217,11 @@ void BlockRun::Work(const Interpreter& before) {
   InterpreterOptions options = options_;
   options.onFailure = [&](const std::string& text) {
     result->reports += FailureLine(text);
-    result->failures.push_back(text);
+    result->told.emplace_back(true, text);
+  };
+  options.onNote = [&](const std::string& text) {
+    result->reports += NoteLine(text);
+    result->told.emplace_back(false, text);
   };
   options.onProgramEnded = [&](std::size_t line, int status, std::string_view errors) {
     result->reports += ProgramEndLine(number, line, status, errors);
@@ -266,8 +274,8 @@ void BlockRun::Write(BlockResult& result) {
   output_.Write(2, result.err);
   output_.Flush();
   Report(result.reports);
-  if (onFailure_) {
-    for (const std::string& failure : result.failures) onFailure_(failure);
+  for (const auto& [failure, text] : result.told) {
+    if (const auto& tell = failure ? onFailure_ : onNote_) tell(text);
   }
   result = {};
 }

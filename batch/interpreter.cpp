@@ -13,6 +13,7 @@
 #include "base/text.h"
 #include "batch/block_runner.h"
 #include "batch/messages.h"
+#include "batch/record_file.h"
 #include "batch/wildcard.h"
 
 extern char** environ;
@@ -53,11 +54,22 @@ Interpreter::Interpreter(InterpreterOptions options, Output& output, ExternalPro
     options_.workingDir = ::getcwd(buffer, sizeof buffer) ? buffer : "/";
   }
   cwd_ = initialCwd_ = NormalizePath("/", options_.workingDir);
+  if (options_.exactNames || options_.record) {
+    // The record's names are matched against the folder as the indexes spell it.
+    std::string folder;
+    if (options_.record) {
+      folder = NormalizePath(cwd_, options_.recordFolder);
+      folder = cache_.ResolveDirectory(folder).value_or(folder);
+    }
+    book_ = std::make_unique<CleanupBook>(std::move(options_.record), std::move(folder), options_.recordIsPlan);
+    options_.record.reset();
+  }
 }
 
 int Interpreter::Run(std::string_view scriptText) {
   const ScriptText script{options_.args.empty() ? std::string() : options_.args[0], scriptText};
-  if (options_.jobs > 0) return RunInBlocks(script, options_, output_, runner_, fs_);
+  // A record's names are the one interpreter's to keep.
+  if (options_.jobs > 0 && !options_.record) return RunInBlocks(script, options_, output_, runner_, fs_);
   return Run(std::vector<ScriptText>{script});
 }
 
@@ -261,17 +273,30 @@ void Interpreter::Unsupported(std::string_view what) {
   ReportFailure({}, message);
 }
 
-void Interpreter::ReportFailure(std::string_view subject, std::string_view message) {
-  ++failures_;
-  ++scriptFailures_;
-  if (options_.progressFd < 0 && !options_.onFailure) return;
+std::string Interpreter::ReportText(std::string_view subject, std::string_view message) const {
   // The message alone rarely says which file; the report names it, or quotes the line.
   std::string text = scriptName_ + ", line " + std::to_string(lineNumber_) + ": ";
   text += subject.empty() ? lineText_ : std::string(subject);
   text += ": ";
   text += message;
+  return text;
+}
+
+void Interpreter::ReportFailure(std::string_view subject, std::string_view message) {
+  ++failures_;
+  ++scriptFailures_;
+  if (options_.progressFd < 0 && !options_.onFailure) return;
+  const std::string text = ReportText(subject, message);
   if (options_.onFailure) options_.onFailure(EscapeControls(text));
   if (options_.progressFd >= 0) WriteAll(options_.progressFd, FailureLine(text));
+}
+
+void Interpreter::Note(const Streams& s, std::string_view subject, std::string_view message) {
+  Warn(s, std::string(subject) + ": " + std::string(message));
+  if (options_.progressFd < 0 && !options_.onNote) return;
+  const std::string text = ReportText(subject, message);
+  if (options_.onNote) options_.onNote(EscapeControls(text));
+  if (options_.progressFd >= 0) WriteAll(options_.progressFd, NoteLine(text));
 }
 
 Interpreter::Folder Interpreter::OpenFolder(std::string_view normalizedPath) {
@@ -327,7 +352,8 @@ std::string Interpreter::Ask(const Streams& s, const std::string& question) {
 bool Interpreter::Confirm(const Streams& s, const std::string& question) { return Ask(s, question) == "y"; }
 
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
-                  ExternalProgramRunner& runner, int progressFd, std::size_t jobs, const std::atomic<bool>* stop) {
+                  ExternalProgramRunner& runner, int progressFd, const std::string& recordPath, std::size_t jobs,
+                  const std::atomic<bool>* stop) {
   std::string text;
   if (const auto error = ReadWholeFile(path, text)) {
     output.Write(2, "shotsweep-batch: cannot read the script \"" + path + "\": " +
@@ -336,17 +362,20 @@ int RunScriptFile(const std::string& path, std::vector<std::string> args, Output
     return 1;
   }
   InterpreterOptions options;
+  bool recorded = false;
+  if (!recordPath.empty() && !TakeRecord(recordPath, RecordUse::Names, options, output, recorded)) return 1;
   args.insert(args.begin(), path);
   options.args = std::move(args);
   options.progressFd = progressFd;
   options.jobs = jobs;
   options.stop = stop;
   Interpreter interpreter(std::move(options), output, runner);
-  return interpreter.Run(text);
+  const int status = interpreter.Run(text);
+  return recorded ? LeaveRecord(recordPath, interpreter, status, output, progressFd) : status;
 }
 
 int RunCleanupFiles(const std::string& renaming, const std::string& restoring, bool trash, Output& output,
-                    ExternalProgramRunner& runner, int progressFd) {
+                    ExternalProgramRunner& runner, int progressFd, const std::string& recordPath) {
   std::string texts[2];
   const std::string* paths[2] = {&renaming, &restoring};
   for (int i = 0; i < 2; ++i) {
@@ -358,12 +387,16 @@ int RunCleanupFiles(const std::string& renaming, const std::string& restoring, b
     }
   }
   InterpreterOptions options;
+  bool recorded = false;
+  if (!recordPath.empty() && !TakeRecord(recordPath, RecordUse::Plan, options, output, recorded)) return 1;
   options.args = {renaming};
   options.progressFd = progressFd;
   options.guardDeletes = true;
+  options.exactNames = true;
   options.trash = trash;
   Interpreter interpreter(std::move(options), output, runner);
-  return interpreter.Run({ScriptText{renaming, texts[0]}, ScriptText{restoring, texts[1]}});
+  const int status = interpreter.Run({ScriptText{renaming, texts[0]}, ScriptText{restoring, texts[1]}});
+  return recorded ? LeaveRecord(recordPath, interpreter, status, output, progressFd) : status;
 }
 
 int ProgressFdFromEnvironment() {

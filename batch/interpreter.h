@@ -17,7 +17,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/cleanup_record.h"
 #include "base/unique_fd.h"
+#include "batch/cleanup_book.h"
 #include "batch/command_parser.h"
 #include "batch/directory_index.h"
 #include "batch/external_program.h"
@@ -38,8 +40,22 @@ struct InterpreterOptions {
   bool guardDeletes = false;
   // "del" moves the files to the user's trash instead of deleting them.
   bool trash = false;
+  // A cleanup's run: the name of each file a wildcard "ren" sets aside is kept, so that a later
+  // "ren" of it gives it back exactly that name, whatever spelling the line writes, and a
+  // trashed file lies in the trash under it.
+  bool exactNames = false;
+  // A cleanup record of the files in `recordFolder` (base/cleanup_record.h): a "ren" of a file
+  // it names as set aside gives it back its original name. With `recordIsPlan` it is the
+  // cleanup's plan as well, and the run touches no other file: "ren" sets aside only planned
+  // files and gives back only those the plan keeps, "del" removes only those it plans to
+  // delete or trash, and their sidecars with them; any other file is left as it is, with a note.
+  std::optional<CleanupRecord> record;
+  std::string recordFolder;  // empty: the working folder
+  bool recordIsPlan = false;
   // Told each failure as it is reported on progressFd (a run in this process has no pipe).
   std::function<void(const std::string& report)> onFailure;
+  // Told each note (base/progress_protocol.h) as it is reported on progressFd.
+  std::function<void(const std::string& report)> onNote;
   // Told of each program a line ran, once it has ended: the script line, its exit status (127:
   // it could not be started) and, while the output is kept in memory, what it wrote on standard
   // error (else nothing).
@@ -87,6 +103,9 @@ class Interpreter {
   std::size_t failures() const { return failures_; }
   // The number an "exit" line gave, once one has run.
   const std::optional<int>& exitStatus() const { return exitStatus_; }
+  // What the cleanup record should say after the run: the files of its folder still set
+  // aside, with the names they had; nullopt when there is none (or no record was in use).
+  std::optional<CleanupRecord> RecordLeft();
 
  private:
   struct Channel {
@@ -113,6 +132,24 @@ class Interpreter {
   void Copy(const Command& command, const Streams& s);
   void RunProgram(const Command& command, const Streams& s);
   static VerbHandler HandlerOf(Verb verb);
+  // Removes (trashes) the file `name` of the folder; says why not when it cannot, unless it is
+  // merely gone and `goneIsFine`.
+  bool RemoveFile(const Streams& s, DirectoryIndex& index, const std::string& name, bool trash,
+                  bool goneIsFine = false);
+
+  // A cleanup's side of "ren" and "del", in cleanup_verbs.cpp.
+  struct CleanupStep {
+    enum Move { Skip, AsIs, SetAside, GiveBack } move = AsIs;
+    const CleanupRecord::Raw* planned = nullptr;
+  };
+  // Whether and how the file `e` at `from` is renamed; `newName` may become its own old name.
+  CleanupStep PlanRename(const Streams& s, const DirectoryIndex& index, const DirEntry& e, bool wildcard,
+                         const std::string& from, std::string& newName);
+  void Renamed(const CleanupStep& step, const std::string& from, const std::string& to, const std::string& oldName);
+  void DeleteInCleanup(const Streams& s, DirectoryIndex& index, const std::vector<DirEntry>& files);
+  bool TrashUnderOriginal(const Streams& s, DirectoryIndex& index, const std::string& aside,
+                          const std::string& original);
+  void RemoveSidecars(const Streams& s, DirectoryIndex& index, const CleanupRecord::Raw& owner, bool trash);
 
   // A folder a line names: its real path and index, or the message telling why it cannot be used.
   struct Folder {
@@ -140,6 +177,11 @@ class Interpreter {
   void Warn(const Streams& s, std::string_view message);
   void Unsupported(std::string_view what);
   void ReportFailure(std::string_view subject, std::string_view message);
+  // Something done otherwise than the line says, on purpose and without harm: on the line's
+  // error stream, and reported as a note.
+  void Note(const Streams& s, std::string_view subject, std::string_view message);
+  // "SCRIPT, line N: SUBJECT: MESSAGE", the line itself standing in for an empty subject.
+  std::string ReportText(std::string_view subject, std::string_view message) const;
   void ReportProgress();
 
   InterpreterOptions options_;
@@ -147,6 +189,7 @@ class Interpreter {
   ExternalProgramRunner& runner_;
   FileSystem& fs_;
   DirectoryCache cache_;
+  std::unique_ptr<CleanupBook> book_;  // in a cleanup's run, or with a record
   std::string cwd_;
   bool echo_ = true;
   int codePage_ = 65001;
@@ -171,17 +214,21 @@ class Interpreter {
 };
 
 // What shotsweep-batch's main does: reads SCRIPT and runs it, its blocks on `jobs` workers when
-// that is not 0. When the file cannot be read, says so on standard error and returns 1.
+// that is not 0. When the file cannot be read, says so on standard error and returns 1. With
+// `recordPath` (`--record FILE`), the cleanup record there gives set-aside files their original
+// names back, and is rewritten afterwards with what is still set aside, or deleted; a record
+// that is not there is no error, one that cannot be read is, and then nothing runs.
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
-                  ExternalProgramRunner& runner, int progressFd, std::size_t jobs = 0,
-                  const std::atomic<bool>* stop = nullptr);
+                  ExternalProgramRunner& runner, int progressFd, const std::string& recordPath = {},
+                  std::size_t jobs = 0, const std::atomic<bool>* stop = nullptr);
 
-// `shotsweep-batch --cleanup [--trash] RENAMING RESTORING`: reads both scripts before it runs
-// either (a restoring script that cannot be read must not leave every RAW file set aside), then
-// runs them in turn with guarded deletions, to the trash with `trash`. Returns 1 without
-// running anything when one cannot be read.
+// `shotsweep-batch --cleanup [--trash] [--record FILE] RENAMING RESTORING`: reads both scripts
+// (and the record, the cleanup's plan) before it runs either: a restoring script that cannot
+// be read must not leave every RAW file set aside. Then runs them in turn with guarded
+// deletions and exact names, to the trash with `trash`, and rewrites the record. Returns 1
+// without running anything when one cannot be read.
 int RunCleanupFiles(const std::string& renaming, const std::string& restoring, bool trash, Output& output,
-                    ExternalProgramRunner& runner, int progressFd);
+                    ExternalProgramRunner& runner, int progressFd, const std::string& recordPath = {});
 
 // The file descriptor named by SHOTSWEEP_PROGRESS_FD when it is open, else -1.
 int ProgressFdFromEnvironment();

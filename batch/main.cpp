@@ -2,6 +2,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <csignal>
@@ -29,6 +30,26 @@ void OutliveTheCaller() {
   for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) std::signal(signal, SIG_IGN);
 }
 
+constexpr const char* kSynopsis =
+    "usage: %s [--jobs N] SCRIPT [ARGUMENTS...]\n"
+    "       %s --record FILE SCRIPT [ARGUMENTS...]\n"
+    "       %s --cleanup [--trash] [--record FILE] RENAMING RESTORING\n";
+constexpr const char* kHelp =
+    "Runs a .bat script written by Shotsweep, or a cleanup's two scripts as one run.\n"
+    "  --cleanup      run RENAMING, then RESTORING; no deletion after a failed line of RESTORING,\n"
+    "                 every file set aside gets its exact name back, and the run finishes even\n"
+    "                 when its caller dies\n"
+    "  --trash        a cleanup's deletions go to the trash\n"
+    "  --record FILE  the cleanup record: with --cleanup the plan, and nothing else is touched;\n"
+    "                 otherwise the names set-aside files are given back. Rewritten at the end\n"
+    "  --jobs N       the script's blocks (each ending at a REM line of 68 asterisks) on up to N\n"
+    "                 workers at once, output in script order; SIGUSR1 stops it after the\n"
+    "                 blocks under way, with exit status 3\n"
+    "  --help         this text\n"
+    "Exit status: 0 when every line did what it asked or found nothing to act on; 1 when a\n"
+    "line failed, a file could not be read or the record not rewritten; the number an exit\n"
+    "line gave; 2 for a wrong command line; 3 for a run with --jobs that was stopped.\n";
+
 std::atomic<bool> stopRequested{false};
 
 // The stop signal sets the flag the block runner looks at before it begins a block. Whoever
@@ -54,20 +75,40 @@ std::size_t Jobs(std::string_view text) {
 
 }  // namespace
 
-// Runs a generated script: shotsweep-batch [--jobs N] SCRIPT [ARGUMENTS...]
-// or a cleanup's two scripts:  shotsweep-batch --cleanup [--trash] RENAMING RESTORING
+// Runs a generated script, or with --cleanup a cleanup's two scripts: see kHelp.
 int main(int argc, char** argv) {
-  const bool cleanup = argc >= 2 && std::string_view(argv[1]) == "--cleanup";
-  const bool trash = cleanup && argc >= 3 && std::string_view(argv[2]) == "--trash";
-  const bool inBlocks = argc >= 2 && std::string_view(argv[1]) == "--jobs";
-  const std::size_t jobs = inBlocks && argc >= 3 ? Jobs(argv[2]) : 0;
-  // A cleanup is never run in blocks: its second script relies on all of the first.
-  const bool usable = inBlocks ? argc >= 4 && jobs > 0 && std::string_view(argv[3]) != "--cleanup"
-                               : argc >= 2 && (!cleanup || argc == (trash ? 5 : 4));
-  if (!usable) {
-    std::fprintf(stderr,
-                 "usage: %s [--jobs N] SCRIPT [ARGUMENTS...]\n       %s --cleanup [--trash] RENAMING RESTORING\n",
-                 argv[0], argv[0]);
+  std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+    std::printf(kSynopsis, argv[0], argv[0], argv[0]);
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
+  const bool cleanup = !args.empty() && args[0] == "--cleanup";
+  if (cleanup) args.erase(args.begin());
+  bool trash = false;
+  std::string record;
+  std::size_t jobs = 0;
+  bool wrong = false;
+  // Not for a cleanup, nor with a record: both rely on every line before the next.
+  if (!cleanup && !args.empty() && args[0] == "--jobs") {
+    jobs = args.size() >= 2 ? Jobs(args[1]) : 0;
+    wrong |= jobs == 0 || (args.size() >= 3 && args[2].starts_with("--"));
+    args.erase(args.begin(), args.begin() + std::min<std::size_t>(2, args.size()));
+  }
+  // The options stand before the scripts; a script named like one is given as ./--record.
+  while (!args.empty() && (args[0] == "--record" || (cleanup && args[0] == "--trash"))) {
+    if (args[0] == "--trash") {
+      wrong |= trash;
+      trash = true;
+      args.erase(args.begin());
+    } else {
+      wrong |= !record.empty() || args.size() < 2 || args[1].empty();
+      if (args.size() >= 2) record = args[1];
+      args.erase(args.begin(), args.begin() + std::min<std::size_t>(2, args.size()));
+    }
+  }
+  if (wrong || args.empty() || (cleanup && args.size() != 2)) {
+    std::fprintf(stderr, kSynopsis, argv[0], argv[0], argv[0]);
     return 2;
   }
   // A reader that has gone away must not end the script half way through its lines.
@@ -78,12 +119,9 @@ int main(int argc, char** argv) {
   const auto runner = MakeProgramRunner();
   if (cleanup) {
     OutliveTheCaller();
-    return RunCleanupFiles(argv[argc - 2], argv[argc - 1], trash, output, *runner, progressFd);
+    return RunCleanupFiles(std::string(args[0]), std::string(args[1]), trash, output, *runner, progressFd, record);
   }
-  if (inBlocks) {
-    TakeStopRequests();
-    return RunScriptFile(argv[3], std::vector<std::string>(argv + 4, argv + argc), output, *runner, progressFd, jobs,
-                         &stopRequested);
-  }
-  return RunScriptFile(argv[1], std::vector<std::string>(argv + 2, argv + argc), output, *runner, progressFd);
+  if (jobs > 0) TakeStopRequests();
+  return RunScriptFile(std::string(args[0]), std::vector<std::string>(args.begin() + 1, args.end()), output, *runner,
+                       progressFd, record, jobs, &stopRequested);
 }

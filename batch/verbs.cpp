@@ -145,14 +145,16 @@ void Interpreter::Ren(const Command& command, const Streams& s) {
   std::string& from = renFrom_;
   std::string& to = renTo_;
   for (const DirEntry& e : sources) {
-    const std::string newName = mask ? ApplyTargetMask(e.name, target) : WithoutTrailingDotsAndBlanks(target);
+    std::string newName = mask ? ApplyTargetMask(e.name, target) : WithoutTrailingDotsAndBlanks(target);
     if (newName.empty()) {
       Fail(s, kSyntax);
       continue;
     }
+    JoinPath(index->path(), e.name, from);
+    CleanupStep step;
+    if (book_ && (step = PlanRename(s, *index, e, mask, from, newName)).move == CleanupStep::Skip) continue;
     if (newName == e.name) continue;
     // The file itself may take another spelling of its own name; any other file blocks it.
-    JoinPath(index->path(), e.name, from);
     if (index->HasOtherThan(newName, e.name)) {
       Fail(s, kDuplicate, from);
       continue;
@@ -163,6 +165,7 @@ void Interpreter::Ren(const Command& command, const Streams& s) {
       if (error->number == ENOENT) index->Remove(e.name);
       continue;
     }
+    if (book_) Renamed(step, from, to, e.name);
     index->Remove(e.name);
     index->Add(newName, e.isDir);
     if (e.isDir) {
@@ -229,16 +232,28 @@ void Interpreter::Del(const Command& command, const Streams& s) {
       Fail(s, "Nothing deleted: an earlier line of this script failed", shown);
       continue;
     }
-    for (const DirEntry& e : files) {
-      const std::string path = JoinPath(folder.real(), e.name);
-      if (const auto error = options_.trash ? fs_.Trash(path) : fs_.Unlink(path)) {
-        Warn(s, path);
-        Fail(s, options_.trash && error->number != ENOENT ? error->description : ErrnoMessage(error->number), path);
-      } else {
-        folder.index->Remove(e.name);
-      }
+    if (book_) {
+      DeleteInCleanup(s, *folder.index, files);
+      continue;
     }
+    for (const DirEntry& e : files) RemoveFile(s, *folder.index, e.name, options_.trash);
   }
+}
+
+bool Interpreter::RemoveFile(const Streams& s, DirectoryIndex& index, const std::string& name, bool trash,
+                             bool goneIsFine) {
+  const std::string path = JoinPath(index.path(), name);
+  if (const auto error = trash ? fs_.Trash(path) : fs_.Unlink(path)) {
+    if (goneIsFine && error->number == ENOENT) {
+      index.Remove(name);
+      return true;
+    }
+    Warn(s, path);
+    Fail(s, trash && error->number != ENOENT ? error->description : ErrnoMessage(error->number), path);
+    return false;
+  }
+  index.Remove(name);
+  return true;
 }
 
 void Interpreter::Copy(const Command& command, const Streams& s) {

@@ -101,6 +101,7 @@ double RunInterpreter(const fs::path& dir, const std::vector<RawFile>& files) {
     options.workingDir = dir.string();
     options.inputFd = -1;
     options.guardDeletes = true;
+    options.exactNames = true;
     Interpreter interpreter(options, output, runner);
     interpreter.Run({ScriptText{"RAWrename.bat", renaming}, ScriptText{"RAWrestore.bat", restoring}});
   }

@@ -81,9 +81,11 @@ ScriptOutcome InMemoryScriptRunner::Run(const ScriptRequest& request) {
     options.args = {request.scriptPath};
     options.workingDir = request.workingDir;
     options.inputFd = -1;
-    options.guardDeletes = !request.thenScriptPath.empty();
+    // A cleanup's run, as shotsweep-batch --cleanup makes it.
+    options.guardDeletes = options.exactNames = !request.thenScriptPath.empty();
     options.trash = request.trash;
     options.onFailure = [&](const std::string& report) { outcome.failures.push_back(report); };
+    options.onNote = [&](const std::string& report) { outcome.notes.push_back(report); };
     batch::Interpreter interpreter(std::move(options), out, programs, fs_);
     std::vector<batch::ScriptText> scripts;
     for (std::size_t i = 0; i < paths.size(); ++i) scripts.push_back({paths[i], texts[i]});

@@ -42,11 +42,11 @@ TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
   MainFrm& frame = Open(&interpreter);
   Control<QCheckBox>("Bak")->setChecked(false);
   Click("DelRAWBtn");
-  // Restoring writes the extension as the RAW kinds name it.
-  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
+  // A kept file has its own name back, whatever the case of its JPG.
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.NEF", "c.cr2", "notes.txt"}));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Operation done");
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef", "c.cr2"}));
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.NEF", "c.cr2"}));
   // The RAW folder is left the program's current folder.
   EXPECT_EQ(fs::current_path(), fs::path(Start()) / "RAW");
 }
@@ -76,8 +76,8 @@ TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
   MainFrm& frame = Open(&interpreter);
   Click("DelRAWbyTXTBtn");
   EXPECT_EQ(dialogs.openRequests.size(), 1u);
-  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "b.nbak", "c.cbak", "notes.txt"}));
-  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.nef"}));
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.NEF", "b.nbak", "c.cbak", "notes.txt"}));
+  EXPECT_EQ(Names(frame.File1()), (std::vector<std::string>{"a.NEF"}));
 }
 
 TEST_F(Commands, AJpgNameThatIsNotValidTextNeverCostsItsRawFile) {
@@ -212,7 +212,7 @@ TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
     Press(dialog, "carryOut");
   });
   Control<QAction>("PreviewByFolderMnu")->trigger();
-  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.nef", "c.cr2", "notes.txt"}));
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.NEF", "c.cr2", "notes.txt"}));
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Operation done");
 }

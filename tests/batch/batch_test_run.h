@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ struct RunSettings {
   FileSystem* fileSystem = nullptr;  // null: the disk
   bool guardDeletes = false;
   bool trash = false;
+  bool exactNames = false;
+  std::optional<CleanupRecord> plan;  // the cleanup's plan, of the files in the working folder
 };
 
 // Stands in for a program: records the calls and, like a real program, may change the folder.
@@ -68,6 +71,9 @@ inline ScriptResult RunScript(const std::string& text, const std::string& cwd, R
     options.environment = settings.environment;
     options.guardDeletes = settings.guardDeletes;
     options.trash = settings.trash;
+    options.exactNames = settings.exactNames;
+    options.record = settings.plan;
+    options.recordIsPlan = settings.plan.has_value();
     Interpreter interpreter(std::move(options), output, settings.runner ? *settings.runner : spawn,
                             settings.fileSystem ? *settings.fileSystem : TheRealFileSystem());
     result.status = interpreter.Run(text);

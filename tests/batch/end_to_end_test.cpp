@@ -1,18 +1,24 @@
 // The real shotsweep-batch executable running cleanup scripts on real folders.
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 
 #include <array>
+#include <csignal>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <random>
 #include <set>
 #include <sstream>
 
+#include "base/files.h"
 #include "base/process.h"
 #include "tests/batch/batch_test_run.h"
+#include "tests/batch/cleanup_plan.h"
 #include "tests/support/temp_folder.h"
 
 extern char** environ;
@@ -269,6 +275,216 @@ TEST(EndToEnd, ProgressLinesGoToTheNamedDescriptor) {
   }
   EXPECT_EQ(previous, 2003);
   EXPECT_GE(count, 3) << progress;
+}
+
+// A cleanup as the command starts it: its scripts beside the RAW folder, its plan in it.
+struct PlannedCleanup {
+  PlannedCleanup(const TempFolder& temp, const std::string& raw, const testing::CleanupFiles& files)
+      : record(raw + "/RAWnames.txt") {
+    for (const auto& [name, text] : {std::pair<std::string, std::string>{"rRAW.bat", files.renaming},
+                                     {"RAWreverse.bat", files.restoring}, {"RAWrestore.bat", files.restoreAll}}) {
+      scripts.push_back(temp.Write(name, text).string());
+    }
+    EXPECT_EQ(WriteWholeFile(record, FormatCleanupRecord(files.plan)), std::nullopt);
+  }
+  std::vector<std::string> Cleanup(bool trash = false) const {
+    std::vector<std::string> args{"--cleanup", "--record", record, scripts[0], scripts[1]};
+    if (trash) args.insert(args.begin() + 1, "--trash");
+    return args;
+  }
+  std::vector<std::string> Restore() const { return {"--record", record, scripts[2]}; }
+
+  std::string record;
+  std::vector<std::string> scripts;
+};
+
+TEST(EndToEnd, ACleanupWithItsPlanKeepsExactNamesAndTouchesNothingElse) {
+  // A home of its own, for the trash.
+  const TempFolder home;
+  ::setenv("HOME", home.str().c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (home.str() + "/data").c_str(), 1);
+  for (const PlannedAction unmatched : {PlannedAction::Delete, PlannedAction::Trash, PlannedAction::SetAside}) {
+    SCOPED_TRACE(static_cast<int>(unmatched));
+    TempFolder temp;
+    const std::string raw = temp.MakeDir("My RAW").string();
+    const std::vector<std::string> names{"DSC_0001.NEF", "Dsc_0002.Nef", "IMG_0003.CR2", "DSC_0004.NEF"};
+    for (const std::string& name : names) temp.Write("My RAW/" + name, name);
+    temp.Write("My RAW/DSC_0004.NEF.xmp", "sidecar");
+    temp.Write("My RAW/notes.txt", "notes");
+    auto files = testing::MakeCleanup(raw, names, {"dsc_0001.jpg", "DSC_0002.JPG", "img_0003.jpg"}, unmatched);
+    if (unmatched != PlannedAction::SetAside) files.plan.sidecars = {{unmatched, "DSC_0004.NEF.xmp", "DSC_0004.NEF"}};
+    const PlannedCleanup cleanup(temp, raw, files);
+    // An import writes a new pair once the cleanup has read the folders.
+    temp.Write("My RAW/NEW.JPG", "new jpg");
+    temp.Write("My RAW/NEW.NEF", "new");
+
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const Ran ran = RunBatch(cleanup.Cleanup(unmatched == PlannedAction::Trash), raw, fds[1]);
+    ::close(fds[1]);
+    const std::string report = testing::ReadBack(fds[0]);
+    ::close(fds[0]);
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_NE(report.find("~ rRAW.bat, line 3: " + raw + "/NEW.NEF: not in the cleanup's plan, so left as it is\n"),
+              std::string::npos) << report;
+    std::map<std::string, std::string> expected{{"DSC_0001.NEF", "DSC_0001.NEF"}, {"Dsc_0002.Nef", "Dsc_0002.Nef"},
+                                                {"IMG_0003.CR2", "IMG_0003.CR2"}, {"NEW.JPG", "new jpg"},
+                                                {"NEW.NEF", "new"},                {"notes.txt", "notes"}};
+    if (unmatched != PlannedAction::SetAside) {
+      // Nothing is left set aside: no record either. What went to the trash lies there under
+      // its own name.
+      EXPECT_EQ(Snapshot(raw), expected);
+      EXPECT_EQ(fs::exists(home.path() / "data/Trash/files/DSC_0004.NEF"), unmatched == PlannedAction::Trash);
+      EXPECT_EQ(fs::exists(home.path() / "data/Trash/files/DSC_0004.NEF.xmp"), unmatched == PlannedAction::Trash);
+      continue;
+    }
+    expected.insert({{"DSC_0004.nbak", "DSC_0004.NEF"}, {"DSC_0004.NEF.xmp", "sidecar"}});
+    expected["RAWnames.txt"] = "Shotsweep cleanup record 1\r\nstate\tfinished\r\nraw\tset-aside\tDSC_0004.NEF\tDSC_0004.nbak\r\n";
+    EXPECT_EQ(Snapshot(raw), expected);
+    // A restore gives the file set aside its own name back, and the record goes.
+    EXPECT_EQ(RunBatch(cleanup.Restore(), raw).status, 0);
+    expected.erase("RAWnames.txt");
+    expected.erase("DSC_0004.nbak");
+    expected["DSC_0004.NEF"] = "DSC_0004.NEF";
+    EXPECT_EQ(Snapshot(raw), expected);
+  }
+}
+
+// Runs `argv` in `folder`, and kills it with SIGKILL once the folder has seen `events` renames
+// and deletions. Returns how many it saw: fewer when the run ended first.
+int RunAndKillAfter(const std::vector<std::string>& argv, const std::string& folder, int events) {
+  const UniqueFd watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
+  ::inotify_add_watch(watch.get(), folder.c_str(), IN_MOVED_TO | IN_DELETE);
+  SpawnRequest request;
+  request.program = argv[0];
+  request.argv = argv;
+  request.workingDir = folder;
+  request.out = request.err = Stream::ToNull();
+  const Spawned child = Spawn(request);
+  EXPECT_FALSE(child.error);
+  alignas(inotify_event) char buffer[65536];
+  int seen = 0;
+  for (bool ended = false; seen < events && !ended;) {
+    siginfo_t exited{};
+    ended = ::waitid(P_PID, child.pid, &exited, WEXITED | WNOHANG | WNOWAIT) == 0 && exited.si_pid == child.pid;
+    pollfd p{watch.get(), POLLIN, 0};
+    if (::poll(&p, 1, 5) <= 0) continue;
+    const ssize_t n = ::read(watch.get(), buffer, sizeof buffer);
+    for (ssize_t at = 0; at < n; ++seen) {
+      at += static_cast<ssize_t>(sizeof(inotify_event) + reinterpret_cast<inotify_event*>(buffer + at)->len);
+    }
+  }
+  ::kill(child.pid, SIGKILL);
+  WaitForExit(child.pid);
+  return seen;
+}
+
+// kill -9 at any moment of a cleanup with its plan; then a restore with the record. Every file
+// that was not deleted as planned is back under its exact name, and a RAW file that is there
+// still has its sidecar.
+TEST(EndToEnd, ACleanupKilledAtAnyMomentLosesNothingARestoreCannotGiveBackByItsExactName) {
+  constexpr int kFiles = 120;
+  constexpr int kRuns = 24;
+  const char* kExtensions[] = {".NEF", ".Cr2", ".orf", ".ARW", ".crw"};
+  std::vector<std::string> names, jpgs;
+  std::map<std::string, std::string> sidecarOf;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string stem = (i % 2 ? "DSC_" : "Dsc_") + std::to_string(1000 + i);
+    names.push_back(stem + kExtensions[i % 5]);
+    if (i % 3 == 0) {
+      jpgs.push_back("dsc_" + std::to_string(1000 + i) + ".jpg");
+    } else if (i % 4 == 0) {
+      sidecarOf[names.back()] = names.back() + ".xmp";
+    }
+  }
+  auto files = testing::MakeCleanup("/raw", names, jpgs, PlannedAction::Delete);
+  std::set<std::string> kept;
+  for (const CleanupRecord::Raw& entry : files.plan.raws) {
+    if (entry.action == PlannedAction::Keep) kept.insert(entry.original);
+  }
+
+  std::mt19937 random(20261207);
+  int events = 0;  // the renames and deletions of a whole run
+  int cutShort = 0;
+  for (int run = -1; run < kRuns; ++run) {  // the first, whole, to count them
+    SCOPED_TRACE(run);
+    TempFolder temp;
+    const std::string raw = temp.MakeDir("raw").string();
+    for (const std::string& name : names) temp.Write("raw/" + name, name);
+    for (const auto& [owner, sidecar] : sidecarOf) temp.Write("raw/" + sidecar, sidecar);
+    temp.Write("raw/notes.txt", "notes");
+    files = testing::MakeCleanup(raw, names, jpgs, PlannedAction::Delete);
+    for (const auto& [owner, sidecar] : sidecarOf) files.plan.sidecars.push_back({PlannedAction::Delete, sidecar, owner});
+    const auto before = Snapshot(raw);
+    const PlannedCleanup cleanup(temp, raw, files);
+
+    std::vector<std::string> argv{SHOTSWEEP_BATCH};
+    for (const std::string& arg : cleanup.Cleanup()) argv.push_back(arg);
+    if (run < 0) {
+      events = RunAndKillAfter(argv, raw, std::numeric_limits<int>::max());
+      ASSERT_GT(events, kFiles);
+      continue;
+    }
+    RunAndKillAfter(argv, raw, std::uniform_int_distribution<int>(1, events)(random));
+    bool asideLeft = false;
+    for (const auto& [name, content] : Snapshot(raw)) asideLeft |= name.find("bak") != std::string::npos;
+    cutShort += asideLeft;
+
+    const Ran restored = RunBatch(cleanup.Restore(), raw);
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    auto after = Snapshot(raw);
+    EXPECT_EQ(after.count("RAWnames.txt"), 0u);  // nothing is set aside any more
+    std::erase_if(after, [](const auto& file) { return file.first.starts_with(".RAWnames.txt.tmp-"); });
+    for (const auto& [name, content] : after) EXPECT_EQ(before.count(name), 1u) << name;
+    for (const auto& [name, content] : before) {
+      const auto there = after.find(name);
+      if (there != after.end()) {
+        EXPECT_EQ(there->second, content);
+      } else {
+        // Gone: a RAW file planned for deletion, or the sidecar of one that is gone too.
+        const bool raw = testing::KindOf(name) != nullptr;
+        EXPECT_TRUE(raw ? !kept.count(name) : name.ends_with(".xmp") && !after.count(name.substr(0, name.size() - 4)))
+            << name;
+      }
+    }
+  }
+  EXPECT_GE(cutShort, kRuns / 2) << "too few runs were killed half way to mean anything";
+}
+
+TEST(EndToEnd, UsageHelpAndARecordThatCannotBeUsed) {
+  TempFolder temp;
+  const Ran help = RunBatch(std::vector<std::string>{"--help"}, temp.str());
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--cleanup [--trash] [--record FILE] RENAMING RESTORING"), std::string::npos);
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{}, {"--cleanup", "a"}, {"--record", "r"},
+                                                {"--cleanup", "--record", "r", "a"}, {"--cleanup", "--trash", "--trash", "a", "b"}}) {
+    const Ran usage = RunBatch(wrong, temp.str());
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_TRUE(usage.err.starts_with("usage: ")) << usage.err;
+  }
+
+  // A record that is not one, or no plan, and the scripts run not at all.
+  const std::string raw = temp.MakeDir("raw").string();
+  temp.Write("raw/a.NEF", "a");
+  const PlannedCleanup cleanup(temp, raw, testing::MakeCleanup(raw, {"a.NEF"}, {}, PlannedAction::Delete));
+  CleanupRecord finished;
+  finished.state = CleanupRecord::State::Finished;
+  for (const std::string& text : {std::string("Shotsweep cleanup record 1\r\nstate\trunning\r\nraw\tkeep\ta.NEF\r\n"),
+                                  FormatCleanupRecord(finished)}) {
+    temp.Write("raw/RAWnames.txt", text);
+    for (const std::vector<std::string>& run : {cleanup.Cleanup(), cleanup.Restore()}) {
+      if (run == cleanup.Restore() && text == FormatCleanupRecord(finished)) continue;  // a restore's to use
+      const Ran refused = RunBatch(run, raw);
+      EXPECT_EQ(refused.status, 1);
+      EXPECT_NE(refused.err.find("nothing was run"), std::string::npos) << refused.err;
+      EXPECT_EQ(ReadFile(fs::path(raw) / "a.NEF"), "a");
+    }
+  }
+  // A restore without a record knows no names, and makes no record.
+  fs::remove(cleanup.record);
+  fs::rename(fs::path(raw) / "a.NEF", fs::path(raw) / "a.nbak");
+  EXPECT_EQ(RunBatch(cleanup.Restore(), raw).status, 0);
+  EXPECT_EQ(Names(raw), (std::set<std::string>{"a.nef"}));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "base/process.h"
 #include "tests/batch/batch_test_run.h"
+#include "tests/batch/cleanup_plan.h"
 #include "tests/support/temp_folder.h"
 
 namespace shotsweep::batch {
@@ -107,6 +108,34 @@ TEST_F(TrashTest, OnAnotherMountItsOwnTrashAndNeverADeleteWhereThereIsNone) {
   EXPECT_THAT(refused.err, HasSubstr("cannot be moved to the trash"));
   EXPECT_EQ(ReadFile(scratch + "/d.nbak"), "d");
   ::umount(scratch.c_str());
+}
+
+// A cleanup's run with its plan: what leaves for the trash goes under its own name, with its
+// sidecars, unless that name was taken meanwhile.
+TEST_F(TrashTest, ARawFileIsTrashedUnderItsOwnNameWithItsSidecarsOrSaysWhyNot) {
+  const std::string raw = temp_.MakeDir("raw").string();
+  const std::vector<std::string> names{"DSC_0005.NEF", "DSC_0006.NEF", "dsc_0007.nef"};
+  for (const std::string& name : names) temp_.Write("raw/" + name, name);
+  temp_.Write("raw/DSC_0005.NEF.xmp", "sidecar");
+  auto files = testing::MakeCleanup(raw, names, {"DSC_0007.JPG"}, PlannedAction::Trash);
+  files.plan.sidecars = {{PlannedAction::Trash, "DSC_0005.NEF.xmp", "DSC_0005.NEF"}};
+  testing::RunSettings settings;
+  settings.trash = settings.exactNames = settings.guardDeletes = true;
+  settings.plan = files.plan;
+  // A new DSC_0006.NEF arrives once the old one is set aside.
+  const auto r = testing::RunScript(files.renaming + "echo new>" + raw + "/DSC_0006.NEF\r\n" + files.restoring, raw,
+                                    settings);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(shotsweep::testing::Snapshot(raw), (std::map<std::string, std::string>{
+                                                   {"DSC_0006.NEF", "new\n"}, {"dsc_0007.nef", "dsc_0007.nef"}}));
+  const std::string trash = home_ + "/data/Trash/";
+  for (const auto& [name, content] : {std::pair<std::string, std::string>{"DSC_0005.NEF", "DSC_0005.NEF"},
+                                      {"DSC_0005.NEF.xmp", "sidecar"}, {"DSC_0006.nbak", "DSC_0006.NEF"}}) {
+    EXPECT_EQ(ReadFile(trash + "files/" + name), content);
+    EXPECT_THAT(ReadFile(trash + "info/" + name + ".trashinfo"), MatchesRegex(InfoPattern(raw + "/" + name)));
+  }
+  EXPECT_THAT(r.err, HasSubstr(raw + "/DSC_0006.nbak: moved to the trash under its set-aside name, since its name "
+                                     "DSC_0006.NEF is taken"));
 }
 
 }  // namespace

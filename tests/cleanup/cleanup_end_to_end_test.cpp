@@ -28,7 +28,9 @@ TEST(CleanupEndToEnd, LifeOfAFileWithBakClearTickedAndGrayed) {
     scene.window.bak = bak;
     scene.ByFolder();
     scene.ExpectDone();
-    Files expected = Scene::Expect({{"X.nef", "X.nef"}, {"z.nef", "Z.NEF"}, {"W.orf", "W.obak"},
+    // Z.NEF keeps its name, whatever the case of its JPG; W.obak, set aside by an earlier run
+    // that left no record of its name, takes the one its restore line writes.
+    Files expected = Scene::Expect({{"X.nef", "X.nef"}, {"Z.NEF", "Z.NEF"}, {"W.orf", "W.obak"},
                                     {"notes.bak", "notes.bak"}, {"T.cr3", "T.cr3"}});
     if (bak != 0) {
       expected["Y.cbak"] = "Y.cr2";
@@ -121,16 +123,13 @@ TEST(CleanupEndToEnd, NamesOfEveryShape) {
   scene.ByFolder();
   scene.ExpectDone();
   Files kept = scene.RawFiles();
-  // d.nef is kept under one of its two listed spellings.
-  ASSERT_EQ(kept.count("d.nef") + kept.count("D.nef"), 1u);
-  kept.erase("d.nef");
-  kept.erase("D.nef");
-  EXPECT_EQ(kept, Scene::Expect({{"a.nef", "A.NEF"}, {"B.cr2", "b.Cr2"}, {"c.arw", "C.ARW"},
+  // Every kept file has its own name, also d.nef with its two listed spellings.
+  EXPECT_EQ(kept, Scene::Expect({{"A.NEF", "A.NEF"}, {"b.Cr2", "b.Cr2"}, {"C.ARW", "C.ARW"}, {"d.nef", "d.nef"},
                                  {"trip.day1.nef", "trip.day1.nef"}, {"x.nef", "x.nef"},
                                  {"x.y.nef", "x.y.nef"}, {"100% sure.nef", "100% sure.nef"},
                                  {"rock&roll.orf", "rock&roll.orf"}, {"a;b.nef", "a;b.nef"},
                                  {"x=y.crw", "x=y.crw"}, {"  lead.nef", "  lead.nef"},
-                                 {"žluťoučký kůň.nef", "Žluťoučký kůň.nef"}, {"(1).nef", "(1).nef"},
+                                 {"Žluťoučký kůň.nef", "Žluťoučký kůň.nef"}, {"(1).nef", "(1).nef"},
                                  {"^caret.nef", "^caret.nef"}}));
 }
 
@@ -144,7 +143,7 @@ TEST(CleanupEndToEnd, JpgNamedByThePreviewExtractionKeepsItsMultiDotRawFile) {
   scene.ByFolder();
   scene.ExpectDone();
   EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"trip.day1.nef", "trip.day1.nef"},
-                                             {"Trip.Day2.cr2", "Trip.Day2.CR2"},
+                                             {"Trip.Day2.CR2", "Trip.Day2.CR2"},
                                              {"walk.am.nef", "walk.am.nef"}}));
 
   // A stem such pairing would have to write but cannot stops the cleanup before anything runs.
@@ -220,7 +219,7 @@ TEST(CleanupEndToEnd, ExtraRawKindsAreSetAsideRestoredAndDeletedLikeTheFive) {
     scene.window.bak = bak;
     scene.ByFolder();
     scene.ExpectDone();
-    Files expected = Scene::Expect({{"a.cr3", "A.CR3"}, {"c.dng", "C.dng"}, {"f.cr3", "F.cr3bak"}, {"E.jpg", "E.jpg"}});
+    Files expected = Scene::Expect({{"A.CR3", "A.CR3"}, {"C.dng", "C.dng"}, {"f.cr3", "F.cr3bak"}, {"E.jpg", "E.jpg"}});
     if (bak) expected.insert({{"B.cr3bak", "B.cr3"}, {"D.nbak", "D.nef"}});
     EXPECT_EQ(scene.RawFiles(), expected);
   }

@@ -97,8 +97,9 @@ bool PairedByFirstDot(const std::string& raw, const std::string& stem,
 }
 
 // The RAW folder after a successful cleanup: each RAW file of the five kinds whose stem a
-// listed name keeps is there under the first such name with its lower-case RAW extension;
-// every other one is gone, or set aside when Bak is not 0; every other file is unchanged.
+// listed name keeps is there under its own name, or, when an earlier run had set it aside, under
+// the first such name with its lower-case RAW extension; every other one is gone, or set aside
+// when Bak is not 0; every other file is unchanged.
 Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& listed, int bak, bool trim = false) {
   std::vector<std::string> stems;
   for (const auto& name : listed) {
@@ -116,9 +117,9 @@ Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& lis
     const auto keeper = std::find_if(stems.begin(), stems.end(),
                                      [&](const std::string& s) { return FoldCase(s) == folded; });
     if (keeper != stems.end()) {
-      after[*keeper + std::string(kind.kind->extension)] = content;
+      after[kind.aside ? *keeper + std::string(kind.kind->extension) : name] = content;
     } else if (PairedByFirstDot(name, stem, listed, trim)) {
-      after[stem + std::string(kind.kind->extension)] = content;
+      after[kind.aside ? stem + std::string(kind.kind->extension) : name] = content;
     } else if (bak != 0) {
       // Set aside by this run under the lower-case aside extension, or by an earlier one.
       after[kind.aside ? name : stem + std::string(kind.kind->aside)] = content;

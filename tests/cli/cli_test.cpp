@@ -71,7 +71,7 @@ TEST_F(CliTest, DryRunListsWhatTheRunThenDoesAndChangesNothing) {
   const Ran dry = Cli({"by-folder", "raw", "jpg", "--dry-run"}, temp.path());
   EXPECT_EQ(dry.status, 0) << dry.err;
   EXPECT_EQ(dry.out,
-            "keep\tDSC_1.NEF\tdsc_1.nef\n"
+            "keep\tDSC_1.NEF\tDSC_1.NEF\n"
             "delete\tDSC_2.cr2\t\n"
             "keep\ttrip.day1.nef\ttrip.day1.nef\n"
             "# 2 kept, 1 deleted, 0 set aside\n");
@@ -84,7 +84,7 @@ TEST_F(CliTest, DryRunListsWhatTheRunThenDoesAndChangesNothing) {
   EXPECT_EQ(real.err, "");  // not a terminal: no progress
   EXPECT_EQ(Snapshot(temp.path() / "raw"),
             (std::map<std::string, std::string>{
-                {"dsc_1.nef", "raw/DSC_1.NEF"}, {"notes.txt", "raw/notes.txt"}, {"trip.day1.nef", "raw/trip.day1.nef"}}));
+                {"DSC_1.NEF", "raw/DSC_1.NEF"}, {"notes.txt", "raw/notes.txt"}, {"trip.day1.nef", "raw/trip.day1.nef"}}));
 }
 
 TEST_F(CliTest, ByListKeepsAsideAndReadsTheSettingsOfTheCurrentFolder) {
@@ -93,7 +93,7 @@ TEST_F(CliTest, ByListKeepsAsideAndReadsTheSettingsOfTheCurrentFolder) {
   const Ran ran = Cli({"by-list", "--keep", "raw", "list.txt"}, temp.path());
   EXPECT_EQ(ran.status, 0) << ran.err;
   const auto after = Snapshot(temp.path() / "raw");
-  EXPECT_TRUE(after.count("DSC_1.nef") && after.count("DSC_2.cbak") && after.count("trip.day1.nbak"));
+  EXPECT_TRUE(after.count("DSC_1.NEF") && after.count("DSC_2.cbak") && after.count("trip.day1.nbak"));
   EXPECT_TRUE(after.count("rRAW.bat"));  // KillBat=0 keeps the scripts
   EXPECT_FALSE(fs::exists(temp.path() / "ShotsweepDirs.dat"));
 }
@@ -132,7 +132,7 @@ TEST_F(CliTest, ExtraRawFromTheSettingsAndTheirWarnings) {
   EXPECT_EQ(ran.status, 0);
   EXPECT_EQ(ran.err, "shotsweep-cli: Shotsweep.ini: ExtraRAW: \"jpeg\" is ignored: JPG files are never touched by a cleanup.\n");
   const auto after = Snapshot(temp.path() / "raw");
-  EXPECT_TRUE(after.count("g.cr3"));
+  EXPECT_TRUE(after.count("G.CR3"));
   EXPECT_FALSE(after.count("H.cr3") || after.count("H.cr3bak"));
 }
 
@@ -141,9 +141,10 @@ TEST_F(CliTest, TrashThenKeepThenRestore) {
   const std::string home = temp.MakeDir("home").string();
   const Ran trashed = Cli({"by-folder", "raw", "jpg", "--trash"}, temp.path(), {"HOME=" + home, "XDG_DATA_HOME=" + home + "/data"});
   EXPECT_EQ(trashed.status, 0) << trashed.err;
-  EXPECT_EQ(ReadFile(temp.path() / "home/data/Trash/files/DSC_2.cbak"), "raw/DSC_2.cr2");
-  const std::string info = ReadFile(temp.path() / "home/data/Trash/info/DSC_2.cbak.trashinfo");
-  EXPECT_THAT(info, StartsWith("[Trash Info]\nPath=" + (temp.path() / "raw/DSC_2.cbak").string() + "\nDeletionDate="));
+  // In the trash under its own name, from where the trash puts it back.
+  EXPECT_EQ(ReadFile(temp.path() / "home/data/Trash/files/DSC_2.cr2"), "raw/DSC_2.cr2");
+  const std::string info = ReadFile(temp.path() / "home/data/Trash/info/DSC_2.cr2.trashinfo");
+  EXPECT_THAT(info, StartsWith("[Trash Info]\nPath=" + (temp.path() / "raw/DSC_2.cr2").string() + "\nDeletionDate="));
 
   temp.Write("raw/DSC_5.orf", "five");
   EXPECT_EQ(Cli({"by-folder", "raw", "jpg", "--keep"}, temp.path()).status, 0);

@@ -2,7 +2,8 @@
 // (the runner only records), nothing is asked (no input: every answer is No), the output goes
 // to /dev/null, and the disk is never touched.
 //
-// Input: a flag byte (bit 0: deletions guarded as in a cleanup run), then the script.
+// Input: a flag byte (bit 0: deletions guarded as in a cleanup run; bit 1: exact names; bit 2:
+// a cleanup's plan for the RAW folder), then the script.
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -78,6 +79,35 @@ class RecordingRunner : public ExternalProgramRunner {
   MemoryFileSystem& fs_;
 };
 
+// A plan for some of the RAW folder's files: under it no other file is ever renamed or
+// deleted, and no file it keeps is deleted, whatever the script says.
+CleanupRecord Plan() {
+  CleanupRecord plan;
+  plan.raws = {{PlannedAction::Keep, "a.nef", "a.nbak"},
+               {PlannedAction::Delete, "B.NEF", "B.nbak"},
+               {PlannedAction::Trash, "x.cr2", "x.cbak"},
+               {PlannedAction::Delete, "", "c.nbak"}};
+  plan.sidecars = {{PlannedAction::Delete, "notes.txt", "B.NEF"}};
+  return plan;
+}
+
+void CheckPlanKept(MemoryFileSystem& fs) {
+  const CleanupRecord plan = Plan();
+  std::set<std::string> planned, kept;
+  for (const CleanupRecord::Raw& raw : plan.raws) {
+    for (const std::string* name : {&raw.original, &raw.aside}) {
+      if (name->empty()) continue;
+      planned.insert("/photos/raw/" + *name);
+      if (raw.action == PlannedAction::Keep) kept.insert("/photos/raw/" + *name);
+    }
+  }
+  for (const CleanupRecord::Sidecar& sidecar : plan.sidecars) planned.insert("/photos/raw/" + sidecar.name);
+  for (const MemoryFileSystem::Fate& fate : fs.Touched()) {
+    FUZZ_CHECK(planned.count(fate.origin));
+    if (fate.now.empty()) FUZZ_CHECK(!kept.count(fate.origin));
+  }
+}
+
 std::optional<std::string> Variables(std::string_view name) {
   if (name == "X") return std::string("a b.nef");
   if (name == "JPG") return std::string("/photos/jpg");
@@ -91,7 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace shotsweep;
   using namespace shotsweep::batch;
   std::string_view input = fuzz::AsText(data, size);
-  const bool guarded = fuzz::TakeByte(input) & 1;
+  const unsigned flags = fuzz::TakeByte(input);
+  const bool guarded = flags & 1;
+  const bool planned = flags & 4;
 
   const UniqueFd progress(::memfd_create("progress", MFD_CLOEXEC));
   const UniqueFd devNull(::open("/dev/null", O_WRONLY | O_CLOEXEC));
@@ -111,10 +143,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.progressFd = progress.get();
     options.environment = Variables;
     options.guardDeletes = guarded;
+    options.exactNames = flags & 2;
+    if (planned) {
+      options.record = Plan();
+      options.recordFolder = "/photos/raw";
+      options.recordIsPlan = true;
+    }
     Interpreter interpreter(std::move(options), output, runner, fs);
     status = interpreter.Run(input);
   }
   (void)status;
+  if (planned) CheckPlanKept(fs);
 
   // The folder no line can name is as it was.
   std::vector<DirEntry> entries;
