@@ -1,5 +1,5 @@
-# Where every file goes on `cmake --install`; the Debian package (debian_package.cmake) is made
-# from the same rules. Included from the top CMakeLists after every directory, so that the
+# Where every file goes on `cmake --install`; the Debian package (debian/) is made from the same
+# rules. Included from the top CMakeLists after every directory, so that the
 # program targets those directories define are all known here.
 
 include(GNUInstallDirs)
@@ -81,10 +81,11 @@ foreach(page IN ITEMS shotsweep shotsweep-batch shotsweep-cli)
   endif()
 endforeach()
 
-# The changelog is in Debian's format, which the package needs; it reads well enough anywhere.
+# The Debian package's changelog and copyright file serve every install; they read well enough
+# anywhere. The package build leaves LICENSE out, as Debian has the text in common-licenses.
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/doc)
-shotsweep_gzip(${CMAKE_SOURCE_DIR}/packaging/changelog ${CMAKE_BINARY_DIR}/doc/changelog.gz)
-install(FILES README.md LICENSE packaging/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz
+shotsweep_gzip(${CMAKE_SOURCE_DIR}/debian/changelog ${CMAKE_BINARY_DIR}/doc/changelog.gz)
+install(FILES README.md LICENSE debian/copyright ${CMAKE_BINARY_DIR}/doc/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 add_custom_target(shotsweep_install_files ALL DEPENDS ${shotsweep_generated_files})

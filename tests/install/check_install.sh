@@ -3,9 +3,10 @@
 # checks what landed there: every file in its place and nothing else, the desktop entry and
 # AppStream metadata valid together, the icons and manual pages sound, the documents naming
 # the version being built, and the installed programs working from where they were put.
-# Usage: check_install.sh BUILD_DIR VERSION APP_ID HAS_CLI
+# A hardened build (HARDENED 1) must show Debian's hardening in every installed program.
+# Usage: check_install.sh BUILD_DIR VERSION APP_ID HAS_CLI HARDENED
 set -euo pipefail
-build=$1 version=$2 id=$3 has_cli=$4
+build=$1 version=$2 id=$3 has_cli=$4 hardened=$5
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 scratch=$(mktemp -d)
@@ -63,6 +64,10 @@ if [[ $has_cli == 1 ]]; then
     fail "the staged shotsweep-cli did not find shotsweep-batch in libexec/shotsweep"
   left=$(files_under "$scratch/raw" | tr '\n' ' ')
   [[ $left == "a.nef b.nef " ]] || fail "the staged cleanup and restore left '$left'"
+fi
+
+if [[ $hardened == 1 ]]; then
+  check_hardening "$build" "$prefix"/bin/*
 fi
 
 # --- Desktop entry, metainfo, icons --------------------------------------------------------
