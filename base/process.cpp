@@ -37,7 +37,7 @@ struct Move {
 [[noreturn]] void BecomeProgram(const SpawnRequest& request, char* const* argv, char* const* envp,
                                 const std::vector<Move>& moves, std::vector<int>& parked,
                                 const std::vector<std::pair<unsigned, unsigned>>& closeRanges, pid_t parent,
-                                int report) {
+                                const sigset_t& mask, int report) {
   auto fail = [report](int error) {
     while (::write(report, &error, sizeof error) < 0 && errno == EINTR) {
     }
@@ -50,9 +50,7 @@ struct Move {
   struct sigaction defaults {};
   defaults.sa_handler = SIG_DFL;
   for (int signal = 1; signal < NSIG; ++signal) ::sigaction(signal, &defaults, nullptr);
-  sigset_t none;
-  sigemptyset(&none);
-  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  ::sigprocmask(SIG_SETMASK, &mask, nullptr);
 
   // Every source is first parked above every number in play, so no move can overwrite a
   // descriptor that a later move still reads.
@@ -135,6 +133,10 @@ Spawned Spawn(const SpawnRequest& request) {
   }
   closeRanges.push_back({next, UINT_MAX});
 
+  sigset_t mask;
+  sigemptyset(&mask);
+  for (int signal : request.blockedSignals) sigaddset(&mask, signal);
+
   Pipe report;
   if (!MakePipe(report)) return failed(errno, request.program);
   const pid_t parent = ::getpid();
@@ -142,7 +144,7 @@ Spawned Spawn(const SpawnRequest& request) {
   if (pid < 0) return failed(errno, request.program);
   if (pid == 0) {
     BecomeProgram(request, argv.data(), request.environment ? envp.data() : environ, moves, parked,
-                  closeRanges, parent, report.write.get());
+                  closeRanges, parent, mask, report.write.get());
   }
   report.write.reset();
   int error = 0;

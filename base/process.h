@@ -1,7 +1,8 @@
 #pragma once
 // Starting a program: the one way the program, the interpreter, the exiftool session and the
 // tests start processes. Never through a shell; the child gets the default signal handling
-// and an empty signal mask whatever its parent had set, and only the descriptors asked for.
+// and an empty signal mask (but for the signals asked for) whatever its parent had set, and
+// only the descriptors asked for.
 
 #include <sys/types.h>
 
@@ -34,6 +35,9 @@ struct SpawnRequest {
   bool errorToOutput = false;                        // standard error where standard output goes
   std::vector<std::pair<int, int>> passFds;          // child's descriptor number, our descriptor
   bool endWithParent = false;                        // ended (SIGTERM) when we end, even killed
+  // Blocked in the child from its start: one sent before it is ready for it waits until it
+  // unblocks it, instead of ending it.
+  std::vector<int> blockedSignals;
 };
 
 struct Spawned {

@@ -10,10 +10,21 @@
 //   "~ TEXT"      a note: something the run did otherwise than its script line says, on
 //                 purpose and without harm (a file left alone because it was not planned),
 //                 which whoever started it should tell the user.
+// A script run with --jobs (see the manual page of shotsweep-batch) is run in blocks, each ending
+// at a "REM" line of 68 asterisks. What each block did is told together, once the block and every
+// block before it have ended, so a block's reports are never interleaved with another's:
+//   "{ K LINE"    block K (the first is 1) began at script line LINE;
+//   "= K LINE STATUS FIRST" or "= K LINE STATUS FIRST<TAB>LAST"
+//                 the program on script line LINE ended with STATUS (127: it could not be started);
+//                 FIRST and LAST are the first and the last line it wrote on standard error, LAST
+//                 only when it wrote more than one, both empty when it wrote none there;
+//   "} K FAILED"  block K ended; FAILED of its lines failed (each told by a "!" line before it).
+// A block that was never begun (the run was stopped) has no report.
 // Writer and reader both use these functions, so the two sides cannot drift apart.
 
 #include <charconv>
 #include <climits>
+#include <csignal>
 #include <string>
 #include <string_view>
 
@@ -22,6 +33,11 @@
 namespace shotsweep {
 
 inline constexpr const char* kProgressFdVariable = "SHOTSWEEP_PROGRESS_FD";
+
+// Sent to a run with --jobs, it ends the blocks under way, begins no other, leaves out the lines
+// after the last block and exits with kStoppedStatus (unless everything had begun by then).
+inline constexpr int kStopSignal = SIGUSR1;
+inline constexpr int kStoppedStatus = 3;
 
 inline std::string ProgressLine(std::size_t done, std::size_t total) {
   return std::to_string(done) + " " + std::to_string(total) + "\n";
@@ -32,12 +48,56 @@ inline std::string ProgressLine(std::size_t done, std::size_t total) {
 inline std::string FailureLine(std::string_view text) { return "! " + EscapeControls(text) + "\n"; }
 inline std::string NoteLine(std::string_view text) { return "~ " + EscapeControls(text) + "\n"; }
 
+inline std::string BlockBeginLine(std::size_t block, std::size_t line) {
+  return "{ " + std::to_string(block) + " " + std::to_string(line) + "\n";
+}
+
+// `errors`: all the program wrote on standard error.
+inline std::string ProgramEndLine(std::size_t block, std::size_t line, int status, std::string_view errors) {
+  std::string_view first, last;
+  std::size_t lines = 0;
+  for (std::size_t at = 0; at < errors.size();) {
+    std::size_t end = errors.find('\n', at);
+    if (end == std::string_view::npos) end = errors.size();
+    std::string_view text = errors.substr(at, end - at);
+    if (text.ends_with('\r')) text.remove_suffix(1);
+    if (!text.empty()) (lines++ == 0 ? first : last) = text;
+    at = end + 1;
+  }
+  std::string report = "= " + std::to_string(block) + " " + std::to_string(line) + " " +
+                       std::to_string(status < 0 ? 127 : status) + " " + EscapeControls(first);
+  if (lines > 1) report += "\t" + EscapeControls(last);
+  return report + "\n";
+}
+
+inline std::string BlockEndLine(std::size_t block, std::size_t failed) {
+  return "} " + std::to_string(block) + " " + std::to_string(failed) + "\n";
+}
+
 struct ReportLine {
-  enum Kind { Progress, Failure, Note, Unknown } kind = Unknown;
+  enum Kind { Progress, Failure, Note, BlockBegin, ProgramEnd, BlockEnd, Unknown } kind = Unknown;
   long done = 0;
   long total = 0;
-  std::string text;  // a failure's or a note's text
+  std::string text;  // a failure's or a note's text; the first line a program wrote on stderr
+  std::string lastText;  // the last line a program wrote on stderr, when it wrote more than one
+  long block = 0;
+  long line = 0;    // the script line a block began at, or a program ran on
+  long status = 0;  // a program's exit status
+  long failed = 0;  // the failed lines of a block
 };
+
+// Reads the unsigned count at the start of `line` and steps past it: the last of the line, or
+// followed by one blank, which is stepped past too. A minus or plus sign makes no count.
+inline bool ReadCount(std::string_view& line, long& count, bool last) {
+  unsigned long value = 0;
+  const char* end = line.data() + line.size();
+  const auto [p, error] = std::from_chars(line.data(), end, value);
+  if (error != std::errc() || value > static_cast<unsigned long>(LONG_MAX)) return false;
+  if (last ? p != end : p == end || *p != ' ') return false;
+  count = static_cast<long>(value);
+  line.remove_prefix(static_cast<std::size_t>(p - line.data()) + (last ? 0 : 1));
+  return true;
+}
 
 // One line without its line end.
 inline ReportLine ParseReportLine(std::string_view line) {
@@ -47,17 +107,22 @@ inline ReportLine ParseReportLine(std::string_view line) {
     report.text = std::string(line.substr(2));
     return report;
   }
-  // Read as the unsigned counts they were written as: a minus sign makes no count.
-  unsigned long done = 0, total = 0;
-  const char* end = line.data() + line.size();
-  auto [p, error] = std::from_chars(line.data(), end, done);
-  if (error != std::errc() || p == end || *p != ' ') return report;
-  auto [q, error2] = std::from_chars(p + 1, end, total);
-  if (error2 != std::errc() || q != end) return report;
-  if (done > static_cast<unsigned long>(LONG_MAX) || total > static_cast<unsigned long>(LONG_MAX)) return report;
-  report.done = static_cast<long>(done);
-  report.total = static_cast<long>(total);
-  report.kind = ReportLine::Progress;
+  std::string_view rest = line.substr(line.size() >= 2 && line[1] == ' ' ? 2 : 0);
+  if (line.starts_with("{ ")) {
+    if (ReadCount(rest, report.block, false) && ReadCount(rest, report.line, true)) report.kind = ReportLine::BlockBegin;
+  } else if (line.starts_with("} ")) {
+    if (ReadCount(rest, report.block, false) && ReadCount(rest, report.failed, true)) report.kind = ReportLine::BlockEnd;
+  } else if (line.starts_with("= ")) {
+    if (ReadCount(rest, report.block, false) && ReadCount(rest, report.line, false) &&
+        ReadCount(rest, report.status, false)) {
+      const std::size_t tab = rest.find('\t');
+      report.text = std::string(rest.substr(0, tab));
+      if (tab != std::string_view::npos) report.lastText = std::string(rest.substr(tab + 1));
+      report.kind = ReportLine::ProgramEnd;
+    }
+  } else if (ReadCount(rest = line, report.done, false) && ReadCount(rest, report.total, true)) {
+    report.kind = ReportLine::Progress;
+  }
   return report;
 }
 

@@ -11,6 +11,7 @@
 #include "base/files.h"
 #include "base/progress_protocol.h"
 #include "base/text.h"
+#include "batch/block_runner.h"
 #include "batch/messages.h"
 #include "batch/record_file.h"
 #include "batch/wildcard.h"
@@ -66,7 +67,10 @@ Interpreter::Interpreter(InterpreterOptions options, Output& output, ExternalPro
 }
 
 int Interpreter::Run(std::string_view scriptText) {
-  return Run({ScriptText{options_.args.empty() ? std::string() : options_.args[0], scriptText}});
+  const ScriptText script{options_.args.empty() ? std::string() : options_.args[0], scriptText};
+  // A record's names are the one interpreter's to keep.
+  if (options_.jobs > 0 && !options_.record) return RunInBlocks(script, options_, output_, runner_, fs_);
+  return Run(std::vector<ScriptText>{script});
 }
 
 int Interpreter::Run(const std::vector<ScriptText>& scripts) {
@@ -82,21 +86,31 @@ int Interpreter::Run(const std::vector<ScriptText>& scripts) {
   for (std::size_t n = 0; n < scripts.size(); ++n) {
     const ScriptText& script = scripts[n];
     if (exitStatus_) break;
-    if (options_.args.empty()) options_.args.emplace_back();
-    options_.args[0] = script.path;
-    scriptName_ = script.path.substr(script.path.rfind('/') + 1);
-    cwd_ = initialCwd_;
-    echo_ = true;
-    scriptFailures_ = 0;
-    RunLines(lines[n]);
+    BeginScript(script.path);
+    RunLines(lines[n], 0, lines[n].size());
   }
   if (options_.progressFd >= 0) ReportProgress();
   output_.Flush();
   return exitStatus_.value_or(failures_ > 0 ? 1 : 0);
 }
 
-void Interpreter::RunLines(const std::vector<ScriptLine>& lines) {
-  for (size_t i = 0; i < lines.size() && !exitStatus_; ++i) {
+void Interpreter::BeginScript(const std::string& path) {
+  if (options_.args.empty()) options_.args.emplace_back();
+  options_.args[0] = path;
+  scriptName_ = path.substr(path.rfind('/') + 1);
+  cwd_ = initialCwd_;
+  echo_ = true;
+  scriptFailures_ = 0;
+}
+
+void Interpreter::ContinueFrom(const Interpreter& other) {
+  cwd_ = other.cwd_;
+  echo_ = other.echo_;
+  codePage_ = other.codePage_;
+}
+
+void Interpreter::RunLines(const std::vector<ScriptLine>& lines, size_t begin, size_t end) {
+  for (size_t i = begin; i < end && !exitStatus_; ++i) {
     lineNumber_ = i + 1;
     lineText_ = lines[i].text;
     if (lines[i].refused) {
@@ -104,8 +118,8 @@ void Interpreter::RunLines(const std::vector<ScriptLine>& lines) {
     } else if (ContinuesOnNextLine(lines[i].text) && !lines[i].text.starts_with(':')) {
       // The lines joined by carets form one command; none of its parts may run alone.
       Unsupported("a caret at the end of the line, which joins the next line to it (skipped too)");
-      while (i + 1 < lines.size() && ContinuesOnNextLine(lines[i + 1].text)) ++i;
-      if (i + 1 < lines.size()) ++i;
+      while (i + 1 < end && ContinuesOnNextLine(lines[i + 1].text)) ++i;
+      if (i + 1 < end) ++i;
     } else {
       RunLine(lines[i].text);
     }
@@ -338,7 +352,8 @@ std::string Interpreter::Ask(const Streams& s, const std::string& question) {
 bool Interpreter::Confirm(const Streams& s, const std::string& question) { return Ask(s, question) == "y"; }
 
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
-                  ExternalProgramRunner& runner, FileSystem& fs, int progressFd, const std::string& recordPath) {
+                  ExternalProgramRunner& runner, FileSystem& fs, int progressFd, const std::string& recordPath,
+                  std::size_t jobs, const std::atomic<bool>* stop) {
   std::string text;
   if (const auto error = fs.ReadFile(path, text)) {
     output.Write(2, "shotsweep-batch: cannot read the script \"" + path + "\": " +
@@ -352,6 +367,8 @@ int RunScriptFile(const std::string& path, std::vector<std::string> args, Output
   args.insert(args.begin(), path);
   options.args = std::move(args);
   options.progressFd = progressFd;
+  options.jobs = jobs;
+  options.stop = stop;
   Interpreter interpreter(std::move(options), output, runner, fs);
   const int status = interpreter.Run(text);
   return recorded ? LeaveRecord(fs, recordPath, interpreter, status, output, progressFd) : status;

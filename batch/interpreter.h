@@ -8,6 +8,7 @@
 // dispatched to its verb (verbs.cpp). Every file operation goes through a FileSystem, every
 // program through an ExternalProgramRunner: both can be stood in for.
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -55,6 +56,17 @@ struct InterpreterOptions {
   std::function<void(const std::string& report)> onFailure;
   // Told each note (base/progress_protocol.h) as it is reported on progressFd.
   std::function<void(const std::string& report)> onNote;
+  // Told of each program a line ran, once it has ended: the script line, its exit status (127:
+  // it could not be started) and, while the output is kept in memory, what it wrote on standard
+  // error (else nothing).
+  std::function<void(std::size_t line, int status, std::string_view errors)> onProgramEnded;
+  // Run(text) runs the script's blocks on up to this many workers at once (block_runner.h);
+  // 0: one line after another. A cleanup's Run(scripts) never does.
+  std::size_t jobs = 0;
+  // With jobs: once it is set, no block begins and the lines after the last block are left out.
+  const std::atomic<bool>* stop = nullptr;
+  // With jobs: each worker's own program runner; empty: MakeProgramRunner's.
+  std::function<std::unique_ptr<ExternalProgramRunner>()> makeRunner;
 };
 
 // One script of a run: its path (%0, and the name failures are reported under) and its text.
@@ -67,9 +79,10 @@ class Interpreter {
  public:
   Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner, FileSystem& fileSystem);
 
-  // Runs every line of the script; returns the exit status: the number an "exit" line gave;
-  // else 1 when a line failed on a file that was there or could not run at all, 0 when every
-  // line did what it asked or merely found nothing to act on.
+  // Runs every line of the script, in blocks when options say `jobs`; returns the exit status:
+  // the number an "exit" line gave; kStoppedStatus when a stop left blocks out; else 1 when a
+  // line failed on a file that was there or could not run at all, 0 when every line did what
+  // it asked or merely found nothing to act on.
   int Run(std::string_view scriptText);
   // Runs the scripts one after the other, each from the working folder on, as one run: one
   // progress count, one exit status.
@@ -77,6 +90,18 @@ class Interpreter {
 
   const std::string& workingDir() const { return cwd_; }
 
+  // For a script run in blocks by several interpreters (block_runner.h). BeginScript does what
+  // Run does before a script's first line; RunLines runs lines [begin, end), numbered as in the
+  // script; ContinueFrom takes on the folder, echo and code page that another's lines left.
+  void BeginScript(const std::string& path);
+  void RunLines(const std::vector<ScriptLine>& lines, std::size_t begin, std::size_t end);
+  void ContinueFrom(const Interpreter& other);
+  // Another interpreter may have changed the folders since this one last read them.
+  void ForgetChangedFolders() { cache_.KeepUnchanged(); }
+  const InterpreterOptions& options() const { return options_; }
+  std::size_t failures() const { return failures_; }
+  // The number an "exit" line gave, once one has run.
+  const std::optional<int>& exitStatus() const { return exitStatus_; }
   // What the cleanup record should say after the run: the files of its folder still set
   // aside, with the names they had; nullopt when there is none (or no record was in use).
   std::optional<CleanupRecord> RecordLeft();
@@ -92,7 +117,6 @@ class Interpreter {
   };
   using VerbHandler = void (Interpreter::*)(const Command&, const Streams&);
 
-  void RunLines(const std::vector<ScriptLine>& lines);
   void RunLine(std::string_view raw);
   void Execute(const Command& command);
   bool OpenRedirections(const std::vector<Redirection>& redirections, Streams* streams,
@@ -188,14 +212,14 @@ class Interpreter {
   std::chrono::steady_clock::time_point lastFlush_;
 };
 
-// What shotsweep-batch's main does: reads SCRIPT and runs it. When the file cannot be read,
-// says so on standard error and returns 1. With `recordPath` (`--record FILE`), the cleanup
-// record there gives set-aside files their original names back, and is rewritten afterwards
-// with what is still set aside, or deleted; a record that is not there is no error, one that
-// cannot be read is, and then nothing runs.
+// What shotsweep-batch's main does: reads SCRIPT and runs it, its blocks on `jobs` workers when
+// that is not 0. When the file cannot be read, says so on standard error and returns 1. With
+// `recordPath` (`--record FILE`), the cleanup record there gives set-aside files their original
+// names back, and is rewritten afterwards with what is still set aside, or deleted; a record
+// that is not there is no error, one that cannot be read is, and then nothing runs.
 int RunScriptFile(const std::string& path, std::vector<std::string> args, Output& output,
-                  ExternalProgramRunner& runner, FileSystem& fs, int progressFd,
-                  const std::string& recordPath = {});
+                  ExternalProgramRunner& runner, FileSystem& fs, int progressFd, const std::string& recordPath = {},
+                  std::size_t jobs = 0, const std::atomic<bool>* stop = nullptr);
 
 // `shotsweep-batch --cleanup [--trash] [--record FILE] RENAMING RESTORING`: reads both scripts
 // (and the record, the cleanup's plan) before it runs either: a restoring script that cannot

@@ -16,6 +16,8 @@ inline constexpr std::string_view kAccessDenied = "Access is denied.";
 inline constexpr std::string_view kInvalidCodePage = "Invalid code page";
 inline constexpr std::string_view kNotADirectory = "The directory name is invalid.";
 inline constexpr std::string_view kOntoItself = "The file cannot be copied onto itself.";
+// Ours: a pipe, a device or a socket, which that interpreter's scripts never meant to open.
+inline constexpr std::string_view kNotARegularFile = "The file is not a regular file: a pipe, device or socket is never opened.";
 
 // That interpreter's message for what the system reported as `error`.
 std::string ErrnoMessage(int error);

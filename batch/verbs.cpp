@@ -28,6 +28,7 @@ std::string ErrnoMessage(int error) {
     case EBUSY:
     case ETXTBSY: return "The process cannot access the file because it is being used by another process.";
     case ENOSPC: return "There is not enough space on the disk.";
+    case ENXIO: return std::string(kNotARegularFile);
     default: return std::strerror(error);
   }
 }
@@ -344,28 +345,43 @@ void Interpreter::RunProgram(const Command& command, const Streams& s) {
   const std::string& written = command.name;
   const std::string folded = FoldCase(written);
   if (folded.ends_with(".bat") || folded.ends_with(".cmd")) return Unsupported("running another script");
+  const auto notStarted = [&](std::string_view message) {
+    Fail(s, message);
+    if (options_.onProgramEnded) options_.onProgramEnded(lineNumber_, 127, message);
+  };
   const std::string notRecognized =
       "'" + written + "' is not recognized as an internal or external command, operable program or batch file.";
-  if (written.empty()) return Fail(s, notRecognized);
+  if (written.empty()) return notStarted(notRecognized);
   const ProgramLookup lookup = FindProgram(cache_, cwd_, written, options_.environment("PATH"));
-  if (!lookup.path) return Fail(s, lookup.folderMissing ? kPathNotFound : std::string_view(notRecognized));
+  if (!lookup.path) return notStarted(lookup.folderMissing ? kPathNotFound : std::string_view(notRecognized));
 
   ProgramCall call;
   call.program = *lookup.path;
   call.argv.push_back(written);
   for (std::string& arg : SplitCommandLine(command.rest)) call.argv.push_back(std::move(arg));
   call.workingDir = cwd_;
-  call.stdoutFd = s.out.fd >= 0 ? s.out.fd : output_.fd(s.out.handle);
-  call.stderrFd = s.err.fd >= 0 ? s.err.fd : output_.fd(s.err.handle);
+  // Into memory when the interpreter's own output is kept there; a program that writes both
+  // streams to one place keeps their order.
+  ProgramStream out(s.out.fd >= 0 ? s.out.fd : output_.fd(s.out.handle));
+  const bool together = s.err.fd == s.out.fd && s.err.handle == s.out.handle;
+  ProgramStream err(together ? out.fd() : s.err.fd >= 0 ? s.err.fd : output_.fd(s.err.handle));
+  call.stdoutFd = out.fd();
+  call.stderrFd = err.fd();
   output_.Flush();
   const ProgramResult result = runner_.Run(call);
   // The program may have changed any folder; the program folders it had no business in stay
   // known, so the next line's lookup need not read them again.
   cache_.KeepUnchanged();
+  // Its messages before its output, as a program writing both to one pipe mostly has them.
+  const std::string errors = err.Take();
+  output_.Write(s.err.handle, errors);
+  output_.Write(s.out.handle, out.Take());
   if (result.startError && (result.startError->number == ENOENT || result.startError->number == ENOEXEC)) {
-    Fail(s, notRecognized);
+    notStarted(notRecognized);
   } else if (result.startError) {
-    Fail(s, ErrnoMessage(result.startError->number));
+    notStarted(ErrnoMessage(result.startError->number));
+  } else if (options_.onProgramEnded) {
+    options_.onProgramEnded(lineNumber_, result.exitStatus, errors);
   }
 }
 

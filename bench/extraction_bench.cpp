@@ -4,12 +4,17 @@
 // fed to one stay-open exiftool. The tools' run, with the previews copied in between, gives
 // the reference the command's JPGs must equal byte for byte.
 //
-// Usage: extraction_bench [FILES] [FOLDER] [exif]
+// With --jobs N the command runs twice, its script's blocks on one worker and on N, and each is
+// set against the other and against the tools' processor time shared out over the machine's
+// processors: the least a run that keeps them all busy can take.
+//
+// Usage: extraction_bench [FILES] [FOLDER] [exif] [--jobs N]
 //   FOLDER: where the scratch folders go (default /tmp); "exif": with "Export EXIF data" ticked,
 //   which adds two exiv2 lines per file writing metadata dumps into the JPG folder.
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -17,7 +22,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "base/process.h"
@@ -48,10 +55,25 @@ void MakeRawFiles(const fs::path& raw, int count) {
   }
 }
 
+// The window's runner, with the script's blocks run on `jobs` workers (0: one line after another).
+class RunnerWithJobs : public ScriptRunner {
+ public:
+  explicit RunnerWithJobs(std::size_t jobs) : jobs_(jobs) {}
+  ScriptOutcome Run(const ScriptRequest& request) override {
+    ScriptRequest withJobs = request;
+    withJobs.jobs = jobs_;
+    return runner_.Run(withJobs);
+  }
+
+ private:
+  PosixScriptRunner runner_;
+  std::size_t jobs_;
+};
+
 // One extraction through the command, in `folder`/RAW and `folder`/JPG.
-double ExtractWithTheCommand(const fs::path& folder, bool exif) {
+double ExtractWithTheCommand(const fs::path& folder, bool exif, std::size_t jobs) {
   const ExtractionRequest request{(folder / "RAW").string(), (folder / "JPG").string(), folder.string(), exif};
-  PosixScriptRunner runner;
+  RunnerWithJobs runner(jobs);
   const auto start = std::chrono::steady_clock::now();
   const CommandResult result = ExtractPreviews(request, Settings{}, runner, shotsweep::testing::TestDisk());
   const double seconds = Seconds(std::chrono::steady_clock::now() - start);
@@ -88,9 +110,18 @@ double Run(const std::string& program, std::vector<std::string> args, const fs::
 
 std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
+// The processor time, user and system, that the finished children have taken so far.
+double ChildrenCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_CHILDREN, &usage);
+  const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 struct ToolTimes {
   double exiv2 = 0;     // the exiv2 lines, one process each, from a shell loop
   double exiftool = 0;  // the exiftool lines, through one stay-open exiftool
+  double cpu = 0;       // the processor time of both
 };
 
 // What the script does for each file, by the tools alone: the exiv2 lines from /bin/sh, the
@@ -112,6 +143,7 @@ ToolTimes ExtractWithTheToolsAlone(const fs::path& folder, bool exif) {
     }
   }
   ToolTimes times;
+  const double cpuBefore = ChildrenCpuSeconds();
   times.exiv2 = Run("/bin/sh", {shellLoop.string()});
 
   std::ofstream args(exiftoolArgs);
@@ -129,6 +161,7 @@ ToolTimes ExtractWithTheToolsAlone(const fs::path& folder, bool exif) {
   args << "-stay_open\nFalse\n";
   args.close();
   times.exiftool = Run("/usr/bin/exiftool", {"-stay_open", "True", "-@", "-"}, exiftoolArgs);
+  times.cpu = ChildrenCpuSeconds() - cpuBefore;
   for (const auto& e : fs::directory_iterator(jpg)) {
     if (e.path().extension() == ".jpg_original") fs::remove(e.path());
   }
@@ -138,9 +171,18 @@ ToolTimes ExtractWithTheToolsAlone(const fs::path& folder, bool exif) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int count = argc > 1 ? std::atoi(argv[1]) : 200;
-  const bool exif = argc > 3 && std::string(argv[3]) == "exif";
-  const fs::path base = fs::absolute(argc > 2 && *argv[2] ? argv[2] : "/tmp");
+  std::vector<std::string_view> positional;
+  std::size_t jobs = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--jobs" && i + 1 < argc) {
+      jobs = static_cast<std::size_t>(std::atoi(argv[++i]));
+    } else {
+      positional.push_back(argv[i]);
+    }
+  }
+  const int count = positional.size() > 0 ? std::atoi(positional[0].data()) : 200;
+  const bool exif = positional.size() > 2 && positional[2] == "exif";
+  const fs::path base = fs::absolute(positional.size() > 1 && !positional[1].empty() ? positional[1] : "/tmp");
   std::string scratch = (base / "shotsweep-extraction-XXXXXX").string();
   if (!mkdtemp(scratch.data())) return 1;
   const fs::path root = scratch;
@@ -151,24 +193,51 @@ int main(int argc, char** argv) {
     std::error_code ignored;
     fs::remove_all(removeAtExit, ignored);
   });
-  MakeRawFiles(root / "command/RAW", count);
-  fs::create_directories(root / "tools");
-  fs::copy(root / "command/RAW", root / "tools/RAW");
-  for (const char* side : {"command", "tools"}) fs::create_directories(root / side / "JPG");
+  // One line after another, or one worker then N.
+  const std::vector<std::size_t> runs = jobs == 0 ? std::vector<std::size_t>{0} : std::vector<std::size_t>{1, jobs};
+  MakeRawFiles(root / "tools/RAW", count);
+  fs::create_directories(root / "tools/JPG");
+  for (std::size_t run : runs) {
+    const fs::path folder = root / ("command" + std::to_string(run));
+    fs::create_directories(folder / "JPG");
+    fs::copy(root / "tools/RAW", folder / "RAW");
+  }
 
-  const double command = ExtractWithTheCommand(root / "command", exif);
+  std::vector<double> command;
+  for (std::size_t run : runs) {
+    command.push_back(ExtractWithTheCommand(root / ("command" + std::to_string(run)), exif, run));
+  }
   const ToolTimes tools = ExtractWithTheToolsAlone(root / "tools", exif);
 
-  const auto made = testing::Snapshot(root / "command/JPG");
-  const bool identical = made == testing::Snapshot(root / "tools/JPG");
+  const auto reference = testing::Snapshot(root / "tools/JPG");
+  std::size_t made = 0;
+  bool identical = true;
+  for (std::size_t run : runs) {
+    const auto jpgs = testing::Snapshot(root / ("command" + std::to_string(run)) / "JPG");
+    identical = identical && jpgs == reference;
+    made = jpgs.size();
+  }
   const double perFile = 1000.0 / count;
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   std::printf("%d RAW files%s, milliseconds per file\n", count, exif ? " with metadata dumps" : "");
-  std::printf("  the whole command (one stay-open exiftool)   %7.2f\n", command * perFile);
-  std::printf("  exiv2 lines from a shell loop (the floor)     %7.2f\n", tools.exiv2 * perFile);
-  std::printf("  exiftool lines through one stay-open exiftool %7.2f\n", tools.exiftool * perFile);
+  const auto row = [](const std::string& what, double milliseconds) {
+    std::printf("  %-46s %7.2f\n", what.c_str(), milliseconds);
+  };
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    row(runs[i] == 0 ? "the whole command (one stay-open exiftool)"
+                     : "the whole command, --jobs " + std::to_string(runs[i]),
+        command[i] * perFile);
+  }
+  row("exiv2 lines from a shell loop (the floor)", tools.exiv2 * perFile);
+  row("exiftool lines through one stay-open exiftool", tools.exiftool * perFile);
+  row("their processor time / " + std::to_string(cores) + " processors", tools.cpu / cores * perFile);
   std::printf("command / exiv2 floor: %.2f   command / (exiv2 + exiftool alone): %.2f\n",
-              command / tools.exiv2, command / (tools.exiv2 + tools.exiftool));
-  std::printf("files in the JPG folder: %zu, byte-identical to the tools' own: %s\n", made.size(),
+              command[0] / tools.exiv2, command[0] / (tools.exiv2 + tools.exiftool));
+  if (runs.size() > 1) {
+    std::printf("--jobs %zu / --jobs 1: %.2f   --jobs %zu / (their processor time / %u): %.2f\n", jobs,
+                command[1] / command[0], jobs, cores, command[1] / (tools.cpu / cores));
+  }
+  std::printf("files in the JPG folder: %zu, byte-identical to the tools' own: %s\n", made,
               identical ? "yes" : "NO");
-  return identical && made.size() == static_cast<std::size_t>(exif ? 3 * count : count) ? 0 : 1;
+  return identical && made == static_cast<std::size_t>(exif ? 3 * count : count) ? 0 : 1;
 }

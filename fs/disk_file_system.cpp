@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -197,10 +198,20 @@ bool DiskFileSystem::SameFile(const std::string& a, const std::string& b) {
 }
 
 std::optional<CommandError> DiskFileSystem::CopyFile(const std::string& from, const std::string& to) {
-  const UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in) return ErrnoError(errno, from);
+  // Only a regular file is read, and only a regular file (or a link, which the copy replaces)
+  // is replaced: opening a pipe waits for its other end, opening a device acts on it.
   struct stat st;
+  if (::stat(from.c_str(), &st) != 0) return ErrnoError(errno, from);
+  if (!S_ISREG(st.st_mode)) return ErrnoError(S_ISDIR(st.st_mode) ? EISDIR : ENXIO, from);
+  struct stat target;
+  if (::lstat(to.c_str(), &target) == 0 && !S_ISREG(target.st_mode) && !S_ISLNK(target.st_mode)) {
+    return ErrnoError(S_ISDIR(target.st_mode) ? EISDIR : ENXIO, to);
+  }
+  const UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (!in) return ErrnoError(errno, from);
+  // What was looked at may have been swapped for something else since.
   if (::fstat(in.get(), &st) != 0) return ErrnoError(errno, from);
+  if (!S_ISREG(st.st_mode)) return ErrnoError(ENXIO, from);
   // The new content goes to a temporary file beside the target that then replaces it.
   const size_t slash = to.rfind('/');
   std::string temp = to.substr(0, slash + 1) + ".shotsweep-copy-XXXXXX";
@@ -224,10 +235,61 @@ std::optional<CommandError> DiskFileSystem::CopyFile(const std::string& from, co
   return ErrnoError(error, to);
 }
 
-std::optional<CommandError> DiskFileSystem::OpenForOutput(const std::string& path, bool append, UniqueFd& fd) {
-  fd.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC), 0666));
+// A new, empty file in place of the link or special file under `path`, which is never
+// opened: it is made beside it and renamed over it.
+std::optional<CommandError> ReplaceWithNewFile(const std::string& path, UniqueFd& fd) {
+  static std::atomic<unsigned> counter{0};
+  const std::string prefix = path.substr(0, path.rfind('/') + 1) + ".shotsweep-output-" + std::to_string(::getpid()) + "-";
+  std::string temp;
+  do {
+    temp = prefix + std::to_string(counter++);
+    // With the permissions any new file gets.
+    fd.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  } while (!fd && errno == EEXIST);
   if (!fd) return ErrnoError(errno, path);
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    const int error = errno;
+    fd.reset();
+    ::unlink(temp.c_str());
+    return ErrnoError(error, path);
+  }
   return std::nullopt;
+}
+
+std::optional<CommandError> DiskFileSystem::OpenForOutput(const std::string& path, bool append, UniqueFd& fd) {
+  const int mode = O_WRONLY | O_CLOEXEC | O_NOFOLLOW | (append ? O_APPEND : 0);
+  // Another program may change the entry between the look and the open: then look again.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+      if (errno != ENOENT) return ErrnoError(errno, path);
+      fd.reset(::open(path.c_str(), mode | O_CREAT | O_EXCL, 0666));
+      if (fd) return std::nullopt;
+      if (errno == EEXIST) continue;
+      return ErrnoError(errno, path);
+    }
+    if (S_ISDIR(st.st_mode)) return ErrnoError(EISDIR, path);
+    if (!S_ISREG(st.st_mode)) {
+      // Appending keeps what is there, so only a regular file can be appended to; anything
+      // else is never written through, and ">" puts a new file in its place.
+      if (append) return ErrnoError(S_ISLNK(st.st_mode) ? ELOOP : ENXIO, path);
+      return ReplaceWithNewFile(path, fd);
+    }
+    // Not blocking: should a pipe have taken the name since, the open must not wait for it.
+    fd.reset(::open(path.c_str(), mode | O_NONBLOCK | O_NOCTTY));
+    if (!fd) {
+      if (errno == ELOOP || errno == ENXIO) continue;
+      return ErrnoError(errno, path);
+    }
+    if (::fstat(fd.get(), &st) != 0) return ErrnoError(errno, path);
+    if (!S_ISREG(st.st_mode)) continue;
+    // Emptied only now that it is known to be a regular file.
+    if (!append && ::ftruncate(fd.get(), 0) != 0) return ErrnoError(errno, path);
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return std::nullopt;
+  }
+  fd.reset();
+  return ErrnoError(EAGAIN, path);
 }
 
 std::optional<CommandError> DiskFileSystem::ReadFile(const std::string& path, std::string& bytes) {

@@ -13,6 +13,8 @@ inline constexpr const char* kInterpreterName = "shotsweep-batch";
 inline constexpr const char* kCleanupOption = "--cleanup";
 // ... and with `--cleanup --trash`, its deletions go to the user's trash.
 inline constexpr const char* kTrashOption = "--trash";
+// `shotsweep-batch --jobs N SCRIPT` runs the script's blocks on up to N workers at once.
+inline constexpr const char* kJobsOption = "--jobs";
 
 // The full path of shotsweep-batch beside the running executable or in ../libexec/shotsweep
 // (../lib/shotsweep) from it; the path beside it when it is in neither; the empty text when

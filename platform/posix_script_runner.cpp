@@ -69,6 +69,13 @@ ScriptProcess::ScriptProcess(const std::string& interpreter, const ScriptRequest
   spawn.argv = {interpreter};
   if (!request.thenScriptPath.empty()) spawn.argv.push_back(kCleanupOption);
   if (!request.thenScriptPath.empty() && request.trash) spawn.argv.push_back(kTrashOption);
+  // A cleanup is never run in blocks: its second script relies on all of the first.
+  stoppable_ = request.jobs > 0 && request.thenScriptPath.empty();
+  if (stoppable_) {
+    spawn.argv.insert(spawn.argv.end(), {kJobsOption, std::to_string(request.jobs)});
+    // A stop asked for before the interpreter is ready for it must wait, not end it.
+    spawn.blockedSignals = {kStopSignal};
+  }
   spawn.argv.push_back(request.scriptPath);
   if (!request.thenScriptPath.empty()) spawn.argv.push_back(request.thenScriptPath);
   spawn.environment = ChildEnvironment(kChildProgressFd);
@@ -111,6 +118,14 @@ void ScriptProcess::ReadProgress() {
       failures_.push_back(report.text);
     } else if (report.kind == ReportLine::Note) {
       notes_.push_back(report.text);
+    } else if (report.kind == ReportLine::BlockBegin) {
+      blocks_.push_back({static_cast<std::size_t>(report.block), static_cast<std::size_t>(report.line)});
+    } else if (report.kind == ReportLine::ProgramEnd && !blocks_.empty()) {
+      blocks_.back().programs.push_back({static_cast<std::size_t>(report.line), static_cast<int>(report.status),
+                                         report.text, report.lastText});
+    } else if (report.kind == ReportLine::BlockEnd && !blocks_.empty()) {
+      blocks_.back().ended = true;
+      blocks_.back().failed = static_cast<std::size_t>(report.failed);
     }
     progressBuffer_.erase(0, end + 1);
   }
@@ -160,15 +175,23 @@ void ScriptProcess::Kill() {
   if (pid_ > 0 && !exited_) ::kill(pid_, SIGKILL);
 }
 
+bool ScriptProcess::Stop() {
+  if (!stoppable_ || pid_ <= 0 || exited_) return false;
+  stopAsked_ = ::kill(pid_, kStopSignal) == 0 || stopAsked_;
+  return stopAsked_;
+}
+
 ScriptOutcome ScriptProcess::Outcome() const {
   ScriptOutcome outcome;
   outcome.output = output_;
   outcome.failures = failures_;
   outcome.notes = notes_;
+  outcome.blocks = blocks_;
   if (startError_) {
     outcome.error = startError_;
   } else if (WIFEXITED(status_)) {
     outcome.exitStatus = WEXITSTATUS(status_);
+    outcome.stopped = stopAsked_ && outcome.exitStatus == kStoppedStatus;
   } else if (WIFSIGNALED(status_)) {
     const int signal = WTERMSIG(status_);
     outcome.exitStatus = 128 + signal;

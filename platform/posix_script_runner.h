@@ -44,6 +44,10 @@ class ScriptProcess {
   int done() const { return done_; }
   int total() const { return total_; }
   void Kill();
+  // Asks a run with jobs to stop: the blocks under way end, no other begins and the lines
+  // after the last block are left out. False when it cannot be asked: a run without jobs, which
+  // has no blocks to stop between, or one that has ended.
+  bool Stop();
 
   // The result once finished(): an error when the process did not end by itself.
   ScriptOutcome Outcome() const;
@@ -67,6 +71,9 @@ class ScriptProcess {
   std::string progressBuffer_;
   std::vector<std::string> failures_;
   std::vector<std::string> notes_;
+  std::vector<BlockReport> blocks_;
+  bool stoppable_ = false;
+  bool stopAsked_ = false;
   int done_ = 0;
   int total_ = 0;
 };

@@ -14,6 +14,7 @@ std::string ListFailures(const std::vector<std::string>& failures, std::size_t s
 std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script) {
   if (outcome.error) return outcome.error;
   if (outcome.exitStatus == 0) return std::nullopt;
+  if (outcome.stopped) return CommandError{ECANCELED, "The script " + script + " was stopped, as asked, before its end"};
   if (!outcome.failures.empty()) {
     return CommandError{EIO, "Not every line of " + script + " could be carried out:\n" +
                                  ListFailures(outcome.failures)};

@@ -2,6 +2,7 @@
 // Starting a generated script through the command interpreter (shotsweep-batch on POSIX,
 // found next to the running executable) and waiting for it to end.
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -37,8 +38,27 @@ struct ScriptRequest {
   std::string thenScriptPath;
   // A cleanup's deletions go to the user's trash instead.
   bool trash = false;
+  // Not for a cleanup: the script's blocks (an extraction's, one per RAW file) on up to this
+  // many workers at once, each block told in ScriptOutcome::blocks, and a run that
+  // ScriptProcess::Stop can stop between blocks. 0: one line after another, as written.
+  std::size_t jobs = 0;
   // For a run shown in a window (NormalWithFocus): the summary to show once it has ended.
   std::function<ScriptSummary(const ScriptOutcome&)> summarize;
+};
+
+// What one block of a run with jobs did (see base/progress_protocol.h).
+struct BlockReport {
+  std::size_t number = 0;     // counted from 1, in script order
+  std::size_t firstLine = 0;  // the script line it began at
+  bool ended = false;         // false only when the process ended half way through it
+  std::size_t failed = 0;     // its lines that failed
+  struct Program {
+    std::size_t line = 0;   // the script line that ran it
+    int exitStatus = 0;     // 127: it could not be started
+    std::string firstError;  // the first line it wrote on standard error, if any
+    std::string lastError;   // the last, when it wrote more than one
+  };
+  std::vector<Program> programs;  // in the order they ran
 };
 
 struct ScriptOutcome {
@@ -47,6 +67,8 @@ struct ScriptOutcome {
   std::string output;                 // what the script printed (stdout and stderr)
   std::vector<std::string> failures;  // the lines that failed on a file, as the interpreter told them
   std::vector<std::string> notes;     // what the interpreter did otherwise than a line says, and why
+  std::vector<BlockReport> blocks;    // a run with jobs: the blocks that began, in script order
+  bool stopped = false;               // ScriptProcess::Stop left blocks or the closing lines out
   // Ran to its end with every line done: the only run that may end with "Operation done".
   bool WentAsPlanned() const { return !error && exitStatus == 0 && failures.empty(); }
 };

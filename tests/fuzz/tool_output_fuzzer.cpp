@@ -6,6 +6,7 @@
 // Input: report lines, one per line; then, split at NUL bytes, exiftool's standard output,
 // its standard error, and an argument.
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -32,9 +33,26 @@ void CheckReportLine(std::string_view line) {
     const std::string written = ProgressLine(report.done, report.total);
     const ReportLine again = ParseReportLine(std::string_view(written).substr(0, written.size() - 1));
     FUZZ_CHECK(again.kind == ReportLine::Progress && again.done == report.done && again.total == report.total);
+  } else if (report.kind == ReportLine::BlockBegin || report.kind == ReportLine::BlockEnd ||
+             report.kind == ReportLine::ProgramEnd) {
+    const std::size_t block = static_cast<std::size_t>(report.block);
+    const std::size_t at = static_cast<std::size_t>(report.line);
+    const std::string written = report.kind == ReportLine::BlockBegin ? BlockBeginLine(block, at)
+                                : report.kind == ReportLine::BlockEnd
+                                    ? BlockEndLine(block, static_cast<std::size_t>(report.failed))
+                                    : ProgramEndLine(block, at, static_cast<int>(report.status), "");
+    const ReportLine again = ParseReportLine(std::string_view(written).substr(0, written.size() - 1));
+    FUZZ_CHECK(again.kind == report.kind && again.block == report.block && again.line == report.line &&
+               again.failed == report.failed && (report.status > INT_MAX || again.status == report.status));
   } else {
     FUZZ_CHECK(report.kind == ReportLine::Unknown);
   }
+  // Whatever a program wrote on standard error, its report is one line that reads back.
+  const std::string program = ProgramEndLine(7, 9, 1, line);
+  FUZZ_CHECK(program.find('\n') == program.size() - 1);
+  const ReportLine ended = ParseReportLine(std::string_view(program).substr(0, program.size() - 1));
+  FUZZ_CHECK(ended.kind == ReportLine::ProgramEnd && ended.block == 7 && ended.line == 9 && ended.status == 1);
+  FUZZ_CHECK(ended.text.find('\t') == std::string::npos && ended.lastText.find('\t') == std::string::npos);
   // A failure's text, whatever it holds, is one report line and reads back as written.
   const std::string failure = FailureLine(line);
   FUZZ_CHECK(failure.find('\n') == failure.size() - 1);

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "base/progress_protocol.h"
 #include "platform/interpreter_path.h"
 #include "tests/support/temp_folder.h"
 
@@ -94,6 +95,73 @@ TEST(PosixScriptRunner, TheRealInterpreterBesideTheProgramRunsAScriptAndReportsP
   EXPECT_TRUE(fs::exists(temp.path() / "a.nbak"));
   EXPECT_EQ(finalDone, finalTotal);
   EXPECT_GT(finalTotal, 0);
+}
+
+// Blocks that each sleep a little and then leave a file behind, and a closing line.
+std::string BlocksScript(const testing::TempFolder& temp, int blocks) {
+  std::string text = "chcp 65001\r\n";
+  for (int n = 1; n <= blocks; ++n) {
+    text += "/bin/sleep 0.2\r\necho " + std::to_string(n) + " >" + temp.str() + "/" + std::to_string(n) +
+            ".txt\r\nREM " + std::string(68, '*') + "\r\n\r\n";
+  }
+  return text + "echo closing >" + temp.str() + "/closing.txt\r\n";
+}
+
+TEST(PosixScriptRunner, AStoppedRunEndsTheBlocksUnderWayAndTellsWhichRan) {
+  testing::TempFolder temp;
+  const fs::path script = temp.Write("Extr.bat", BlocksScript(temp, 12));
+  PosixScriptRunner runner;
+  bool asked = false;
+  runner.onProgress = [&asked](ScriptProcess& p) {
+    // Once the first blocks have ended.
+    if (p.done() > 1 && !asked) {
+      asked = p.Stop();
+      EXPECT_TRUE(asked);
+    }
+  };
+  ScriptRequest request{script.string(), temp.str(), WindowStyle::Hidden, ""};
+  request.jobs = 2;
+  const ScriptOutcome outcome = runner.Run(request);
+  EXPECT_FALSE(outcome.error);
+  EXPECT_TRUE(outcome.stopped);
+  EXPECT_EQ(outcome.exitStatus, kStoppedStatus);
+  ASSERT_GE(outcome.blocks.size(), 2u);
+  ASSERT_LT(outcome.blocks.size(), 12u);
+  for (std::size_t i = 0; i < outcome.blocks.size(); ++i) {
+    const BlockReport& block = outcome.blocks[i];
+    EXPECT_EQ(block.number, i + 1);
+    EXPECT_EQ(block.firstLine, 2 + 4 * i);
+    EXPECT_TRUE(block.ended);
+    ASSERT_EQ(block.programs.size(), 1u);
+    EXPECT_EQ(block.programs[0].line, block.firstLine);
+    EXPECT_EQ(block.programs[0].exitStatus, 0);
+  }
+  for (int n = 1; n <= 12; ++n) {
+    EXPECT_EQ(fs::exists(temp.path() / (std::to_string(n) + ".txt")), n <= static_cast<int>(outcome.blocks.size()));
+  }
+  EXPECT_FALSE(fs::exists(temp.path() / "closing.txt"));
+  EXPECT_THAT(ScriptFailure(outcome, "Extr.bat")->Text(), HasSubstr("stopped"));
+}
+
+TEST(PosixScriptRunner, AStopAskedAtOnceNeverKillsAndOnlyARunWithJobsCanBeStopped) {
+  testing::TempFolder temp;
+  const fs::path script = temp.Write("Extr.bat", BlocksScript(temp, 2));
+  PosixScriptRunner runner;
+  runner.onStarted = [](ScriptProcess& p) { EXPECT_TRUE(p.Stop()); };
+  ScriptRequest request{script.string(), temp.str(), WindowStyle::Hidden, ""};
+  request.jobs = 4;
+  const ScriptOutcome stopped = runner.Run(request);
+  EXPECT_FALSE(stopped.error);
+  EXPECT_TRUE(stopped.stopped);
+  EXPECT_TRUE(stopped.blocks.empty());
+  EXPECT_FALSE(fs::exists(temp.path() / "1.txt"));
+
+  runner.onStarted = [](ScriptProcess& p) { EXPECT_FALSE(p.Stop()); };
+  request.jobs = 0;
+  const ScriptOutcome whole = runner.Run(request);
+  EXPECT_TRUE(whole.WentAsPlanned());
+  EXPECT_TRUE(whole.blocks.empty());
+  EXPECT_TRUE(fs::exists(temp.path() / "closing.txt"));
 }
 
 }  // namespace
