@@ -11,6 +11,14 @@ inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
   return {reinterpret_cast<const char*>(data), size};
 }
 
+// Runs each check on the whole input as text: the entry of a target whose checks all read it so.
+template <typename... Checks>
+int CheckText(const std::uint8_t* data, std::size_t size, Checks... checks) {
+  const std::string_view text = AsText(data, size);
+  (checks(text), ...);
+  return 0;
+}
+
 // Takes the text up to the next `separator` (or all that is left) off the front of `rest`.
 // A separator byte keeps the pieces apart in the corpus files, so a seed can be written by hand.
 inline std::string_view TakePiece(std::string_view& rest, char separator = '\0') {

@@ -43,8 +43,5 @@ void CheckRecords(std::string_view rest) {
 }  // namespace shotsweep
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text = shotsweep::fuzz::AsText(data, size);
-  shotsweep::CheckFile(text);
-  shotsweep::CheckRecords(text);
-  return 0;
+  return shotsweep::fuzz::CheckText(data, size, shotsweep::CheckFile, shotsweep::CheckRecords);
 }
