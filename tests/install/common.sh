@@ -73,8 +73,12 @@ check_hardening() {
   done
   case $(dpkg --print-architecture) in
     amd64 | i386)
-      missing=$(find "$build" -name '*.o' -exec sh -c \
-        'readelf -n "$1" | grep -q "x86 feature: IBT, SHSTK" || echo "$1"' sh {} \;)
+      # The objects the build compiles now, from its compile commands: a build folder may hold
+      # objects of sources that have since gone, compiled before these flags.
+      missing=$(grep '"command":' "$build/compile_commands.json" | sed -n 's/.* -o \([^ ]*\) .*/\1/p' |
+        while IFS= read -r object; do
+          readelf -n "$build/$object" | grep -q "x86 feature: IBT, SHSTK" || echo "$build/$object"
+        done)
       [[ -z $missing ]] || fail "$(wc -l <<<"$missing") object(s) not marked for CET, such as $(head -n 1 <<<"$missing")" ;;
   esac
 }
