@@ -25,6 +25,9 @@ struct Settings {
   bool trash = false;           // Trash: what a cleanup deletes goes to the user's trash
   bool confirm = false;         // Confirm: both cleanup buttons show what they would do first
   std::vector<std::string> extraRawKinds;  // ExtraRAW: kinds beyond the five, "cr3", lower case, no dot
+  // Sidecars: the extensions of the files photo programs keep beside a RAW file ("xmp"), lower
+  // case, no dot; they leave with a RAW file that is deleted or trashed. Empty: none do.
+  std::vector<std::string> sidecarKinds = {"xmp", "pp3", "dop", "arp"};
 };
 
 // The path with `sep` appended unless it already ends in it.

@@ -102,13 +102,36 @@ void ApplyEntry(std::string_view entry, Settings& s) {
   // "Timer" is a known key that sets nothing; every other key is ignored alike.
 }
 
+std::string ToLowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+// Why a sidecar extension cannot be used, or nullopt.
+std::optional<std::string> SidecarKindProblem(std::string_view kind, const std::vector<std::string>& taken) {
+  if (kind.empty() || kind.size() > 8) return "a sidecar extension has 1 to 8 letters or digits";
+  for (const char c : kind) {
+    if (!std::isalnum(static_cast<unsigned char>(c))) return "a sidecar extension has 1 to 8 letters or digits";
+  }
+  const std::string lower = ToLowerAscii(kind);
+  if (lower == "jpg" || lower == "jpeg" || lower == "jpe") return "JPG files are never touched by a cleanup";
+  for (const std::string& t : taken) {
+    if (t == lower) return "it is listed twice";
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
+  // The two list keys: "ExtraRAW=cr3,dng", "Sidecars=xmp,pp3". The entries after one on its
+  // line that hold no "=" are more of its list; a later entry of the same key replaces it.
   std::vector<std::string> extra;
+  std::vector<std::string> sidecars;
   bool extraGiven = false;
-  // "ExtraRAW=cr3,dng": the entries after it on its line that hold no "=" are more kinds.
-  bool extraGoesOn = false;
+  bool sidecarsGiven = false;
+  std::vector<std::string>* goesOn = nullptr;
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     while (pos < bytes.size() && (bytes[pos] == ' ' || bytes[pos] == '\t')) ++pos;
@@ -129,19 +152,21 @@ std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
       pos = end;
     }
     const std::size_t equals = entry.find('=');
-    if (equals != std::string_view::npos && entry.substr(0, equals) == "ExtraRAW") {
-      extra = SplitKinds(entry.substr(equals + 1));
-      extraGiven = true;
-      extraGoesOn = !quoted;
-    } else if (equals == std::string_view::npos && extraGoesOn) {
-      for (std::string& kind : SplitKinds(entry)) extra.push_back(std::move(kind));
+    const std::string_view key = equals == std::string_view::npos ? std::string_view() : entry.substr(0, equals);
+    if (key == "ExtraRAW" || key == "Sidecars") {
+      std::vector<std::string>& list = key == "ExtraRAW" ? extra : sidecars;
+      (key == "ExtraRAW" ? extraGiven : sidecarsGiven) = true;
+      list = SplitKinds(entry.substr(equals + 1));
+      goesOn = quoted ? nullptr : &list;
+    } else if (equals == std::string_view::npos && goesOn != nullptr) {
+      for (std::string& kind : SplitKinds(entry)) goesOn->push_back(std::move(kind));
     } else {
       ApplyEntry(entry, s);
-      extraGoesOn = false;
+      goesOn = nullptr;
     }
     // An unclosed quote runs to the end of the file: nothing follows it.
     if (pos >= bytes.size()) break;
-    if (bytes[pos] != ',') extraGoesOn = false;
+    if (bytes[pos] != ',') goesOn = nullptr;
     ++pos;  // past the comma or line-end character; an empty entry in between is no entry
   }
   std::vector<std::string> warnings;
@@ -151,9 +176,17 @@ std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
       if (const auto problem = ExtraKindProblem(kind, s.extraRawKinds)) {
         warnings.push_back("ExtraRAW: \"" + EscapeControls(kind) + "\" is ignored: " + *problem + ".");
       } else {
-        std::string lower = kind;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        s.extraRawKinds.push_back(std::move(lower));
+        s.extraRawKinds.push_back(ToLowerAscii(kind));
+      }
+    }
+  }
+  if (sidecarsGiven) {
+    s.sidecarKinds.clear();
+    for (const std::string& kind : sidecars) {
+      if (const auto problem = SidecarKindProblem(kind, s.sidecarKinds)) {
+        warnings.push_back("Sidecars: \"" + EscapeControls(kind) + "\" is ignored: " + *problem + ".");
+      } else {
+        s.sidecarKinds.push_back(ToLowerAscii(kind));
       }
     }
   }

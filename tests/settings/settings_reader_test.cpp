@@ -230,4 +230,18 @@ TEST(StartFolder, FromTheMenuTheConfigurationFolderAndOtherwiseNone) {
 }
 
 }  // namespace
+TEST(SettingsReader, SidecarsListTheirExtensionsOrTurnTheFeatureOff) {
+  Settings s;
+  EXPECT_EQ(s.sidecarKinds, (std::vector<std::string>{"xmp", "pp3", "dop", "arp"}));
+  EXPECT_TRUE(ParseSettings("Sidecars=XMP,dop\r\nKillBat=0,ExtraRAW=dng,cr3\r\n", s).empty());
+  EXPECT_EQ(s.sidecarKinds, (std::vector<std::string>{"xmp", "dop"}));
+  EXPECT_EQ(s.extraRawKinds, (std::vector<std::string>{"dng", "cr3"}));
+  EXPECT_TRUE(ParseSettings("Sidecars=\r\n", s).empty());
+  EXPECT_TRUE(s.sidecarKinds.empty());
+  const auto warnings = ParseSettings("Sidecars=xmp;jpeg,x.y,xmp,pp3\r\n", s);
+  EXPECT_EQ(s.sidecarKinds, (std::vector<std::string>{"xmp", "pp3"}));
+  ASSERT_EQ(warnings.size(), 3u);
+  EXPECT_EQ(warnings[0], "Sidecars: \"jpeg\" is ignored: JPG files are never touched by a cleanup.");
+}
+
 }  // namespace shotsweep
