@@ -31,6 +31,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   if (askedForHelp && args.size() == 1) return {CliRequest{CliRequest::Help}, {}};
   if (args.size() == 1 && args[0] == "--version") return {CliRequest{CliRequest::Version}, {}};
 
+  if (askedForHelp && args.size() > 2) return Refuse("--help takes one command at most");
   // "--help by-folder" asks the same as "by-folder --help".
   const std::string& command = askedForHelp && args.size() == 2 ? args[1] : args[0];
   const CommandShape* shape = nullptr;
