@@ -106,17 +106,25 @@ CommandResult CarryOutCleanup(const CleanupPlan& plan, const Settings& settings,
 }
 
 RunPlan PlanRestore(const RestoreRequest& request, const Settings& settings, FileSystem& fs) {
-  return RunInMemory(request.rawFolder, settings, fs, [&](ScriptRunner& runner, FileSystem& memory) {
+  RunPlan plan = RunInMemory(request.rawFolder, settings, fs, [&](ScriptRunner& runner, FileSystem& memory) {
     return RestoreSetAside(request, settings, runner, memory);
   });
+  // Seen from a cleanup, a file that ends under its RAW name is kept; what a restore touches
+  // it gives back.
+  plan.restore = true;
+  for (PlannedFile& file : plan.files) {
+    if (file.action == PlannedFile::Keep) file.action = PlannedFile::Restore;
+  }
+  return plan;
 }
 
 std::string FormatPlan(const RunPlan& plan) {
-  static constexpr const char* kActions[] = {"keep", "set-aside", "delete", "trash"};
+  static constexpr const char* kActions[] = {"keep", "set-aside", "delete", "trash", "restore"};
   std::string text;
   for (const PlannedFile& file : plan.files) {
     text += std::string(kActions[file.action]) + "\t" + file.name + "\t" + file.newName + "\n";
   }
+  if (plan.restore) return text + "# " + std::to_string(plan.Count(PlannedFile::Restore)) + " restored\n";
   text += "# " + std::to_string(plan.Count(PlannedFile::Keep)) + " kept, ";
   if (plan.Count(PlannedFile::Trash) > 0) {
     text += std::to_string(plan.Count(PlannedFile::Trash)) + " moved to the trash, ";

@@ -18,7 +18,8 @@
 namespace shotsweep {
 
 struct PlannedFile {
-  enum Action { Keep, SetAside, Delete, Trash } action;
+  // Restore: a set-aside file given its RAW name back by a restore.
+  enum Action { Keep, SetAside, Delete, Trash, Restore } action;
   std::string name;     // as it is now
   std::string newName;  // as it would end; empty when it would be deleted or trashed
 };
@@ -27,6 +28,7 @@ struct PlannedFile {
 struct RunPlan {
   std::vector<PlannedFile> files;  // every RAW file the scripts would touch, by name
   bool ran = false;                // whether the scripts ran at all
+  bool restore = false;            // a restore's plan, whose rows are all restores
   // The first error the real run would end with; none when it would end with "Operation done".
   std::optional<CommandError> error;
   int rawFilesInFolder = 0;  // RAW files, set aside or not, in the folder before the run
@@ -53,8 +55,8 @@ CommandResult CarryOutCleanup(const CleanupPlan& plan, const Settings& settings,
 // Restoring set-aside files, run in memory over `fs`.
 RunPlan PlanRestore(const RestoreRequest& request, const Settings& settings, FileSystem& fs);
 
-// The plan as lines "ACTION<TAB>NAME<TAB>NEW NAME", ACTION one of keep, set-aside, delete or
-// trash, and a last line beginning with "#" that sums them up.
+// The plan as lines "ACTION<TAB>NAME<TAB>NEW NAME", ACTION one of keep, set-aside, delete,
+// trash or restore, and a last line beginning with "#" that sums them up.
 std::string FormatPlan(const RunPlan& plan);
 
 }  // namespace shotsweep

@@ -21,21 +21,32 @@ constexpr std::array<CommandShape, 4> kCommands{{
 
 ParsedArguments Refuse(std::string error) { return {std::nullopt, std::move(error)}; }
 
+bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
 }  // namespace
 
 ParsedArguments ParseArguments(const std::vector<std::string>& args) {
   if (args.empty()) return Refuse("no command given");
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) return {CliRequest{CliRequest::Help}, {}};
+  const bool askedForHelp = IsHelp(args[0]);
+  if (askedForHelp && args.size() == 1) return {CliRequest{CliRequest::Help}, {}};
   if (args.size() == 1 && args[0] == "--version") return {CliRequest{CliRequest::Version}, {}};
 
+  if (askedForHelp && args.size() > 2) return Refuse("--help takes one command at most");
+  // "--help by-folder" asks the same as "by-folder --help".
+  const std::string& command = askedForHelp && args.size() == 2 ? args[1] : args[0];
   const CommandShape* shape = nullptr;
   for (const CommandShape& candidate : kCommands) {
-    if (args[0] == candidate.name) shape = &candidate;
+    if (command == candidate.name) shape = &candidate;
   }
-  if (!shape) return Refuse("unknown command \"" + args[0] + "\"");
+  if (!shape) return Refuse("unknown command \"" + command + "\"");
+  if (askedForHelp) return {CliRequest{CliRequest::Help, shape->kind}, {}};
 
   CliRequest request;
   request.kind = shape->kind;
+  // Help first: a line that is still being put together is the very one to ask about.
+  for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+    if (IsHelp(args[i])) return {CliRequest{CliRequest::Help, shape->kind}, {}};
+  }
   std::vector<std::string> operands;
   bool optionsEnded = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -46,6 +57,11 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     }
     if (arg == "--") {
       optionsEnded = true;
+      continue;
+    }
+    // Options every command takes.
+    if (arg == "--quiet" || arg == "-q") {
+      request.quiet = true;
       continue;
     }
     bool known = false;

@@ -13,16 +13,19 @@ inline constexpr std::string_view kCliUsage =
     "       shotsweep-cli by-list   RAW_DIR LIST_FILE [--keep] [--trash] [--dry-run]\n"
     "       shotsweep-cli extract   RAW_DIR JPG_DIR [--exif]\n"
     "       shotsweep-cli restore   RAW_DIR [--dry-run]\n"
-    "       shotsweep-cli --help | --version\n";
+    "       shotsweep-cli COMMAND --help | --help | --version\n"
+    "every command also takes --quiet (-q)\n";
 
 struct CliRequest {
   enum Kind { ByFolder, ByList, Extract, Restore, Help, Version } kind = Help;
+  Kind helpOn = Help;  // for Help: the command it is asked about; Help itself for them all
   std::string rawDir;
   std::string second;  // JPG_DIR, or LIST_FILE
   bool keep = false;
   bool trash = false;
   bool dryRun = false;
   bool exif = false;
+  bool quiet = false;  // no summary line, no progress
 };
 
 struct ParsedArguments {
@@ -31,7 +34,8 @@ struct ParsedArguments {
 };
 
 // `args` without the program's own name. Options may stand anywhere after the command; "--"
-// ends them, for a folder whose name begins with "-".
+// ends them, for a folder whose name begins with "-". --help after a command asks about that
+// command, whatever else the line holds.
 ParsedArguments ParseArguments(const std::vector<std::string>& args);
 
 }  // namespace shotsweep

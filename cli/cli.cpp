@@ -2,16 +2,22 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string_view>
 
 #include "base/file_names.h"
 #include "base/files.h"
+#include "base/folder_reading.h"
 #include "cleanup/cleanup_plan.h"
 #include "cli/arguments.h"
-#include "platform/posix_script_runner.h"
+#include "cli/help.h"
+#include "cli/plain_words.h"
+#include "cli/summary_lines.h"
+#include "cli/terminal_progress.h"
 #include "extraction/extraction_command.h"
+#include "extraction/extraction_summary.h"
+#include "fs/folder_listing.h"
+#include "platform/posix_script_runner.h"
 #include "settings/settings.h"
 #include "settings/settings_reader.h"
 
@@ -31,27 +37,6 @@ std::string AsTheWindowHoldsIt(const std::string& given) {
   return path;
 }
 
-// Counts the script lines on the terminal once a run has lasted a second.
-class ProgressCounter {
- public:
-  ProgressCounter(int err, bool enabled) : err_(err), enabled_(enabled), start_(Clock::now()) {}
-  ~ProgressCounter() {
-    if (shown_) Write(err_, "\n");
-  }
-  void Show(int done, int total) {
-    if (!enabled_ || total <= 0 || Clock::now() - start_ < std::chrono::seconds(1)) return;
-    shown_ = true;
-    Write(err_, "\rshotsweep-cli: " + std::to_string(done) + " of " + std::to_string(total) + " script lines");
-  }
-
- private:
-  using Clock = std::chrono::steady_clock;
-  int err_;
-  bool enabled_;
-  Clock::time_point start_;
-  bool shown_ = false;
-};
-
 int Fail(int err, const std::string& message) {
   Write(err, "shotsweep-cli: " + message + "\n");
   return 1;
@@ -60,8 +45,22 @@ int Fail(int err, const std::string& message) {
 // A dry run's listing, when its scripts would run at all, and the error it would end with.
 int PrintPlan(const RunPlan& plan, int out, int err) {
   if (plan.ran) Write(out, FormatPlan(plan));
-  if (plan.error) return Fail(err, plan.error->Text());
+  if (plan.error) return Fail(err, InWords(*plan.error));
   return 0;
+}
+
+// Where a command's operands cannot serve it, in words, before anything is read or written.
+std::optional<std::string> OperandProblem(const CliRequest& request, FileSystem& disk, const std::string& raw,
+                                          const std::string& second) {
+  if (auto problem = FolderProblem(disk, "the RAW folder", raw)) return problem;
+  if (request.kind == CliRequest::ByList) return FileProblem(disk, "the list file", second);
+  if (request.kind == CliRequest::ByFolder) return FolderProblem(disk, "the JPG folder", second);
+  // The JPG folder of an extraction is only written to: the script's own lines tell why not.
+  if (request.kind == CliRequest::Extract && !disk.IsDirectory(second)) {
+    return disk.Status(second) ? "the JPG folder " + second + " is not a folder"
+                               : "the JPG folder " + second + " does not exist";
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -74,7 +73,7 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
   }
   const CliRequest& request = *parsed.request;
   if (request.kind == CliRequest::Help) {
-    Write(out, kCliUsage);
+    Write(out, HelpText(request.helpOn));
     return 0;
   }
   if (request.kind == CliRequest::Version) {
@@ -92,46 +91,75 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
   if (request.trash) settings.trash = true;
 
   const std::string raw = AsTheWindowHoldsIt(request.rawDir);
-  if (!disk.IsDirectory(raw)) return Fail(err, "2 The RAW folder does not exist: " + raw);
-  std::string second = request.second.empty() ? std::string() : AsTheWindowHoldsIt(request.second);
+  const std::string second = request.second.empty() ? std::string() : AsTheWindowHoldsIt(request.second);
+  if (auto problem = OperandProblem(request, disk, raw, second)) return Fail(err, *problem);
   CleanupRequest cleanup{CleanupRequest::Source::JpgFolder, raw, second, {}, request.keep};
   if (request.kind == CliRequest::ByList) {
     // The JPG folder serves only the pairing record here: the list's own folder.
     cleanup.source = CleanupRequest::Source::PhotoList;
     cleanup.photoList = second;
     cleanup.jpgFolder = fs::path(second).parent_path().string();
-  } else if (request.kind != CliRequest::Restore && !disk.IsDirectory(second)) {
-    return Fail(err, "2 The JPG folder does not exist: " + second);
   }
 
+  const bool tell = !request.quiet;
   PosixScriptRunner runner;
-  ProgressCounter counter(err, showProgress);
-  runner.onProgress = [&](ScriptProcess& process) { counter.Show(process.done(), process.total()); };
-  // An extraction's result: which RAW files got a JPG.
-  runner.onSummary = [&](const ScriptSummary& summary) { Write(out, summary.text + "\n"); };
+  // Each command below says how many RAW files its run is about before it starts.
+  std::optional<TerminalProgress> progress;
+  runner.onProgress = [&](ScriptProcess& process) {
+    if (progress) progress->Show(process.done(), process.total());
+  };
+  const auto startProgress = [&](std::size_t rawFiles) {
+    progress.emplace(err, showProgress && tell, static_cast<long>(rawFiles));
+  };
 
   CommandResult result;
+  std::string summary;
+  std::string withoutJpg;  // an extraction's RAW files that got no JPG
   switch (request.kind) {
     case CliRequest::ByFolder:
     case CliRequest::ByList: {
       const CleanupPlan plan = PlanCleanup(cleanup, settings, disk);
       if (request.dryRun) return PrintPlan(plan, out, err);
+      startProgress(static_cast<std::size_t>(plan.rawFilesInFolder));
       result = CarryOutCleanup(plan, settings, runner, disk);
+      // The run went as planned, or it has errors and no summary is printed.
+      summary = CleanupSummaryLine(plan);
       break;
     }
-    case CliRequest::Restore:
-      if (request.dryRun) return PrintPlan(PlanRestore({raw}, settings, disk), out, err);
+    case CliRequest::Restore: {
+      // The restore run in memory costs about a third of the real one: made only to be told.
+      RunPlan plan;
+      if (request.dryRun || tell) plan = PlanRestore({raw}, settings, disk);
+      if (request.dryRun) return PrintPlan(plan, out, err);
+      startProgress(plan.files.size());
       result = RestoreSetAside({raw}, settings, runner, disk);
+      summary = RestoreSummaryLine(plan);
       break;
-    case CliRequest::Extract:
+    }
+    case CliRequest::Extract: {
+      // The RAW files the command lists, and their JPGs as they were: what the run wrote
+      // anew is what it did.
+      const std::vector<std::string> names =
+          ListMatchingFiles(disk, raw, NamePatterns(RawListPattern(settings.extraRawKinds))).names;
+      const JpgTimes before = ReadJpgTimes(disk, second, names);
+      startProgress(names.size());
       result = ExtractPreviews({raw, second, startFolder, request.exif}, settings, runner, disk);
+      if (!result.errors.empty()) break;
+      const ExtractionSummary extracted = SummarizeExtraction(disk, second, names, before);
+      summary = ExtractionSummaryLine(extracted);
+      for (const std::string& name : extracted.withoutJpg) withoutJpg += " " + name;
       break;
+    }
     default:
       return 2;
   }
-  for (const CommandError& error : result.errors) Fail(err, error.Text());
+  if (progress) progress->End();
+  for (const CommandError& error : result.errors) Fail(err, InWords(error));
   if (!result.errors.empty()) return 1;
   if (!result.done()) return Fail(err, "the command ended without doing anything");
+  if (tell) Write(out, summary + "\n");
+  // Not all that was asked, yet the count says what was done.
+  if (!withoutJpg.empty()) return Fail(err, "no JPG for:" + withoutJpg);
   return 0;
 }
 

@@ -11,8 +11,10 @@
 namespace shotsweep {
 
 // Runs the command line `args` (without the program's name). Results go to `out` (a dry run's
-// listing), messages to `err`; `showProgress` lets a long run count its lines on `err`.
-// Returns the exit status: 0 done as planned, 1 a failure, 2 a usage error.
+// listing, the summary line of a run), messages to `err`; `showProgress` lets a long run count
+// its RAW files on `err`, on a line it clears when the run is over.
+// Returns the exit status: 0 done as planned, 1 a failure (for an extraction, also a RAW file
+// left without a JPG), 2 a usage error.
 int RunCli(const std::vector<std::string>& args, FileSystem& fs, int out, int err, bool showProgress);
 
 }  // namespace shotsweep

@@ -7,6 +7,8 @@
 
 #include "base/process.h"
 #include "cli/arguments.h"
+#include "cli/cli.h"
+#include "fs/memory_file_system.h"
 #include "tests/support/temp_folder.h"
 
 extern char** environ;
@@ -80,7 +82,7 @@ TEST_F(CliTest, DryRunListsWhatTheRunThenDoesAndChangesNothing) {
 
   const Ran real = Cli({"by-folder", "raw", "jpg"}, temp.path());
   EXPECT_EQ(real.status, 0) << real.err;
-  EXPECT_EQ(real.out, "");
+  EXPECT_EQ(real.out, "kept 2, deleted 1, set aside 0, sidecars 0\n");
   EXPECT_EQ(real.err, "");  // not a terminal: no progress
   EXPECT_EQ(Snapshot(temp.path() / "raw"),
             (std::map<std::string, std::string>{
@@ -102,13 +104,20 @@ TEST_F(CliTest, FailuresAndUsageErrorsAreToldApart) {
   fs::create_directory(temp.path() / "raw/dsc_1.nef");  // a folder where the twin is to be restored
   const Ran refused = Cli({"by-folder", "raw", "jpg"}, temp.path());
   EXPECT_EQ(refused.status, 1);
-  EXPECT_THAT(refused.err, StartsWith("shotsweep-cli: 17 A folder in the RAW folder is named like a RAW file"));
+  EXPECT_THAT(refused.err, StartsWith("shotsweep-cli: A folder in the RAW folder is named like a RAW file"));
   EXPECT_EQ(Cli({"by-folder", "raw", "jpg", "--dry-run"}, temp.path()).status, 1);
   EXPECT_TRUE(fs::exists(temp.path() / "raw/DSC_2.cr2"));
 
   const Ran missing = Cli({"by-folder", "nowhere", "jpg"}, temp.path());
   EXPECT_EQ(missing.status, 1);
-  EXPECT_THAT(missing.err, HasSubstr("The RAW folder does not exist"));
+  EXPECT_EQ(missing.err, "shotsweep-cli: the RAW folder " + (temp.path() / "nowhere").string() + " does not exist\n");
+  // A file where a folder is asked for, and the other way round.
+  const Ran file = Cli({"by-folder", "raw", "jpg/trip.jpg"}, temp.path());
+  EXPECT_EQ(file.status, 1);
+  EXPECT_EQ(file.err, "shotsweep-cli: the JPG folder " + (temp.path() / "jpg/trip.jpg").string() + " is not a folder\n");
+  EXPECT_THAT(Cli({"extract", "raw/notes.txt", "jpg"}, temp.path()).err, HasSubstr("raw/notes.txt is not a folder"));
+  EXPECT_THAT(Cli({"by-list", "raw", "jpg"}, temp.path()).err, HasSubstr("jpg is a folder, not a file"));
+  EXPECT_EQ(Snapshot(temp.path() / "raw").size(), 4u);
 
   for (const std::vector<std::string>& wrong :
        {std::vector<std::string>{}, {"by-folder", "raw"}, {"by-folder", "raw", "jpg", "--exif"}, {"sweep", "raw"},
@@ -152,6 +161,54 @@ TEST_F(CliTest, TrashThenKeepThenRestore) {
   const Ran restored = Cli({"restore", "raw"}, temp.path());
   EXPECT_EQ(restored.status, 0) << restored.err;
   EXPECT_EQ(ReadFile(temp.path() / "raw/DSC_5.orf"), "five");
+}
+
+TEST_F(CliTest, RestoreDryRunListsRestoresAndTheRestoreCountsThem) {
+  ASSERT_EQ(Cli({"by-folder", "raw", "jpg", "--keep", "--quiet"}, temp.path()).out, "");
+  const Ran dry = Cli({"restore", "raw", "--dry-run"}, temp.path());
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(dry.out, "restore\tDSC_2.cbak\tDSC_2.cr2\n# 1 restored\n");
+  const Ran restored = Cli({"restore", "raw"}, temp.path());
+  EXPECT_EQ(restored.status, 0) << restored.err;
+  EXPECT_EQ(restored.out, "restored 1\n");
+  EXPECT_EQ(Cli({"restore", "raw", "--dry-run"}, temp.path()).out, "# 0 restored\n");
+}
+
+TEST_F(CliTest, HelpDescribesEveryOptionACommandTakes) {
+  const std::vector<std::string> commands{"by-folder", "by-list", "extract", "restore"};
+  const Ran overview = Cli({"--help"}, temp.path());
+  EXPECT_EQ(overview.status, 0);
+  for (const std::string& command : commands) {
+    EXPECT_THAT(overview.out, HasSubstr("\n  " + command + " RAW_DIR"));
+    const Ran help = Cli({command, "--help"}, temp.path());  // operands missing: help all the same
+    EXPECT_EQ(help.status, 0);
+    EXPECT_THAT(help.out, StartsWith("usage: shotsweep-cli " + command + " RAW_DIR"));
+    EXPECT_THAT(help.out, HasSubstr("Exit status:\n  0  done as planned"));
+    EXPECT_THAT(help.out, HasSubstr("\n  shotsweep-cli " + command + " "));  // an example
+    EXPECT_EQ(Cli({"--help", command}, temp.path()).out, help.out);
+    // Whatever the command accepts, its page names.
+    for (const std::string option : {"--keep", "--trash", "--dry-run", "--exif", "--quiet", "--all", "--jobs"}) {
+      const std::vector<std::string> line{command, "r", "j", option};
+      if (ParseArguments(line).request || ParseArguments({command, "r", option}).request) {
+        EXPECT_THAT(help.out, HasSubstr(" " + option + " ")) << command;
+      }
+    }
+  }
+}
+
+// The disk in memory refuses what a disk refuses only to those who are not root.
+TEST(CliWords, AFolderThatCannotBeReadIsToldInWords) {
+  for (const auto& [refused, what] : {std::pair{"/photos/raw", "RAW"}, std::pair{"/photos/jpg", "JPG"}}) {
+    MemoryFileSystem disk;
+    disk.AddFolder("/photos/raw");
+    disk.AddFolder("/photos/jpg");
+    disk.Refuse(MemoryFileSystem::Operation::List, refused, EACCES);
+    const UniqueFd out(::memfd_create("out", MFD_CLOEXEC)), err(::memfd_create("err", MFD_CLOEXEC));
+    EXPECT_EQ(RunCli({"by-folder", "/photos/raw", "/photos/jpg"}, disk, out.get(), err.get(), false), 1);
+    EXPECT_EQ(ReadBack(err.get()),
+              "shotsweep-cli: the " + std::string(what) + " folder " + refused + " cannot be read: permission denied\n");
+    EXPECT_EQ(ReadBack(out.get()), "");
+  }
 }
 
 TEST(CliArguments, OptionsGoAnywhereAfterTheCommandAndDoubleDashEndsThem) {
