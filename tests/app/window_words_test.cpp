@@ -1,9 +1,14 @@
 // What the window says is true when it is read: the panes' counts, and a restore that finds
 // nothing to restore.
 #include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <QLabel>
+#include <QTimer>
 
 #include <gmock/gmock.h>
 
+#include "app/about_box.h"
 #include "panes/pane.h"
 #include "tests/app/window_fixture.h"
 
@@ -47,6 +52,25 @@ TEST_F(WindowWords, ARestoreWithNothingSetAsideSaysSoAndRunsNothing) {
   Control<QAction>("restoreAction")->trigger();
   EXPECT_EQ(runner.calls.size(), 1u);
   EXPECT_EQ(dialogs.messages.back().text, "Operation done");
+}
+
+TEST_F(WindowWords, AboutTellsVersionLicenceCreditAndManualAndCtrlQQuits) {
+  MainWindow& frame = Open();
+  const QString about = AboutText();
+  for (const QString& part : {QString("Shotsweep 1.8.1"), QString("GPL-3.0-or-later"), CreditLine().toHtmlEscaped(),
+                              QString("man shotsweep"), QString("README")})
+    EXPECT_TRUE(about.contains(part)) << part.toStdString();
+  EXPECT_TRUE(Control<QLabel>("aboutLabel")->text().endsWith(CreditLine()));
+
+  frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+  QTimer::singleShot(0, [&] { QTest::keyClick(&frame, Qt::Key_Q, Qt::ControlModifier); });
+  QTimer watchdog;
+  watchdog.setSingleShot(true);
+  QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+  watchdog.start(5000);
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_FALSE(frame.isVisible());
 }
 
 }  // namespace
