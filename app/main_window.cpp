@@ -145,7 +145,7 @@ void MainWindow::CreateControls() {
   ui_.helpMenu->setObjectName("helpMenu");
   ui_.aboutAction = item(ui_.helpMenu, "&About Shotsweep", "aboutAction");
   ui_.aboutAction->setMenuRole(QAction::AboutRole);
-  // Quit has no menu of its own here; the Exit button is the way the window shows.
+  // Ctrl+Q quits, as in every desktop program; on screen the Exit button stands for it.
   ui_.quitAction = new QAction("Quit", this);
   ui_.quitAction->setObjectName("quitAction");
   ui_.quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
