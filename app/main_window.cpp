@@ -131,10 +131,15 @@ void MainWindow::CreateControls() {
   // the settings that shape every cleanup.
   ui_.cleanupMenu = menuBar()->addMenu("&Cleanup");
   ui_.cleanupMenu->setObjectName("cleanupMenu");
-  ui_.previewByFolderAction = item(ui_.cleanupMenu, QString(kPreviewByFolder) + "\u2026", "previewByFolderAction");
-  ui_.previewByListAction = item(ui_.cleanupMenu, QString(kPreviewByList) + "\u2026", "previewByListAction");
+  // The menu's texts are the previews' titles, with a mnemonic each.
+  ui_.previewByFolderAction =
+      item(ui_.cleanupMenu, QString(kPreviewByFolder).replace("JPG folder", "JPG &folder") + "\u2026",
+           "previewByFolderAction");
+  ui_.previewByListAction =
+      item(ui_.cleanupMenu, QString(kPreviewByList).replace("photo list", "photo &list") + "\u2026",
+           "previewByListAction");
   ui_.cleanupMenu->addSeparator();
-  ui_.restoreAction = item(ui_.cleanupMenu, "Restore set-aside RAW files", "restoreAction");
+  ui_.restoreAction = item(ui_.cleanupMenu, "&Restore set-aside RAW files", "restoreAction");
   ui_.cleanupMenu->addSeparator();
   ui_.trashAction = item(ui_.cleanupMenu, "Deleted RAW files go to the &trash", "trashAction");
   ui_.trashAction->setCheckable(true);

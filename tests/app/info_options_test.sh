@@ -1,13 +1,14 @@
 #!/bin/sh
 # "shotsweep --help" and "shotsweep --version" print and end where there is no display at all,
-# as in a terminal over ssh: no DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM.
+# as in a terminal over ssh: no DISPLAY, no WAYLAND_DISPLAY (nor the runtime folder where
+# Wayland looks for its default socket), no QT_QPA_PLATFORM.
 #   info_options_test.sh SHOTSWEEP VERSION
 set -u
 bin=$1 version=$2
 fail() { echo "FAIL: $*"; exit 1; }
 scratch=$(mktemp -d) && trap 'rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
-bare() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$bin" "$@"; }
+bare() { env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR -u QT_QPA_PLATFORM timeout 20 "$bin" "$@"; }
 
 out=$(bare --version) || fail "--version ended with status $?"
 [ "$out" = "shotsweep $version" ] || fail "--version printed: $out"
