@@ -137,7 +137,7 @@ std::optional<std::string> ApplyEntry(std::string_view entry, Settings& s) {
     return "\"" + EscapeControls(entry) + "\" is ignored: the key is written \"" + std::string(*meant) +
            "\", in that case and with no blank before the \"=\".";
   }
-  // "Timer" is a known key that sets nothing; every other key is ignored alike.
+  // "Timer" is a known key that sets nothing; every other key is ignored alike, without a word.
   if (!problem) return std::nullopt;
   return std::string(key) + ": \"" + EscapeControls(value) + "\" " + *problem + ".";
 }
