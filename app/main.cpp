@@ -2,7 +2,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
+#include "app/about_box.h"
 #include "app/main_window.h"
 #include "fs/file_system.h"
 #include "settings/start_folder.h"
@@ -27,9 +29,28 @@ std::string StartFolderFor(shotsweep::FileSystem& fs, const QStringList& argumen
   return *folder;
 }
 
+// Answers --help and --version, which need no display: they are looked for before Qt is
+// started, since starting it without one ends the program. -1 when neither was asked for.
+int AnswerInfoOption(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--") break;
+    const QString text = argument == "--help" || argument == "-h" ? shotsweep::CommandLineHelp()
+                         : argument == "--version"                ? shotsweep::VersionText()
+                                                                  : QString();
+    if (text.isEmpty()) continue;
+    const QByteArray bytes = text.toLocal8Bit();
+    const bool written = std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
+                         static_cast<std::size_t>(bytes.size());
+    return written && std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const int status = AnswerInfoOption(argc, argv); status >= 0) return status;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Shotsweep");
   // The window belongs to the menu entry of this name (on Wayland its app id).

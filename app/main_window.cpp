@@ -16,13 +16,16 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/about_box.h"
 #include "app/photo_list_dialog.h"
+#include "app/preferences_dialog.h"
 #include "app/preview_dialog.h"
 #include "cleanup/cleanup_plan.h"
 #include "app/picture_button.h"
 #include "app/pictures.h"
 #include "base/file_names.h"
 #include "cleanup/cleanup_commands.h"
+#include "cleanup/raw_folder_check.h"
 #include "panes/drive_list.h"
 #include "panes/file_list.h"
 #include "panes/folder_list.h"
@@ -35,6 +38,7 @@
 #include "extraction/extraction_command.h"
 #include "settings/saved_pair.h"
 #include "settings/settings_reader.h"
+#include "settings/settings_writer.h"
 
 namespace shotsweep {
 namespace {
@@ -43,8 +47,6 @@ constexpr const char* kCaption = "Delete RAW files according to missing JPG file
 constexpr const char* kAboutText =
     "This utility helps when DSLR shoots into RAW and JPG and photographer wants to delete those "
     "RAW files which he deleted before from JPG files to make both sides synchronised.";
-constexpr const char* kCredit = "Shotsweep " SHOTSWEEP_VERSION_MAJOR "." SHOTSWEEP_VERSION_MINOR
-                                ", free software (GNU GPL), for photographers who shoot RAW + JPG.";
 constexpr std::string_view kRawPatternAtCreation = "*.nef;*.cr*";
 constexpr std::string_view kJpgPattern = kJpgListPattern;
 constexpr const char* kPreviewByFolder = "Preview cleanup by JPG folder";
@@ -121,22 +123,38 @@ void MainWindow::CreateControls() {
     action->setObjectName(name);
     return action;
   };
-  ui_.exportMenu = menuBar()->addMenu("Export");
+  ui_.exportMenu = menuBar()->addMenu("&Export");
   ui_.exportMenu->setObjectName("exportMenu");
   ui_.extractAction = item(ui_.exportMenu, "Extract Preview Image(.jpg) from RAW to JPG folder", "extractAction");
   ui_.extractAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-  // What a cleanup would do, seen before it is done; and the way back for what it set aside.
-  ui_.cleanupMenu = menuBar()->addMenu("Cleanup");
+  // What a cleanup would do, seen before it is done; the way back for what it set aside; and
+  // the settings that shape every cleanup.
+  ui_.cleanupMenu = menuBar()->addMenu("&Cleanup");
   ui_.cleanupMenu->setObjectName("cleanupMenu");
-  ui_.previewByFolderAction = item(ui_.cleanupMenu, QString(kPreviewByFolder) + "\u2026", "previewByFolderAction");
-  ui_.previewByListAction = item(ui_.cleanupMenu, QString(kPreviewByList) + "\u2026", "previewByListAction");
+  // The menu's texts are the previews' titles, with a mnemonic each.
+  ui_.previewByFolderAction =
+      item(ui_.cleanupMenu, QString(kPreviewByFolder).replace("JPG folder", "JPG &folder") + "\u2026",
+           "previewByFolderAction");
+  ui_.previewByListAction =
+      item(ui_.cleanupMenu, QString(kPreviewByList).replace("photo list", "photo &list") + "\u2026",
+           "previewByListAction");
   ui_.cleanupMenu->addSeparator();
-  ui_.restoreAction = item(ui_.cleanupMenu, "Restore set-aside RAW files", "restoreAction");
-  ui_.trashAction = item(ui_.cleanupMenu, "Deleted RAW files go to the trash (Trash=1)", "trashAction");
+  ui_.restoreAction = item(ui_.cleanupMenu, "&Restore set-aside RAW files", "restoreAction");
+  ui_.cleanupMenu->addSeparator();
+  ui_.trashAction = item(ui_.cleanupMenu, "Deleted RAW files go to the &trash", "trashAction");
   ui_.trashAction->setCheckable(true);
-  ui_.trashAction->setChecked(true);
-  ui_.trashAction->setEnabled(false);
-  ui_.trashAction->setVisible(false);
+  ui_.preferencesAction = item(ui_.cleanupMenu, "&Preferences\u2026", "preferencesAction");
+  ui_.preferencesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+  ui_.preferencesAction->setMenuRole(QAction::PreferencesRole);
+  ui_.helpMenu = menuBar()->addMenu("&Help");
+  ui_.helpMenu->setObjectName("helpMenu");
+  ui_.aboutAction = item(ui_.helpMenu, "&About Shotsweep", "aboutAction");
+  ui_.aboutAction->setMenuRole(QAction::AboutRole);
+  // Ctrl+Q quits, as in every desktop program; on screen the Exit button stands for it.
+  ui_.quitAction = new QAction("Quit", this);
+  ui_.quitAction->setObjectName("quitAction");
+  ui_.quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  addAction(ui_.quitAction);
 
   // The client area lies below the menu bar.
   auto* client = new QWidget(this);
@@ -161,7 +179,7 @@ void MainWindow::CreateControls() {
   ui_.newFolderButton = Named(PictureOnly(NewFolderPicture(), "Create Folder", jpgPane_), "newFolderButton",
                               Twips(3840, 240, 615, 495));
 
-  ui_.aboutLabel = Named(new QLabel(QString("%1\n%2").arg(kAboutText, kCredit), client), "aboutLabel",
+  ui_.aboutLabel = Named(new QLabel(QString("%1\n%2").arg(kAboutText, CreditLine()), client), "aboutLabel",
                          Twips(150, 6480, 6465, 705));
   ui_.aboutLabel->setWordWrap(true);
   ui_.aboutLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -266,6 +284,18 @@ void MainWindow::ConnectHandlers() {
   connect(ui_.previewByListAction, &QAction::triggered, this,
           [this] { RunCleanup(CleanupRequest::Source::PhotoList, true, kPreviewByList); });
   connect(ui_.restoreAction, &QAction::triggered, this, &MainWindow::RestoreSetAsideFiles);
+  connect(ui_.trashAction, &QAction::triggered, this, [this](bool ticked) {
+    Settings chosen = settings_;
+    chosen.trash = ticked;
+    if (const auto failure = ApplySettings(chosen)) {
+      dialogs_->MessageBox("The trash setting could not be saved: " + *failure, std::string(kSettingsFileName),
+                           MessageIcon::Critical);
+    }
+    ShowSettings();
+  });
+  connect(ui_.preferencesAction, &QAction::triggered, this, &MainWindow::ShowPreferences);
+  connect(ui_.aboutAction, &QAction::triggered, this, [this] { ShowAbout(this); });
+  connect(ui_.quitAction, &QAction::triggered, this, &QWidget::close);
   connect(ui_.exitButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -277,16 +307,40 @@ void MainWindow::StartUp() {
                                      .arg(QString(SHOTSWEEP_VERSION_MAJOR).toInt())
                                      .arg(QString(SHOTSWEEP_VERSION_MINOR).toInt()));
   const std::vector<std::string> warnings = ReadSettingsIn(fs_, startFolder_, settings_);
-  rawPane_->files().SetPattern(RawListPattern(settings_.extraRawKinds));
+  ShowSettings();
   if (!warnings.empty()) {
-    std::string text = "Some settings in Shotsweep.ini are ignored:";
+    // A user who asked for a safety and did not get it must hear of it before the first cleanup.
+    std::string text = "Some entries of " + SettingsPath(startFolder_) + " are not taken as written:";
     for (const std::string& warning : warnings) text += "\n" + warning;
+    text += "\n\nCleanup \u2192 Preferences changes them.";
     dialogs_->MessageBox(text, std::string(kSettingsFileName), MessageIcon::Warning);
   }
-  ui_.trashNote->setVisible(settings_.trash);
-  ui_.trashAction->setVisible(settings_.trash);
   LoadFolderPair();
   OfferRestore();
+}
+
+void MainWindow::ShowSettings() {
+  const std::string pattern = RawListPattern(settings_.extraRawKinds);
+  if (rawPane_->files().Pattern() != pattern) rawPane_->files().SetPattern(pattern);
+  ui_.trashNote->setVisible(settings_.trash);
+  ui_.trashAction->setChecked(settings_.trash);
+}
+
+std::optional<std::string> MainWindow::ApplySettings(const Settings& chosen) {
+  const std::vector<SettingValue> changes = ChangedSettings(settings_, chosen);
+  if (changes.empty()) return std::nullopt;
+  // A running command reads the settings as it goes; they change only between commands.
+  if (commandRunning_) return "a command is running; change them once it has ended.";
+  if (const auto error = SaveSettings(fs_, SettingsPath(startFolder_), changes)) return error->Text();
+  settings_ = chosen;
+  ShowSettings();
+  return std::nullopt;
+}
+
+void MainWindow::ShowPreferences() {
+  PreferencesDialog dialog(settings_, FromLocalPath(SettingsPath(startFolder_)),
+                           [this](const Settings& chosen) { return ApplySettings(chosen); }, this);
+  dialog.exec();
 }
 
 void MainWindow::OfferRestore() {
@@ -364,6 +418,18 @@ void MainWindow::RunCleanup(CleanupRequest::Source source, bool preview, const c
 
 void MainWindow::RestoreSetAsideFiles() {
   const bool ran = RunCommand([&] {
+    // "Operation done" over a folder with nothing set aside would tell of a restore that never
+    // was. A folder that cannot be read is left to the command, which says why.
+    std::vector<DirEntry> entries;
+    if (!RawFolder().empty() && !fs_.List(RawFolder(), entries)) {
+      const std::vector<RawKind> kinds = RawKindsWith(settings_.extraRawKinds);
+      if (std::none_of(entries.begin(), entries.end(),
+                       [&](const DirEntry& e) { return !e.isDir && IsSetAsideName(e.name, kinds); })) {
+        dialogs_->MessageBox("No RAW file in " + RawFolder() + " is set aside: there is nothing to restore.",
+                             "Restore set-aside RAW files", MessageIcon::Information);
+        return;
+      }
+    }
     ShowResult(*dialogs_, RestoreSetAside({RawFolder()}, settings_, *runner_, fs_), kRestoreTitle);
     rawPane_->files().Refresh();
   });

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "cleanup/cleanup_commands.h"
@@ -82,6 +83,12 @@ class MainWindow : public QMainWindow {
   void RunCleanup(CleanupRequest::Source source, bool preview, const char* title);
   void RestoreSetAsideFiles();
   void ExtractPreviewImages();
+  void ShowPreferences();
+  // Saves the settings that differ from the ones in force into the settings file, and puts
+  // them in force; why it could not, and then nothing changed.
+  std::optional<std::string> ApplySettings(const Settings& chosen);
+  // The settings in force as the window shows them: the RAW list's kinds, the trash mode.
+  void ShowSettings();
   // At start-up: restoring what a cleanup that did not get to its end left set aside.
   void OfferRestore();
   void MakeCurrent(const std::string& folder);
@@ -116,6 +123,10 @@ class MainWindow : public QMainWindow {
     QAction* previewByListAction = nullptr;
     QAction* restoreAction = nullptr;
     QAction* trashAction = nullptr;
+    QAction* preferencesAction = nullptr;
+    QMenu* helpMenu = nullptr;
+    QAction* aboutAction = nullptr;
+    QAction* quitAction = nullptr;
     QLabel* trashNote = nullptr;
   } ui_;
 };

@@ -186,6 +186,11 @@ std::string FileList::FileName() const {
   return selected < 0 ? std::string() : model_->names[static_cast<std::size_t>(selected)];
 }
 
+std::optional<int> FileList::ShownCount() const {
+  if (pending_ || readError_) return std::nullopt;
+  return static_cast<int>(model_->names.size());
+}
+
 const std::optional<CommandError>& FileList::ReadError() const {
   const_cast<FileList*>(this)->Settle();
   return readError_;

@@ -46,6 +46,9 @@ class FileList : public QListView {
 
   // Whether a reading has been asked for whose listing is not shown yet.
   bool IsReading() const { return pending_ != nullptr; }
+  // How many names are shown, without waiting for a reading: nullopt while one is under way,
+  // or when the folder could not be read, where no number would be true.
+  std::optional<int> ShownCount() const;
 
  signals:
   // A new listing is shown.

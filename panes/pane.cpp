@@ -36,7 +36,18 @@ Pane::Pane(const PaneLook& look, const PaneLayout& layout, DriveTable& drives, F
   // Direct connections: a change set by code is handled before that code goes on.
   connect(drives_, &DriveList::Change, this, &Pane::DriveChosen, Qt::DirectConnection);
   connect(folders_, &FolderList::Change, this, &Pane::FolderOpened, Qt::DirectConnection);
-  connect(refresh_, &QPushButton::clicked, files_, [this] { files_->Refresh(); });
+  connect(refresh_, &QPushButton::clicked, files_, [this] {
+    files_->Refresh();
+    update();
+  });
+  // The count in the caption follows the list.
+  connect(files_, &FileList::Listed, this, qOverload<>(&QWidget::update));
+}
+
+QString Pane::Caption() const {
+  const std::optional<int> count = files_->ShownCount();
+  if (!count) return title();
+  return QString("%1 (%2 %3)").arg(title(), locale().toString(*count), *count == 1 ? "file" : "files");
 }
 
 // The folder list moves to the drive's current folder (its own change saves the pair and
@@ -51,6 +62,7 @@ void Pane::DriveChosen() {
 void Pane::FolderOpened() {
   const std::string folder = folders_->Path();
   files_->SetPath(folder);
+  update();
   driveTable_.Remember(folder);
   emit Changed();
 }
@@ -76,6 +88,7 @@ void Pane::paintEvent(QPaintEvent*) {
   QStylePainter painter(this);
   QStyleOptionGroupBox option;
   initStyleOption(&option);
+  option.text = Caption();
   // Some styles take the caption's colour from the option, others from the palette.
   option.textColor = captionColour_;
   option.palette.setColor(QPalette::WindowText, captionColour_);

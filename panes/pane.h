@@ -49,6 +49,10 @@ class Pane : public QGroupBox {
   QPushButton& copyPathButton() { return *copyPath_; }
   QPushButton& refreshButton() { return *refresh_; }
 
+  // The frame's caption as it is drawn: the title, and how many files the list holds once it
+  // has them ("RAW files to delete (12 files)"). title() stays the bare title.
+  QString Caption() const;
+
   // The open folder; empty before any is opened.
   std::string Folder() const { return folders_->Path(); }
   // Takes the drive and then the folder of `other`.

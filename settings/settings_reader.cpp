@@ -1,5 +1,6 @@
 #include "settings/settings_reader.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <limits>
@@ -8,6 +9,7 @@
 
 #include "base/file_names.h"
 #include "base/text.h"
+#include "settings/settings_entries.h"
 
 namespace shotsweep {
 namespace {
@@ -57,16 +59,27 @@ std::optional<std::int64_t> ToWholeNumber(std::string_view text, std::int64_t mi
   return value;
 }
 
-void Store(std::string_view value, std::int32_t& field) {
+constexpr std::string_view kFlagValues = "a flag is 1 (on) or 0 (off)";
+
+// Stores a whole number in the 32-bit field; why it could not, or nullopt.
+std::optional<std::string> Store(std::string_view value, std::int32_t& field) {
   using Limits = std::numeric_limits<std::int32_t>;
-  if (const auto number = ToWholeNumber(value, Limits::min(), Limits::max())) field = static_cast<std::int32_t>(*number);
+  const auto number = ToWholeNumber(value, Limits::min(), Limits::max());
+  if (!number) return "is ignored: it is no whole number from -2147483648 to 2147483647";
+  field = static_cast<std::int32_t>(*number);
+  return std::nullopt;
 }
 
 // A flag's value is a 16-bit whole number, and only exactly 1 sets it: "KillBat=2" clears it,
-// and a value that is no such number leaves it as it was.
-void StoreFlag(std::string_view value, bool& flag) {
+// and a value that is no such number leaves it as it was. Either of these is told, so that a
+// user who asked for a safety does not go without it unawares.
+std::optional<std::string> StoreFlag(std::string_view value, bool& flag) {
   using Limits = std::numeric_limits<std::int16_t>;
-  if (const auto number = ToWholeNumber(value, Limits::min(), Limits::max())) flag = *number == 1;
+  const auto number = ToWholeNumber(value, Limits::min(), Limits::max());
+  if (!number) return "is ignored: " + std::string(kFlagValues);
+  flag = *number == 1;
+  if (*number == 0 || *number == 1) return std::nullopt;
+  return "counts as 0 (off): " + std::string(kFlagValues);
 }
 
 // The extensions of an ExtraRAW value: separated by commas, semicolons or blanks.
@@ -82,24 +95,51 @@ std::vector<std::string> SplitKinds(std::string_view value) {
   return kinds;
 }
 
-void ApplyEntry(std::string_view entry, Settings& s) {
+constexpr std::string_view kKnownKeys[] = {"KillBat", "QMark", "RAWCodePage", "Trash", "Confirm", "ExtraRAW", "Sidecars"};
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// The setting a key that names none was most likely meant for: the same but for case or blanks
+// around it ("confirm", "QMark "). Other keys may belong to another program or version and
+// are passed over quietly.
+std::optional<std::string_view> MeantKey(std::string_view key) {
+  const std::string_view bare = Trim(key, " \t");
+  for (const std::string_view known : kKnownKeys) {
+    if (key != known && SameIgnoringCase(bare, known)) return known;
+  }
+  return std::nullopt;
+}
+
+// Applies one entry that is neither a list nor part of one; why it was not taken as written,
+// or nullopt.
+std::optional<std::string> ApplyEntry(std::string_view entry, Settings& s) {
   const std::size_t equals = entry.find('=');
-  if (equals == std::string_view::npos || equals == 0) return;
+  if (equals == std::string_view::npos || equals == 0) return std::nullopt;
   // The key is compared as written: "KillBat =1" names no setting.
   const std::string_view key = entry.substr(0, equals);
   const std::string_view value = Trim(entry.substr(equals + 1), " ");
+  std::optional<std::string> problem;
   if (key == "KillBat") {
-    StoreFlag(value, s.deleteScripts);
+    problem = StoreFlag(value, s.deleteScripts);
   } else if (key == "QMark") {
-    StoreFlag(value, s.quoteEveryPath);
+    problem = StoreFlag(value, s.quoteEveryPath);
   } else if (key == "RAWCodePage") {
-    Store(value, s.codePage);
+    problem = Store(value, s.codePage);
   } else if (key == "Trash") {
-    StoreFlag(value, s.trash);
+    problem = StoreFlag(value, s.trash);
   } else if (key == "Confirm") {
-    StoreFlag(value, s.confirm);
+    problem = StoreFlag(value, s.confirm);
+  } else if (const auto meant = MeantKey(key)) {
+    return "\"" + EscapeControls(entry) + "\" is ignored: the key is written \"" + std::string(*meant) +
+           "\", in that case and with no blank before the \"=\".";
   }
-  // "Timer" is a known key that sets nothing; every other key is ignored alike.
+  // "Timer" is a known key that sets nothing; every other key is ignored alike, without a word.
+  if (!problem) return std::nullopt;
+  return std::string(key) + ": \"" + EscapeControls(value) + "\" " + *problem + ".";
 }
 
 std::string ToLowerAscii(std::string_view text) {
@@ -124,52 +164,84 @@ std::optional<std::string> SidecarKindProblem(std::string_view kind, const std::
 
 }  // namespace
 
-std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
-  // The two list keys: "ExtraRAW=cr3,dng", "Sidecars=xmp,pp3". The entries after one on its
-  // line that hold no "=" are more of its list; a later entry of the same key replaces it.
-  std::vector<std::string> extra;
-  std::vector<std::string> sidecars;
-  bool extraGiven = false;
-  bool sidecarsGiven = false;
-  std::vector<std::string>* goesOn = nullptr;
+std::string_view SettingsEntry::Key(std::string_view bytes) const {
+  const std::string_view text = Text(bytes);
+  const std::size_t equals = text.find('=');
+  return equals == std::string_view::npos ? std::string_view() : text.substr(0, equals);
+}
+
+std::size_t SettingsEntry::ValueBegin(std::string_view bytes) const {
+  const std::size_t equals = Text(bytes).find('=');
+  return equals == std::string_view::npos ? std::string_view::npos : begin + equals + 1;
+}
+
+bool IsListKey(std::string_view key) { return key == "ExtraRAW" || key == "Sidecars"; }
+
+std::vector<SettingsEntry> SplitSettingsEntries(std::string_view bytes) {
+  std::vector<SettingsEntry> entries;
+  bool listGoesOn = false;
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     while (pos < bytes.size() && (bytes[pos] == ' ' || bytes[pos] == '\t')) ++pos;
     if (pos == bytes.size()) break;
 
-    std::string_view entry;
-    const bool quoted = bytes[pos] == '"';
-    if (quoted) {
+    SettingsEntry entry;
+    entry.quoted = bytes[pos] == '"';
+    if (entry.quoted) {
       // A quoted entry may hold commas and line ends; it runs to the next quote (or to the
       // end of the file when there is none), and what follows that quote up to the entry's
       // end is dropped.
       const std::size_t close = bytes.find('"', pos + 1);
-      entry = bytes.substr(pos + 1, close == std::string_view::npos ? close : close - pos - 1);
-      pos = close == std::string_view::npos ? bytes.size() : bytes.find_first_of(kEntryEnds, close + 1);
+      entry.unclosed = close == std::string_view::npos;
+      entry.begin = pos + 1;
+      entry.end = entry.unclosed ? bytes.size() : close;
+      pos = entry.unclosed ? bytes.size() : std::min(bytes.find_first_of(kEntryEnds, close + 1), bytes.size());
     } else {
-      const std::size_t end = bytes.find_first_of(kEntryEnds, pos);
-      entry = bytes.substr(pos, end == std::string_view::npos ? end : end - pos);
-      pos = end;
+      entry.begin = pos;
+      pos = std::min(bytes.find_first_of(kEntryEnds, pos), bytes.size());
+      entry.end = pos;
     }
-    const std::size_t equals = entry.find('=');
-    const std::string_view key = equals == std::string_view::npos ? std::string_view() : entry.substr(0, equals);
-    if (key == "ExtraRAW" || key == "Sidecars") {
-      std::vector<std::string>& list = key == "ExtraRAW" ? extra : sidecars;
-      (key == "ExtraRAW" ? extraGiven : sidecarsGiven) = true;
-      list = SplitKinds(entry.substr(equals + 1));
-      goesOn = quoted ? nullptr : &list;
-    } else if (equals == std::string_view::npos && goesOn != nullptr) {
-      for (std::string& kind : SplitKinds(entry)) goesOn->push_back(std::move(kind));
+    entry.stop = pos;
+    const std::string_view key = entry.Key(bytes);
+    if (IsListKey(key)) {
+      listGoesOn = !entry.quoted;
+    } else if (entry.Text(bytes).find('=') == std::string_view::npos && listGoesOn) {
+      entry.continues = true;
     } else {
-      ApplyEntry(entry, s);
-      goesOn = nullptr;
+      listGoesOn = false;
     }
+    entries.push_back(entry);
     // An unclosed quote runs to the end of the file: nothing follows it.
     if (pos >= bytes.size()) break;
-    if (bytes[pos] != ',') goesOn = nullptr;
-    ++pos;  // past the comma or line-end character; an empty entry in between is no entry
+    if (bytes[pos] != ',') listGoesOn = false;
+    ++pos;  // past the comma or line-end character
   }
+  return entries;
+}
+
+std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
+  // The two list keys: "ExtraRAW=cr3,dng", "Sidecars=xmp,pp3". A later entry of the same key
+  // replaces the list.
+  std::vector<std::string> extra;
+  std::vector<std::string> sidecars;
+  bool extraGiven = false;
+  bool sidecarsGiven = false;
+  std::vector<std::string>* goesOn = nullptr;
   std::vector<std::string> warnings;
+  for (const SettingsEntry& found : SplitSettingsEntries(bytes)) {
+    const std::string_view entry = found.Text(bytes);
+    const std::string_view key = found.Key(bytes);
+    if (IsListKey(key)) {
+      std::vector<std::string>& list = key == "ExtraRAW" ? extra : sidecars;
+      (key == "ExtraRAW" ? extraGiven : sidecarsGiven) = true;
+      list = SplitKinds(entry.substr(key.size() + 1));
+      goesOn = &list;
+    } else if (found.continues && goesOn != nullptr) {
+      for (std::string& kind : SplitKinds(entry)) goesOn->push_back(std::move(kind));
+    } else if (auto warning = ApplyEntry(entry, s)) {
+      warnings.push_back(std::move(*warning));
+    }
+  }
   if (extraGiven) {
     s.extraRawKinds.clear();
     for (const std::string& kind : extra) {
@@ -203,8 +275,10 @@ std::vector<std::string> ReadSettingsFile(FileSystem& fs, const std::string& fil
   return ParseSettings(bytes, s);
 }
 
+std::string SettingsPath(std::string_view startFolder) { return JoinUnchanged(startFolder, kSettingsFileName); }
+
 std::vector<std::string> ReadSettingsIn(FileSystem& fs, std::string_view startFolder, Settings& s) {
-  return ReadSettingsFile(fs, JoinUnchanged(startFolder, kSettingsFileName), s);
+  return ReadSettingsFile(fs, SettingsPath(startFolder), s);
 }
 
 }  // namespace shotsweep

@@ -1,6 +1,8 @@
 #include "platform/qt/qt_dialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -12,6 +14,24 @@ namespace {
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
+
+int TitleWidth(const QString& title) {
+  // The window manager draws the title, in a font of its own, beside its buttons; a bold
+  // desktop font with room for three buttons is a fair guess at what it needs.
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  return QFontMetrics(bold).horizontalAdvance(title) * 11 / 10 + 3 * 32;
+}
+
+void FitTitle(QMessageBox& box) {
+  // A box is as wide as its text; with a short text ("Operation done") the window manager
+  // cuts a longer title short ("RAW fil...named"). A row of that width below the rest keeps
+  // the box at least as wide as its title needs.
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (!grid) return;
+  grid->addItem(new QSpacerItem(TitleWidth(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                grid->rowCount(), 0, 1, grid->columnCount());
+}
 
 QStringList NameFiltersFrom(const std::string& filter) {
   const QStringList parts = Q(filter).split('|');
@@ -37,12 +57,14 @@ void QtDialogs::MessageBox(const std::string& text, const std::string& title, Me
                                   : icon == MessageIcon::Warning ? QMessageBox::Warning
                                                                  : QMessageBox::Information;
   QMessageBox box(shown, Q(title), Q(text), QMessageBox::Ok, parent_);
+  FitTitle(box);
   box.exec();
 }
 
 bool QtDialogs::Question(const std::string& text, const std::string& title) {
   QMessageBox box(QMessageBox::Question, Q(title), Q(text), QMessageBox::Yes | QMessageBox::No, parent_);
   box.setDefaultButton(QMessageBox::No);
+  FitTitle(box);
   return box.exec() == QMessageBox::Yes;
 }
 

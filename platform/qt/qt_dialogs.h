@@ -5,6 +5,7 @@
 
 #include "platform/dialogs.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace shotsweep {
@@ -29,5 +30,10 @@ class QtDialogs : public Dialogs {
 // already ends with them. "*.*" means every file, as it does where these filters come from,
 // and several patterns of one pair (";"-separated) become blank-separated.
 QStringList NameFiltersFrom(const std::string& filter);
+
+// The width a window needs for the title bar to show `title` whole, and a message box made
+// at least that wide.
+int TitleWidth(const QString& title);
+void FitTitle(QMessageBox& box);
 
 }  // namespace shotsweep

@@ -120,18 +120,27 @@ TEST_F(Layout, CaptionsTooltipsAndStartStates) {
                       "those RAW files which he deleted before from JPG files to make both sides synchronised.");
   EXPECT_FALSE(lines[1].isEmpty());
 
-  // "Export" first and as it always was, then the menu of what a cleanup would do.
+  // "Export" first and as it always was, then the menu of what a cleanup would do, then Help;
+  // each with its mnemonic.
   const QList<QAction*> bar = frame.menuBar()->actions();
-  ASSERT_EQ(bar.size(), 2);
+  ASSERT_EQ(bar.size(), 3);
   QMenu* exportMenu = bar[0]->menu();
   ASSERT_NE(exportMenu, nullptr);
   EXPECT_EQ(exportMenu->objectName(), "exportMenu");
-  EXPECT_EQ(exportMenu->title(), "Export");
+  EXPECT_EQ(exportMenu->title(), "&Export");
   ASSERT_EQ(exportMenu->actions().size(), 1);
   EXPECT_EQ(exportMenu->actions()[0]->objectName(), "extractAction");
   EXPECT_EQ(exportMenu->actions()[0]->text(), "Extract Preview Image(.jpg) from RAW to JPG folder");
   ASSERT_NE(bar[1]->menu(), nullptr);
-  EXPECT_EQ(bar[1]->menu()->title(), "Cleanup");
+  EXPECT_EQ(bar[1]->menu()->title(), "&Cleanup");
+  ASSERT_NE(bar[2]->menu(), nullptr);
+  EXPECT_EQ(bar[2]->menu()->title(), "&Help");
+  EXPECT_EQ(Control<QAction>("preferencesAction")->shortcut(), QKeySequence("Ctrl+,"));
+  EXPECT_EQ(Control<QAction>("quitAction")->shortcut(), QKeySequence("Ctrl+Q"));
+  EXPECT_TRUE(frame.actions().contains(Control<QAction>("quitAction")));
+  // The trash mode is a switch, off without Trash=1.
+  EXPECT_TRUE(Control<QAction>("trashAction")->isEnabled());
+  EXPECT_FALSE(Control<QAction>("trashAction")->isChecked());
   // The trash note shows only with Trash=1.
   EXPECT_FALSE(Control<QLabel>("trashNote")->isVisibleTo(&frame));
 }

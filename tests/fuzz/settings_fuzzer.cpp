@@ -1,4 +1,5 @@
-// The settings reader (ParseSettings) over any "Shotsweep.ini".
+// The settings reader (ParseSettings) over any "Shotsweep.ini", and the writer that puts
+// changed values back into it.
 //
 // Input: the file's bytes. The text up to the first NUL is also taken as the value of each
 // key, to be compared with the number it writes.
@@ -12,6 +13,7 @@
 #include <string_view>
 
 #include "settings/settings_reader.h"
+#include "settings/settings_writer.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/fuzz/fuzz_input.h"
 
@@ -49,6 +51,24 @@ void CheckFile(std::string_view bytes) {
   Settings again = fromDefaults;
   ParseSettings(bytes, again);
   FUZZ_CHECK(again == fromDefaults);
+}
+
+// Whatever the file, the values written into it read back as written and every other setting
+// reads as before; with nothing to write, the file stays as it is.
+void CheckWriter(std::string_view bytes) {
+  Settings before;
+  ParseSettings(bytes, before);
+  Settings after = before;
+  after.trash = !after.trash;
+  after.quoteEveryPath = !after.quoteEveryPath;
+  after.codePage = before.codePage == 852 ? 437 : 852;
+  after.extraRawKinds = before.extraRawKinds.empty() ? std::vector<std::string>{"cr3", "dng"} : std::vector<std::string>{};
+  after.sidecarKinds = before.sidecarKinds.empty() ? std::vector<std::string>{"xmp"} : std::vector<std::string>{};
+  Settings read;
+  ParseSettings(WithSettings(bytes, ChangedSettings(before, after)), read);
+  FUZZ_CHECK(read == after);
+  FUZZ_CHECK(read.extraRawKinds == after.extraRawKinds && read.sidecarKinds == after.sidecarKinds);
+  FUZZ_CHECK(WithSettings(bytes, {}) == bytes);
 }
 
 // Whether `text` is a number as the reader takes them: a sign, digits, a "." and digits.
@@ -117,6 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace shotsweep;
   std::string_view input = fuzz::AsText(data, size);
   CheckFile(input);
+  CheckWriter(input);
   const std::string_view value = fuzz::TakePiece(input);
   if (value.find_first_of(",\r\n\"") == std::string_view::npos) {
     CheckFlag("KillBat", value, &Settings::deleteScripts);

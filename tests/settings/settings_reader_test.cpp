@@ -210,6 +210,33 @@ TEST(SettingsReader, TheNewKeysAndTheExtraRawKindsWithTheirWarnings) {
   EXPECT_NE(warnings[5].find(".nef"), std::string::npos);           // n would be set aside as .nbak
 }
 
+TEST(SettingsReader, EntriesNotTakenAsWrittenAreToldAndKeepTheValueTheyGive) {
+  Settings s;
+  s.trash = true;
+  const auto warnings = ParseSettings(
+      "Confirm=yes\r\nQMark = 1\r\nTrash=2\r\nKillBat=1\r\nTimer=x\r\nFoo=1\r\nconfirm=1\r\n"
+      "RAWCodePage=\r\n ExtraRaw=cr3,dng\r\nKillBat=0\r\n",
+      s);
+  EXPECT_FALSE(s.confirm);
+  EXPECT_FALSE(s.quoteEveryPath);
+  EXPECT_FALSE(s.trash);
+  EXPECT_FALSE(s.deleteScripts);
+  EXPECT_EQ(s.codePage, 0);
+  EXPECT_TRUE(s.extraRawKinds.empty());
+  // Timer, a key of no setting, and the words that go on a list that is not one pass quietly.
+  EXPECT_EQ(warnings, (std::vector<std::string>{
+                          "Confirm: \"yes\" is ignored: a flag is 1 (on) or 0 (off).",
+                          "\"QMark = 1\" is ignored: the key is written \"QMark\", in that case and with no blank "
+                          "before the \"=\".",
+                          "Trash: \"2\" counts as 0 (off): a flag is 1 (on) or 0 (off).",
+                          "\"confirm=1\" is ignored: the key is written \"Confirm\", in that case and with no blank "
+                          "before the \"=\".",
+                          "RAWCodePage: \"\" is ignored: it is no whole number from -2147483648 to 2147483647.",
+                          "\"ExtraRaw=cr3\" is ignored: the key is written \"ExtraRAW\", in that case and with no "
+                          "blank before the \"=\".",
+                      }));
+}
+
 TEST(StartFolder, FromTheMenuTheConfigurationFolderAndOtherwiseNone) {
   const auto environment = [](std::map<std::string, std::string> values) {
     return [values](const char* name) -> std::optional<std::string> {

@@ -56,6 +56,18 @@ TEST(QtDialogsTest, MessageBoxShowsTextTitleAndIcon) {
     box.accept();
   });
   dialogs.MessageBox("2 No such file or directory", "Error", MessageIcon::Critical);
+
+  // A short text under a long title: the box is as wide as the title needs, not the text.
+  for (const char* title : {"RAW files deleted/renamed", "Set-aside RAW files restored"}) {
+    int width = 0;
+    AnswerNextDialog<QMessageBox>([&](QMessageBox& box) {
+      width = box.width();
+      box.accept();
+    });
+    dialogs.MessageBox("Operation done", title, MessageIcon::Information);
+    EXPECT_GE(width, TitleWidth(title)) << title;
+    EXPECT_GT(TitleWidth(title), QFontMetrics(QApplication::font()).horizontalAdvance(title)) << title;
+  }
 }
 
 TEST(QtDialogsTest, OpenFileOffersTheRequestAndGivesTheChosenPath) {
