@@ -149,13 +149,19 @@ std::string ToLowerAscii(std::string_view text) {
 }
 
 // Why a sidecar extension cannot be used, or nullopt.
-std::optional<std::string> SidecarKindProblem(std::string_view kind, const std::vector<std::string>& taken) {
+// A sidecar leaves with its RAW file, so a RAW kind or a set-aside kind as a sidecar would let
+// one RAW file take another with it.
+std::optional<std::string> SidecarKindProblem(std::string_view kind, const std::vector<std::string>& taken,
+                                              const std::vector<std::string>& extraRawKinds) {
   if (kind.empty() || kind.size() > 8) return "a sidecar extension has 1 to 8 letters or digits";
   for (const char c : kind) {
     if (!std::isalnum(static_cast<unsigned char>(c))) return "a sidecar extension has 1 to 8 letters or digits";
   }
   const std::string lower = ToLowerAscii(kind);
   if (lower == "jpg" || lower == "jpeg" || lower == "jpe") return "JPG files are never touched by a cleanup";
+  for (const RawKind& raw : RawKindsWith(extraRawKinds)) {
+    if ("." + lower == raw.extension || "." + lower == raw.aside) return "it is a RAW kind, or a set-aside one";
+  }
   for (const std::string& t : taken) {
     if (t == lower) return "it is listed twice";
   }
@@ -255,7 +261,7 @@ std::vector<std::string> ParseSettings(std::string_view bytes, Settings& s) {
   if (sidecarsGiven) {
     s.sidecarKinds.clear();
     for (const std::string& kind : sidecars) {
-      if (const auto problem = SidecarKindProblem(kind, s.sidecarKinds)) {
+      if (const auto problem = SidecarKindProblem(kind, s.sidecarKinds, s.extraRawKinds)) {
         warnings.push_back("Sidecars: \"" + EscapeControls(kind) + "\" is ignored: " + *problem + ".");
       } else {
         s.sidecarKinds.push_back(ToLowerAscii(kind));

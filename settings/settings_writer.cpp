@@ -38,7 +38,11 @@ std::vector<SettingValue> ChangedSettings(const Settings& before, const Settings
   flag("QMark", &Settings::quoteEveryPath);
   if (before.codePage != after.codePage) changed.push_back({"RAWCodePage", std::to_string(after.codePage)});
   if (before.extraRawKinds != after.extraRawKinds) changed.push_back({"ExtraRAW", Joined(after.extraRawKinds)});
-  if (before.sidecarKinds != after.sidecarKinds) changed.push_back({"Sidecars", Joined(after.sidecarKinds)});
+  // Which sidecar kinds the file's list gives depends on the RAW kinds, so a new RAW list
+  // writes the sidecar list out as well.
+  if (before.sidecarKinds != after.sidecarKinds || before.extraRawKinds != after.extraRawKinds) {
+    changed.push_back({"Sidecars", Joined(after.sidecarKinds)});
+  }
   return changed;
 }
 

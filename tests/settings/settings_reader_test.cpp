@@ -265,9 +265,10 @@ TEST(SettingsReader, SidecarsListTheirExtensionsOrTurnTheFeatureOff) {
   EXPECT_EQ(s.extraRawKinds, (std::vector<std::string>{"dng", "cr3"}));
   EXPECT_TRUE(ParseSettings("Sidecars=\r\n", s).empty());
   EXPECT_TRUE(s.sidecarKinds.empty());
-  const auto warnings = ParseSettings("Sidecars=xmp;jpeg,x.y,xmp,pp3\r\n", s);
+  const auto warnings = ParseSettings("Sidecars=xmp;jpeg,x.y,xmp,pp3,NEF,nbak,dng\r\n", s);
   EXPECT_EQ(s.sidecarKinds, (std::vector<std::string>{"xmp", "pp3"}));
-  ASSERT_EQ(warnings.size(), 3u);
+  ASSERT_EQ(warnings.size(), 6u);
+  EXPECT_EQ(warnings[3], "Sidecars: \"NEF\" is ignored: it is a RAW kind, or a set-aside one.");
   EXPECT_EQ(warnings[0], "Sidecars: \"jpeg\" is ignored: JPG files are never touched by a cleanup.");
 }
 
