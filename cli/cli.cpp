@@ -116,6 +116,11 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
     case CliRequest::ByList: {
       const CleanupPlan plan = PlanCleanup(cleanup, settings, disk);
       if (request.dryRun) return PrintPlan(plan, out, err);
+      // Nobody at a terminal is asked: a wrong or empty JPG folder must not cost the whole
+      // folder on one command line that was meant for another.
+      if (!request.all && EmptiesRawFolder(plan)) {
+        return Fail(err, EmptiesRawFolderText(plan) + " Nothing was done; give --all to do it all the same.");
+      }
       result = CarryOutCleanup(plan, settings, runner, disk);
       break;
     }
