@@ -355,11 +355,21 @@ void MainWindow::RunCleanup(CleanupRequest::Source source, bool preview, const c
     if (preview) {
       PreviewDialog dialog(this, title, plan, FromLocalPath(request.rawFolder));
       if (dialog.exec() != QDialog::Accepted) return;
+    } else if (EmptiesRawFolder(plan) && !AgreedToEmptyRawFolder(plan)) {
+      return;
     }
     ShowResult(*dialogs_, CarryOutCleanup(plan, settings_, *runner_, fs_), kCleanupTitle);
     rawPane_->files().Refresh();
   });
   if (ran) MakeCurrent(rawPane_->Folder());
+}
+
+bool MainWindow::AgreedToEmptyRawFolder(const CleanupPlan& plan) {
+  // An empty or wrong JPG folder, a photo list of other shots, a disk that was not mounted:
+  // one click would take the whole folder. The preview, where it is shown, says the same.
+  const bool trash = plan.Count(PlannedFile::Trash) > 0;
+  return dialogs_->Question(EmptiesRawFolderText(plan) + (trash ? "\n\nMove them all to the trash?" : "\n\nDelete them all?"),
+                            trash ? "Move every RAW file to the trash?" : "Delete every RAW file?");
 }
 
 void MainWindow::RestoreSetAsideFiles() {

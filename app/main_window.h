@@ -26,6 +26,7 @@ class FileList;
 class Pane;
 class PictureButton;
 class ScriptRunner;
+struct CleanupPlan;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -80,6 +81,9 @@ class MainWindow : public QMainWindow {
   bool RunCommand(const std::function<void()>& command);
   // A cleanup: planned, shown first with `preview`, then carried out.
   void RunCleanup(CleanupRequest::Source source, bool preview, const char* title);
+  // Asked before a cleanup that would leave the RAW folder without any RAW file; No is the
+  // default.
+  bool AgreedToEmptyRawFolder(const CleanupPlan& plan);
   void RestoreSetAsideFiles();
   void ExtractPreviewImages();
   // At start-up: restoring what a cleanup that did not get to its end left set aside.

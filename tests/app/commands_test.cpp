@@ -56,8 +56,40 @@ TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
   EXPECT_EQ(dialogs.messages[0].title, "RAW files deleted/renamed");
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.NEF", "c.cr2"}));
+  EXPECT_TRUE(dialogs.questions.empty());
   // The RAW folder is left the program's current folder.
   EXPECT_EQ(fs::current_path(), fs::path(Start()) / "RAW");
+}
+
+TEST_F(Commands, ACleanupThatWouldDeleteEveryRawFileAsksFirstAndNoKeepsThem) {
+  for (const char* jpg : {"a.JPG", "c.jpg"}) fs::remove(Start() + "/JPG/" + jpg);
+  const std::set<std::string> before = RawFolder();
+  OpenDeleting();
+  Click("deleteByFolderButton");  // Confirm=0, and no JPG left in the JPG folder
+  ASSERT_EQ(dialogs.questions.size(), 1u);
+  EXPECT_EQ(dialogs.questions[0].title, "Delete every RAW file?");
+  EXPECT_EQ(dialogs.questions[0].text, "This cleanup would delete every RAW file in the folder " + Start() +
+                                           "/RAW (3 files): not one has a JPG twin in the JPG folder " + Start() +
+                                           "/JPG.\n\nDelete them all?");
+  EXPECT_EQ(RawFolder(), before);  // No, the default
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // Set aside, nothing is lost and nothing is asked.
+  Control<QCheckBox>("setAsideBox")->setChecked(true);
+  Click("deleteByFolderButton");
+  EXPECT_EQ(dialogs.questions.size(), 1u);
+  Control<QAction>("restoreAction")->trigger();
+  EXPECT_EQ(RawFolder().size(), before.size());
+
+  // Yes: the empty JPG folder's outcome, as it always was.
+  Control<QCheckBox>("setAsideBox")->setChecked(false);
+  dialogs.messages.clear();
+  dialogs.questionAnswers = {true};
+  Click("deleteByFolderButton");
+  EXPECT_EQ(dialogs.questions.size(), 2u);
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"notes.txt"}));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Operation done");
 }
 
 TEST_F(Commands, AJpgFolderGoneSinceTheWindowOpenedCostsNoRawFile) {

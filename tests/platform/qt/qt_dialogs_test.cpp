@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -56,6 +58,18 @@ TEST(QtDialogsTest, MessageBoxShowsTextTitleAndIcon) {
     box.accept();
   });
   dialogs.MessageBox("2 No such file or directory", "Error", MessageIcon::Critical);
+}
+
+TEST(QtDialogsTest, AQuestionAnsweredWithEnterIsNo) {
+  QtDialogs dialogs(nullptr);
+  AnswerNextDialog<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.text(), "Delete them all?");
+    EXPECT_EQ(box.windowTitle(), "Delete every RAW file?");
+    QTest::keyClick(&box, Qt::Key_Return);
+  });
+  EXPECT_FALSE(dialogs.Question("Delete them all?", "Delete every RAW file?"));
+  AnswerNextDialog<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
+  EXPECT_TRUE(dialogs.Question("Delete them all?", "Delete every RAW file?"));
 }
 
 TEST(QtDialogsTest, OpenFileOffersTheRequestAndGivesTheChosenPath) {
