@@ -251,7 +251,7 @@ void MainWindow::PlaceOnCurrentFolder() {
 void MainWindow::ConnectHandlers() {
   // Direct connections: a change set by code is handled before that code goes on.
   for (Pane* pane : {rawPane_, jpgPane_}) {
-    connect(pane, &Pane::Changed, this, &MainWindow::SaveFolderPair, Qt::DirectConnection);
+    connect(pane, &Pane::Changed, this, &MainWindow::PaneChanged, Qt::DirectConnection);
   }
   connect(&rawPane_->copyPathButton(), &QPushButton::clicked, this, [this] { jpgPane_->ShowFolderOf(*rawPane_); });
   connect(&jpgPane_->copyPathButton(), &QPushButton::clicked, this, [this] { rawPane_->ShowFolderOf(*jpgPane_); });
@@ -285,7 +285,17 @@ void MainWindow::StartUp() {
   }
   ui_.trashNote->setVisible(settings_.trash);
   ui_.trashAction->setVisible(settings_.trash);
-  LoadFolderPair();
+  const std::vector<std::string> missing = LoadFolderPair();
+  if (!missing.empty()) {
+    const bool one = missing.size() == 1;
+    std::string text = one ? "This saved folder is not there, perhaps on a disk that is not mounted:"
+                           : "These saved folders are not there, perhaps on a disk that is not mounted:";
+    for (const std::string& folder : missing) text += "\n" + folder;
+    text += one ? "\n\nIts pane shows another folder for now. The saved folder is kept until you pick a folder."
+                : "\n\nThe panes show other folders for now. The saved folders are kept until you pick a folder.";
+    dialogs_->MessageBox(text, one ? "Saved folder not found" : "Saved folders not found", MessageIcon::Warning);
+  }
+  startedUp_ = true;
   OfferRestore();
 }
 
@@ -302,21 +312,36 @@ void MainWindow::OfferRestore() {
   }
 }
 
+void MainWindow::PaneChanged() {
+  // Once started, every change of a pane is the user's pick.
+  if (startedUp_) keepSavedPair_ = false;
+  SaveFolderPair();
+}
+
 void MainWindow::SaveFolderPair() {
   if (startFolder_.empty()) return;  // not started up yet: there is no place to save to
+  if (keepSavedPair_) return;
   WriteSavedPair(fs_, SavedPairPath(startFolder_), {rawPane_->drives().Drive(), rawPane_->Folder(),
                                                     jpgPane_->drives().Drive(), jpgPane_->Folder()});
 }
 
-void MainWindow::LoadFolderPair() {
+std::vector<std::string> MainWindow::LoadFolderPair() {
   const std::optional<SavedPair> pair = ReadSavedPair(fs_, SavedPairPath(startFolder_));
-  if (!pair) return;
+  if (!pair) return {};
+  // A folder on a card or disk that is not mounted yet: saving what the panes show instead
+  // would forget it, and a cleanup would run in the start folder in its place.
+  std::vector<std::string> missing;
+  for (auto [record, side] : {std::pair{&pair->rawFolder, "RAW folder: "}, std::pair{&pair->jpgFolder, "JPG folder: "}}) {
+    if (IsFolderRecord(*record) && !fs_.IsDirectory(*record)) missing.push_back(side + *record);
+  }
+  keepSavedPair_ = !missing.empty();
   // Each record stands alone: one naming a drive or folder that is gone changes nothing, and
   // the pane's own value is what the next save writes in its place.
   if (IsDriveRecord(pair->rawDrive)) rawPane_->drives().SetDrive(pair->rawDrive);
   if (IsFolderRecord(pair->rawFolder)) rawPane_->folders().SetPath(pair->rawFolder);
   if (IsDriveRecord(pair->jpgDrive)) jpgPane_->drives().SetDrive(pair->jpgDrive);
   if (IsFolderRecord(pair->jpgFolder)) jpgPane_->folders().SetPath(pair->jpgFolder);
+  return missing;
 }
 
 bool MainWindow::RunCommand(const std::function<void()>& command) {
