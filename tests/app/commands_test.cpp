@@ -5,7 +5,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -233,12 +233,16 @@ TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
   QString summary;
   OnPreview([&](QDialog& dialog) {
     summary = dialog.findChild<QLabel*>("summary")->text();
-    EXPECT_EQ(dialog.findChild<QTreeWidget*>("files")->topLevelItemCount(), 3);
+    const QAbstractItemModel* rows = dialog.findChild<QTreeView*>("files")->model();
+    ASSERT_EQ(rows->rowCount(), 3);
+    EXPECT_EQ(rows->index(1, 0).data().toString(), "b.NEF");
+    EXPECT_EQ(rows->index(1, 1).data().toString(), "would be deleted");
+    EXPECT_EQ(rows->index(2, 1).data().toString(), "kept");
     EXPECT_EQ(dialog.findChild<QLabel*>("warning"), nullptr);
     Press(dialog, "close");
   });
   Control<QAction>("previewByFolderAction")->trigger();
-  EXPECT_EQ(summary, "1 RAW file deleted, 0 set aside, 2 kept.");
+  EXPECT_EQ(summary, "1 RAW file would be deleted, 0 would be set aside, 2 kept.");
   EXPECT_EQ(RawFolder(), before);
   EXPECT_TRUE(dialogs.messages.empty());
 
