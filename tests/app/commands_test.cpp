@@ -74,16 +74,7 @@ TEST_F(Commands, ACleanupThatWouldDeleteEveryRawFileAsksFirstAndNoKeepsThem) {
   EXPECT_EQ(RawFolder(), before);  // No, the default
   EXPECT_TRUE(dialogs.messages.empty());
 
-  // Set aside, nothing is lost and nothing is asked.
-  Control<QCheckBox>("setAsideBox")->setChecked(true);
-  Click("deleteByFolderButton");
-  EXPECT_EQ(dialogs.questions.size(), 1u);
-  Control<QAction>("restoreAction")->trigger();
-  EXPECT_EQ(RawFolder().size(), before.size());
-
   // Yes: the empty JPG folder's outcome, as it always was.
-  Control<QCheckBox>("setAsideBox")->setChecked(false);
-  dialogs.messages.clear();
   dialogs.questionAnswers = {true};
   Click("deleteByFolderButton");
   EXPECT_EQ(dialogs.questions.size(), 2u);
