@@ -336,7 +336,8 @@ std::vector<std::string> MainWindow::LoadFolderPair() {
   }
   keepSavedPair_ = !missing.empty();
   // Each record stands alone: one naming a drive or folder that is gone changes nothing, and
-  // the pane's own value is what the next save writes in its place.
+  // the pane's own value is what the next save writes in its place; with a folder missing,
+  // that is the save after the user's first pick.
   if (IsDriveRecord(pair->rawDrive)) rawPane_->drives().SetDrive(pair->rawDrive);
   if (IsFolderRecord(pair->rawFolder)) rawPane_->folders().SetPath(pair->rawFolder);
   if (IsDriveRecord(pair->jpgDrive)) jpgPane_->drives().SetDrive(pair->jpgDrive);

@@ -116,8 +116,8 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
     case CliRequest::ByList: {
       const CleanupPlan plan = PlanCleanup(cleanup, settings, disk);
       if (request.dryRun) return PrintPlan(plan, out, err);
-      // Nobody at a terminal is asked: a wrong or empty JPG folder must not cost the whole
-      // folder on one command line that was meant for another.
+      // There is nobody to ask here, and a script may run with a folder that is not mounted:
+      // emptying the whole RAW folder has to be asked for on the command line.
       if (!request.all && EmptiesRawFolder(plan)) {
         return Fail(err, EmptiesRawFolderText(plan) + " Nothing was done; give --all to do it all the same.");
       }
