@@ -269,7 +269,7 @@ void MainWindow::PlaceOnCurrentFolder() {
 void MainWindow::ConnectHandlers() {
   // Direct connections: a change set by code is handled before that code goes on.
   for (Pane* pane : {rawPane_, jpgPane_}) {
-    connect(pane, &Pane::Changed, this, &MainWindow::SaveFolderPair, Qt::DirectConnection);
+    connect(pane, &Pane::Changed, this, &MainWindow::PaneChanged, Qt::DirectConnection);
   }
   connect(&rawPane_->copyPathButton(), &QPushButton::clicked, this, [this] { jpgPane_->ShowFolderOf(*rawPane_); });
   connect(&jpgPane_->copyPathButton(), &QPushButton::clicked, this, [this] { rawPane_->ShowFolderOf(*jpgPane_); });
@@ -315,7 +315,17 @@ void MainWindow::StartUp() {
     text += "\n\nCleanup \u2192 Preferences changes them.";
     dialogs_->MessageBox(text, std::string(kSettingsFileName), MessageIcon::Warning);
   }
-  LoadFolderPair();
+  const std::vector<std::string> missing = LoadFolderPair();
+  if (!missing.empty()) {
+    const bool one = missing.size() == 1;
+    std::string text = one ? "This saved folder is not there, perhaps on a disk that is not mounted:"
+                           : "These saved folders are not there, perhaps on a disk that is not mounted:";
+    for (const std::string& folder : missing) text += "\n" + folder;
+    text += one ? "\n\nIts pane shows another folder for now. The saved folder is kept until you pick a folder."
+                : "\n\nThe panes show other folders for now. The saved folders are kept until you pick a folder.";
+    dialogs_->MessageBox(text, one ? "Saved folder not found" : "Saved folders not found", MessageIcon::Warning);
+  }
+  startedUp_ = true;
   OfferRestore();
 }
 
@@ -356,21 +366,37 @@ void MainWindow::OfferRestore() {
   }
 }
 
+void MainWindow::PaneChanged() {
+  // Once started, every change of a pane is the user's pick.
+  if (startedUp_) keepSavedPair_ = false;
+  SaveFolderPair();
+}
+
 void MainWindow::SaveFolderPair() {
   if (startFolder_.empty()) return;  // not started up yet: there is no place to save to
+  if (keepSavedPair_) return;
   WriteSavedPair(fs_, SavedPairPath(startFolder_), {rawPane_->drives().Drive(), rawPane_->Folder(),
                                                     jpgPane_->drives().Drive(), jpgPane_->Folder()});
 }
 
-void MainWindow::LoadFolderPair() {
+std::vector<std::string> MainWindow::LoadFolderPair() {
   const std::optional<SavedPair> pair = ReadSavedPair(fs_, SavedPairPath(startFolder_));
-  if (!pair) return;
+  if (!pair) return {};
+  // A folder on a card or disk that is not mounted yet: saving what the panes show instead
+  // would forget it, and a cleanup would run in the start folder in its place.
+  std::vector<std::string> missing;
+  for (auto [record, side] : {std::pair{&pair->rawFolder, "RAW folder: "}, std::pair{&pair->jpgFolder, "JPG folder: "}}) {
+    if (IsFolderRecord(*record) && !fs_.IsDirectory(*record)) missing.push_back(side + *record);
+  }
+  keepSavedPair_ = !missing.empty();
   // Each record stands alone: one naming a drive or folder that is gone changes nothing, and
-  // the pane's own value is what the next save writes in its place.
+  // the pane's own value is what the next save writes in its place; with a folder missing,
+  // that is the save after the user's first pick.
   if (IsDriveRecord(pair->rawDrive)) rawPane_->drives().SetDrive(pair->rawDrive);
   if (IsFolderRecord(pair->rawFolder)) rawPane_->folders().SetPath(pair->rawFolder);
   if (IsDriveRecord(pair->jpgDrive)) jpgPane_->drives().SetDrive(pair->jpgDrive);
   if (IsFolderRecord(pair->jpgFolder)) jpgPane_->folders().SetPath(pair->jpgFolder);
+  return missing;
 }
 
 bool MainWindow::RunCommand(const std::function<void()>& command) {
@@ -409,11 +435,21 @@ void MainWindow::RunCleanup(CleanupRequest::Source source, bool preview, const c
     if (preview) {
       PreviewDialog dialog(this, title, plan, FromLocalPath(request.rawFolder));
       if (dialog.exec() != QDialog::Accepted) return;
+    } else if (EmptiesRawFolder(plan) && !AgreedToEmptyRawFolder(plan)) {
+      return;
     }
     ShowResult(*dialogs_, CarryOutCleanup(plan, settings_, *runner_, fs_), kCleanupTitle);
     rawPane_->files().Refresh();
   });
   if (ran) MakeCurrent(rawPane_->Folder());
+}
+
+bool MainWindow::AgreedToEmptyRawFolder(const CleanupPlan& plan) {
+  // An empty or wrong JPG folder, a photo list of other shots, a disk that was not mounted:
+  // one click would take the whole folder. The preview, where it is shown, says the same.
+  const bool trash = plan.Count(PlannedFile::Trash) > 0;
+  return dialogs_->Question(EmptiesRawFolderText(plan) + (trash ? "\n\nMove them all to the trash?" : "\n\nDelete them all?"),
+                            trash ? "Move every RAW file to the trash?" : "Delete every RAW file?");
 }
 
 void MainWindow::RestoreSetAsideFiles() {

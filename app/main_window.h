@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cleanup/cleanup_commands.h"
 #include "fs/file_system.h"
@@ -27,6 +28,7 @@ class FileList;
 class Pane;
 class PictureButton;
 class ScriptRunner;
+struct CleanupPlan;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -43,10 +45,13 @@ class MainWindow : public QMainWindow {
              std::string startFolder = {});
   ~MainWindow() override;
 
-  // Saves the folder pair: the drive and folder of each pane. Never reports a failure.
+  // Saves the folder pair: the drive and folder of each pane. Never reports a failure. While a
+  // saved folder that was not there at start-up waits for the user to pick a folder, the pair
+  // stays as it was saved.
   void SaveFolderPair();
-  // Loads the folder pair and points the panes at it. Never reports a failure.
-  void LoadFolderPair();
+  // Loads the folder pair and points the panes at it. Never reports a failure; gives the saved
+  // folders that are not there, each as "RAW folder: PATH" or "JPG folder: PATH".
+  std::vector<std::string> LoadFolderPair();
 
   const Settings& settings() const { return settings_; }
   // Set at start-up; ends in a separator only at the root.
@@ -73,6 +78,8 @@ class MainWindow : public QMainWindow {
   void SetTabOrder();
   void PlaceOnCurrentFolder();
   void ConnectHandlers();
+  // A drive or folder of a pane changed.
+  void PaneChanged();
   // Reads the settings, the saved folder pair, and offers to restore what a cut-short cleanup
   // left set aside.
   void StartUp();
@@ -81,6 +88,9 @@ class MainWindow : public QMainWindow {
   bool RunCommand(const std::function<void()>& command);
   // A cleanup: planned, shown first with `preview`, then carried out.
   void RunCleanup(CleanupRequest::Source source, bool preview, const char* title);
+  // Asked before a cleanup that would leave the RAW folder without any RAW file; No is the
+  // default.
+  bool AgreedToEmptyRawFolder(const CleanupPlan& plan);
   void RestoreSetAsideFiles();
   void ExtractPreviewImages();
   void ShowPreferences();
@@ -103,6 +113,10 @@ class MainWindow : public QMainWindow {
   Dialogs* dialogs_;
   ScriptRunner* runner_;
   std::unique_ptr<DriveTable> drives_;
+  bool startedUp_ = false;
+  // A saved folder was not there at start-up: the file keeps naming it until the user picks a
+  // folder, so that a disk mounted before the next start brings it back.
+  bool keepSavedPair_ = false;
   bool commandRunning_ = false;
   bool closeRequested_ = false;
 

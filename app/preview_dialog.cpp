@@ -4,9 +4,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
+#include "app/table_model.h"
 #include "platform/qt/local_path.h"
 
 namespace shotsweep {
@@ -14,24 +15,47 @@ namespace {
 
 QString Count(int n, const char* one, const char* many) { return QString("%1 %2").arg(n).arg(n == 1 ? one : many); }
 
+const std::vector<TableColumn<PlannedFile>>& FileColumns() {
+  static const std::vector<TableColumn<PlannedFile>> columns = {
+      {"RAW file", [](const PlannedFile& f) { return FromLocalPath(f.name); }},
+      {"What would happen", [](const PlannedFile& f) { return PreviewDialog::Fate(f.action); }},
+      {"New name", [](const PlannedFile& f) { return FromLocalPath(f.newName); }},
+  };
+  return columns;
+}
+
 }  // namespace
+
+QString PreviewDialog::Fate(PlannedFile::Action action) {
+  // Nothing has happened yet: the words say what would.
+  switch (action) {
+    case PlannedFile::Keep: return "kept";
+    case PlannedFile::SetAside: return "would be set aside";
+    case PlannedFile::Delete: return "would be deleted";
+    case PlannedFile::Trash: return "would be moved to the trash";
+  }
+  return {};
+}
 
 QString PreviewDialog::Summary(const RunPlan& p) {
   const int gone = p.Count(PlannedFile::Delete) + p.Count(PlannedFile::Trash);
-  const QString goneWord = p.Count(PlannedFile::Trash) > 0 ? "moved to the trash" : "deleted";
-  return QString("%1 %2, %3 set aside, %4 kept.")
+  const QString goneWord = Fate(p.Count(PlannedFile::Trash) > 0 ? PlannedFile::Trash : PlannedFile::Delete);
+  return QString("%1 %2, %3 %4, %5 kept.")
       .arg(Count(gone, "RAW file", "RAW files"), goneWord)
       .arg(p.Count(PlannedFile::SetAside))
+      .arg(Fate(PlannedFile::SetAside))
       .arg(p.Count(PlannedFile::Keep));
 }
 
 QString PreviewDialog::Warning(const RunPlan& p) {
-  if (p.rawFilesInFolder == 0 || p.Count(PlannedFile::Keep) > 0) return {};
-  const int gone = p.Count(PlannedFile::Delete) + p.Count(PlannedFile::Trash);
-  if (gone == p.rawFilesInFolder) {
-    return "This cleanup would delete every RAW file in the folder: not one of them has a JPG twin.";
+  if (EmptiesRawFolder(p)) {
+    return p.Count(PlannedFile::Trash) > 0
+               ? "This cleanup would move every RAW file in the folder to the trash: not one of them has a JPG twin."
+               : "This cleanup would delete every RAW file in the folder: not one of them has a JPG twin.";
   }
-  if (p.Count(PlannedFile::SetAside) + gone == p.rawFilesInFolder) {
+  if (p.rawFilesInFolder > 0 && p.Count(PlannedFile::Keep) == 0 &&
+      p.Count(PlannedFile::SetAside) + p.Count(PlannedFile::Delete) + p.Count(PlannedFile::Trash) ==
+          p.rawFilesInFolder) {
     return "This cleanup would keep no RAW file in the folder: not one of them has a JPG twin.";
   }
   return {};
@@ -65,19 +89,16 @@ PreviewDialog::PreviewDialog(QWidget* parent, const QString& title, const RunPla
     layout->addWidget(label);
   }
 
-  auto* files = new QTreeWidget(this);
+  auto* files = new QTreeView(this);
   files->setObjectName("files");
   files->setRootIsDecorated(false);
   files->setUniformRowHeights(true);
-  files->setHeaderLabels({"Action", "RAW file", "New name"});
-  static const char* kActions[] = {"keep", "set aside", "delete", "trash"};
-  QList<QTreeWidgetItem*> rows;
-  for (const PlannedFile& file : plan.files) {
-    rows.append(new QTreeWidgetItem(
-        QStringList{kActions[file.action], FromLocalPath(file.name), FromLocalPath(file.newName)}));
-  }
-  files->addTopLevelItems(rows);
-  files->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  files->setItemsExpandable(false);
+  files->setModel(new TableModel<PlannedFile>(plan.files, FileColumns(), files));
+  // Widths from the rows in sight and a sample of the rest, once; measured on every row they
+  // would cost the opening of a large plan most of its time. The user can widen a column.
+  files->header()->setResizeContentsPrecision(200);
+  for (int column = 0; column < files->model()->columnCount(); ++column) files->resizeColumnToContents(column);
   layout->addWidget(files);
 
   auto* buttons = new QDialogButtonBox(this);

@@ -13,7 +13,12 @@
 // for opening a folder in the folder list, the refresh button, "path ->" and "<- path", on
 // folders of 100 files and of FILES files.
 //
+// Preview: the cleanup preview of 20,000 RAW files (or PREVIEW_FILES) built, shown and
+// painted, against the preview of 20; the dialog alone, and with the plan made from real
+// folders first (a third of the RAW files without a JPG), as a click on a preview item waits.
+//
 //   window_bench [ROUNDS] [FILES]
+//   window_bench preview [ROUNDS] [PREVIEW_FILES]
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -25,6 +30,7 @@
 #include <QWindow>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,6 +45,8 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/preview_dialog.h"
+#include "cleanup/cleanup_plan.h"
 #include "panes/file_list.h"
 #include "panes/folder_list.h"
 #include "platform/qt/drives.h"
@@ -300,6 +308,90 @@ void PrintOpenings(const char* title, int rounds, const std::vector<OpenCase>& c
   }
 }
 
+// A plan of `files` RAW files, one in three without a twin.
+RunPlan PlanOf(int files) {
+  RunPlan plan;
+  plan.ran = true;
+  plan.rawFilesInFolder = files;
+  for (int i = 0; i < files; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "DSC_%06d.NEF", i);
+    const bool gone = i % 3 == 0;
+    plan.files.push_back({gone ? PlannedFile::Delete : PlannedFile::Keep, name, gone ? "" : name});
+  }
+  return plan;
+}
+
+// From the dialog's making to its first painting, in ms; the plan is made beforehand.
+double OpenPreview(const RunPlan& plan) {
+  QElapsedTimer clock;
+  clock.start();
+  PreviewDialog dialog(nullptr, "Preview cleanup by JPG folder", plan, "/photos/RAW");
+  dialog.show();
+  RunEventsUntil([&] { return dialog.windowHandle() && dialog.windowHandle()->isExposed(); }, 5000);
+  dialog.repaint();
+  const double ms = Ms(clock);
+  dialog.hide();
+  QCoreApplication::processEvents();
+  return ms;
+}
+
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// What the click on a preview item waits for: the plan made from the folders, then the dialog.
+// The wall time, and in `cpu` the processor time of this thread, which a busy machine inflates
+// less.
+double PlanAndOpenPreview(const fs::path& raw, const fs::path& jpg, double& cpu) {
+  const double cpuStart = ThreadCpuMs();
+  QElapsedTimer clock;
+  clock.start();
+  const CleanupRequest request{CleanupRequest::Source::JpgFolder, raw.string(), jpg.string(), {}, false};
+  const CleanupPlan plan = PlanCleanup(request, Settings{}, shotsweep::testing::TestDisk());
+  const double planned = Ms(clock);
+  const double wall = planned + OpenPreview(plan);
+  cpu = ThreadCpuMs() - cpuStart;
+  return wall;
+}
+
+void BenchPreview(int rounds, int files) {
+  const RunPlan small = PlanOf(20), large = PlanOf(files);
+  char pattern[] = "/tmp/shotsweep-preview-bench-XXXXXX";
+  if (!mkdtemp(pattern)) std::exit(1);
+  const fs::path root = pattern;
+  MakeFiles(root / "raw20", 20, ".NEF");
+  MakeFiles(root / "jpg20", 13, ".JPG");
+  MakeFiles(root / "raw", files, ".NEF");
+  MakeFiles(root / "jpg", files * 2 / 3, ".JPG");
+  std::vector<double> smallMs, largeMs, ratios, smallClick, largeClick, clickRatios, smallCpu, largeCpu;
+  for (int round = -1; round < rounds; ++round) {  // round -1 is not counted
+    const double s = OpenPreview(small), l = OpenPreview(large);
+    double cpuSmall = 0, cpuLarge = 0;
+    const double cs = PlanAndOpenPreview(root / "raw20", root / "jpg20", cpuSmall);
+    const double cl = PlanAndOpenPreview(root / "raw", root / "jpg", cpuLarge);
+    if (round < 0) continue;
+    smallCpu.push_back(cpuSmall);
+    largeCpu.push_back(cpuLarge);
+    smallMs.push_back(s);
+    largeMs.push_back(l);
+    ratios.push_back(l / s);
+    smallClick.push_back(cs);
+    largeClick.push_back(cl);
+    clickRatios.push_back(cl / cs);
+  }
+  fs::remove_all(root);
+  std::printf("opening the cleanup preview, median of %d rounds (ms)\n", rounds);
+  std::printf("  the dialog alone:     20 RAW files %7.1f   %d RAW files %7.1f   ratio %.2f\n", Median(smallMs), files,
+              Median(largeMs), Median(ratios));
+  std::printf("  planned, then opened: 20 RAW files %7.1f   %d RAW files %7.1f   ratio %.2f\n", Median(smallClick), files,
+              Median(largeClick), Median(clickRatios));
+  std::printf("  the same, processor:  20 RAW files %7.1f   %d RAW files %7.1f\n", Median(smallCpu), files,
+              Median(largeCpu));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -307,6 +399,10 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc == 5 && std::string(argv[1]) == "--open")
     return OpenAndExit(argv[2], std::string(argv[3]) == "filled", std::atoi(argv[4]));
+  if (argc > 1 && std::string(argv[1]) == "preview") {
+    BenchPreview(argc > 2 ? std::max(1, std::atoi(argv[2])) : 5, argc > 3 ? std::max(1, std::atoi(argv[3])) : 20000);
+    return 0;
+  }
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   const int files = argc > 2 ? std::max(1, std::atoi(argv[2])) : 100000;
 
@@ -364,6 +460,7 @@ int main(int argc, char** argv) {
   fs::current_path(previous);
   fs::remove_all(root);
 
+  BenchPreview(rounds, 20000);
   PrintOpenings("opening the window as a whole process, from its start to its exit", rounds, process);
   PrintOpenings("opening the window inside one process", rounds, inside);
 

@@ -118,6 +118,29 @@ RunPlan PlanRestore(const RestoreRequest& request, const Settings& settings, Fil
   return plan;
 }
 
+bool EmptiesRawFolder(const RunPlan& plan) {
+  // Counted against the folder, not the rows: a RAW file the scripts would leave untouched
+  // still stays, and rows for other files that leave with a RAW file do not make up for one.
+  const int gone = plan.Count(PlannedFile::Delete) + plan.Count(PlannedFile::Trash);
+  return plan.rawFilesInFolder > 0 && plan.Count(PlannedFile::Keep) == 0 && plan.Count(PlannedFile::SetAside) == 0 &&
+         gone >= plan.rawFilesInFolder;
+}
+
+std::string EmptiesRawFolderText(const CleanupPlan& plan) {
+  const int n = plan.rawFilesInFolder;
+  const bool trash = plan.Count(PlannedFile::Trash) > 0;
+  const bool byList = plan.request.source == CleanupRequest::Source::PhotoList;
+  std::string text = std::string("This cleanup would ") + (trash ? "move" : "delete") + " every RAW file in the folder " +
+                     plan.request.rawFolder + (trash ? " to the trash" : "") + " (" + std::to_string(n) +
+                     (n == 1 ? " file)" : " files)");
+  if (byList) {
+    text += n == 1 ? ": its JPG is not named in the photo list " : ": not one has its JPG named in the photo list ";
+    return text + plan.request.photoList + ".";
+  }
+  text += n == 1 ? ": it has no JPG twin in the JPG folder " : ": not one has a JPG twin in the JPG folder ";
+  return text + plan.request.jpgFolder + ".";
+}
+
 std::string FormatPlan(const RunPlan& plan) {
   static constexpr const char* kActions[] = {"keep", "set-aside", "delete", "trash", "restore"};
   std::string text;

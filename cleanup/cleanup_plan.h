@@ -55,6 +55,15 @@ CommandResult CarryOutCleanup(const CleanupPlan& plan, const Settings& settings,
 // Restoring set-aside files, run in memory over `fs`.
 RunPlan PlanRestore(const RestoreRequest& request, const Settings& settings, FileSystem& fs);
 
+// Whether carrying the plan out would leave the RAW folder without a single RAW file: it holds
+// at least one, and every one would be deleted or moved to the trash. An empty JPG folder or
+// photo list, or the wrong one, does this; such a cleanup is never done on one click.
+bool EmptiesRawFolder(const RunPlan& plan);
+
+// What such a cleanup would do, in one sentence naming the count, the RAW folder and where the
+// JPG names came from.
+std::string EmptiesRawFolderText(const CleanupPlan& plan);
+
 // The plan as lines "ACTION<TAB>NAME<TAB>NEW NAME", ACTION one of keep, set-aside, delete,
 // trash or restore, and a last line beginning with "#" that sums them up.
 std::string FormatPlan(const RunPlan& plan);

@@ -9,14 +9,14 @@ struct CommandShape {
   std::string_view name;
   CliRequest::Kind kind;
   std::size_t operands;
-  std::array<std::string_view, 3> options;
+  std::array<std::string_view, 4> options;
 };
 
 constexpr std::array<CommandShape, 4> kCommands{{
-    {"by-folder", CliRequest::ByFolder, 2, {"--keep", "--trash", "--dry-run"}},
-    {"by-list", CliRequest::ByList, 2, {"--keep", "--trash", "--dry-run"}},
-    {"extract", CliRequest::Extract, 2, {"--exif", "", ""}},
-    {"restore", CliRequest::Restore, 1, {"--dry-run", "", ""}},
+    {"by-folder", CliRequest::ByFolder, 2, {"--keep", "--trash", "--dry-run", "--all"}},
+    {"by-list", CliRequest::ByList, 2, {"--keep", "--trash", "--dry-run", "--all"}},
+    {"extract", CliRequest::Extract, 2, {"--exif", "", "", ""}},
+    {"restore", CliRequest::Restore, 1, {"--dry-run", "", "", ""}},
 }};
 
 ParsedArguments Refuse(std::string error) { return {std::nullopt, std::move(error)}; }
@@ -71,6 +71,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     if (arg == "--trash") request.trash = true;
     if (arg == "--dry-run") request.dryRun = true;
     if (arg == "--exif") request.exif = true;
+    if (arg == "--all") request.all = true;
   }
   if (operands.size() != shape->operands) {
     return Refuse(std::string(shape->name) + " takes " + (shape->operands == 1 ? "one folder" : "two operands") +

@@ -9,8 +9,8 @@
 namespace shotsweep {
 
 inline constexpr std::string_view kCliUsage =
-    "usage: shotsweep-cli by-folder RAW_DIR JPG_DIR [--keep] [--trash] [--dry-run]\n"
-    "       shotsweep-cli by-list   RAW_DIR LIST_FILE [--keep] [--trash] [--dry-run]\n"
+    "usage: shotsweep-cli by-folder RAW_DIR JPG_DIR [--keep] [--trash] [--dry-run] [--all]\n"
+    "       shotsweep-cli by-list   RAW_DIR LIST_FILE [--keep] [--trash] [--dry-run] [--all]\n"
     "       shotsweep-cli extract   RAW_DIR JPG_DIR [--exif]\n"
     "       shotsweep-cli restore   RAW_DIR [--dry-run]\n"
     "       shotsweep-cli COMMAND --help | --help | --version\n"
@@ -26,6 +26,7 @@ struct CliRequest {
   bool dryRun = false;
   bool exif = false;
   bool quiet = false;  // no summary line, no progress
+  bool all = false;  // a cleanup may delete every RAW file of the folder
 };
 
 struct ParsedArguments {

@@ -120,6 +120,11 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
     case CliRequest::ByList: {
       const CleanupPlan plan = PlanCleanup(cleanup, settings, disk);
       if (request.dryRun) return PrintPlan(plan, out, err);
+      // There is nobody to ask here, and a script may run with a folder that is not mounted:
+      // emptying the whole RAW folder has to be asked for on the command line.
+      if (!request.all && EmptiesRawFolder(plan)) {
+        return Fail(err, EmptiesRawFolderText(plan) + " Nothing was done; give --all to do it all the same.");
+      }
       startProgress(static_cast<std::size_t>(plan.rawFilesInFolder));
       result = CarryOutCleanup(plan, settings, runner, disk);
       // The run went as planned, or it has errors and no summary is printed.

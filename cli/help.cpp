@@ -24,7 +24,10 @@ constexpr std::string_view kCleanupOptions =
     "  --trash        move the unmatched RAW files to the desktop trash instead of deleting them\n"
     "  --dry-run      change nothing; print what would be done, one line per RAW file,\n"
     "                 ACTION<TAB>NAME<TAB>NEW NAME with ACTION keep, set-aside, delete or\n"
-    "                 trash, and a last line beginning with \"#\" that sums it up\n";
+    "                 trash, and a last line beginning with \"#\" that sums it up\n"
+    "  --all          do it even when every RAW file of the folder would be deleted or\n"
+    "                 trashed (an empty or wrong JPG folder or list); without it such a run\n"
+    "                 is refused with status 1 and nothing is done\n";
 
 constexpr std::string_view kCleanupSummary =
     "On success it prints one line, such as \"kept 120, deleted 30, set aside 0, sidecars 12\"\n"
@@ -59,7 +62,7 @@ constexpr std::string_view kOverview =
     "\n";
 
 constexpr std::string_view kByFolder =
-    "usage: shotsweep-cli by-folder RAW_DIR JPG_DIR [--keep | --trash] [--dry-run] [--quiet]\n"
+    "usage: shotsweep-cli by-folder RAW_DIR JPG_DIR [--keep | --trash] [--dry-run] [--all] [--quiet]\n"
     "\n"
     "Deletes every RAW file in RAW_DIR whose JPG twin is not in JPG_DIR: DSC_0001.NEF stays\n"
     "while dsc_0001.jpg is there. A RAW file is one ending in .nef, .cr2, .crw, .arw or .orf,\n"
@@ -72,7 +75,7 @@ constexpr std::string_view kByFolderExamples =
     "\n";
 
 constexpr std::string_view kByList =
-    "usage: shotsweep-cli by-list RAW_DIR LIST_FILE [--keep | --trash] [--dry-run] [--quiet]\n"
+    "usage: shotsweep-cli by-list RAW_DIR LIST_FILE [--keep | --trash] [--dry-run] [--all] [--quiet]\n"
     "\n"
     "Deletes every RAW file in RAW_DIR whose JPG twin is not named in LIST_FILE, a text file\n"
     "with one JPG name per line (\"DSC_0001.JPG\"), as a viewer exports the photos you kept.\n";

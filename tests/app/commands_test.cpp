@@ -5,7 +5,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -56,8 +56,31 @@ TEST_F(Commands, CleanupByJpgFolderDeletesTheUnmatchedRawFile) {
   EXPECT_EQ(dialogs.messages[0].title, "RAW files deleted/renamed");
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.NEF", "c.cr2"}));
+  EXPECT_TRUE(dialogs.questions.empty());
   // The RAW folder is left the program's current folder.
   EXPECT_EQ(fs::current_path(), fs::path(Start()) / "RAW");
+}
+
+TEST_F(Commands, ACleanupThatWouldDeleteEveryRawFileAsksFirstAndNoKeepsThem) {
+  for (const char* jpg : {"a.JPG", "c.jpg"}) fs::remove(Start() + "/JPG/" + jpg);
+  const std::set<std::string> before = RawFolder();
+  OpenDeleting();
+  Click("deleteByFolderButton");  // Confirm=0, and no JPG left in the JPG folder
+  ASSERT_EQ(dialogs.questions.size(), 1u);
+  EXPECT_EQ(dialogs.questions[0].title, "Delete every RAW file?");
+  EXPECT_EQ(dialogs.questions[0].text, "This cleanup would delete every RAW file in the folder " + Start() +
+                                           "/RAW (3 files): not one has a JPG twin in the JPG folder " + Start() +
+                                           "/JPG.\n\nDelete them all?");
+  EXPECT_EQ(RawFolder(), before);  // No, the default
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // Yes: the empty JPG folder's outcome, as it always was.
+  dialogs.questionAnswers = {true};
+  Click("deleteByFolderButton");
+  EXPECT_EQ(dialogs.questions.size(), 2u);
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"notes.txt"}));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text, "Operation done");
 }
 
 TEST_F(Commands, AJpgFolderGoneSinceTheWindowOpenedCostsNoRawFile) {
@@ -201,12 +224,16 @@ TEST_F(Commands, ThePreviewShowsWhatTheCleanupWouldDoAndCarriesOutExactlyThat) {
   QString summary;
   OnPreview([&](QDialog& dialog) {
     summary = dialog.findChild<QLabel*>("summary")->text();
-    EXPECT_EQ(dialog.findChild<QTreeWidget*>("files")->topLevelItemCount(), 3);
+    const QAbstractItemModel* rows = dialog.findChild<QTreeView*>("files")->model();
+    ASSERT_EQ(rows->rowCount(), 3);
+    EXPECT_EQ(rows->index(1, 0).data().toString(), "b.NEF");
+    EXPECT_EQ(rows->index(1, 1).data().toString(), "would be deleted");
+    EXPECT_EQ(rows->index(2, 1).data().toString(), "kept");
     EXPECT_EQ(dialog.findChild<QLabel*>("warning"), nullptr);
     Press(dialog, "close");
   });
   Control<QAction>("previewByFolderAction")->trigger();
-  EXPECT_EQ(summary, "1 RAW file deleted, 0 set aside, 2 kept.");
+  EXPECT_EQ(summary, "1 RAW file would be deleted, 0 would be set aside, 2 kept.");
   EXPECT_EQ(RawFolder(), before);
   EXPECT_TRUE(dialogs.messages.empty());
 

@@ -2,6 +2,8 @@
 #include <QComboBox>
 #include <QPushButton>
 
+#include <gmock/gmock.h>
+
 #include "panes/drive_list.h"
 #include "panes/file_list.h"
 #include "panes/folder_list.h"
@@ -9,6 +11,8 @@
 
 namespace shotsweep::testing {
 namespace {
+
+using ::testing::HasSubstr;
 
 class StartUp : public WindowTest {
  protected:
@@ -118,15 +122,37 @@ TEST_F(StartUp, ASavedPairPointsBothPanesAndIsSavedAgainAsApplied) {
   EXPECT_EQ(SavedPairText(), pair);
 }
 
-TEST_F(StartUp, AFolderThatWasDeletedLeavesThatPaneOnItsDrivesCurrentFolder) {
+TEST_F(StartUp, ASavedFolderThatIsNotThereIsToldAndStaysSavedUntilAFolderIsPicked) {
   scratch.MakeDir("start/JPG");
-  SavePair(PairText(CardDrive(), Card() + "/gone", "/ [sda1]", Start() + "/JPG"));
+  const std::string pair = PairText(CardDrive(), Card() + "/gone", "/ [sda1]", Start() + "/JPG");
+  SavePair(pair);
   MainWindow& frame = Open();
   EXPECT_EQ(Drive("rawDrives"), CardDrive());
   EXPECT_EQ(frame.RawFolder(), Card());  // never visited: the drive's root
   EXPECT_EQ(frame.JpgFolder(), Start() + "/JPG");
-  // The right pane's change saved what the panes show, the left folder included.
-  EXPECT_EQ(SavedPairText(), PairText(CardDrive(), Card(), "/ [sda1]", Start() + "/JPG"));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].title, "Saved folder not found");
+  EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Warning);
+  EXPECT_THAT(dialogs.messages[0].text, HasSubstr("\nRAW folder: " + Card() + "/gone\n"));
+  // Both panes changed while the pair was applied; the file still names the missing folder.
+  EXPECT_EQ(SavedPairText(), pair);
+
+  // Mounted by the next start, the folder is back.
+  scratch.MakeDir("card/gone");
+  Open();
+  EXPECT_EQ(window->RawFolder(), Card() + "/gone");
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+
+  // Both gone: one box names both. The user's first pick saves what the panes show.
+  std::filesystem::remove(Card() + "/gone");
+  std::filesystem::remove(Start() + "/JPG");
+  Open();
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(dialogs.messages[1].title, "Saved folders not found");
+  EXPECT_THAT(dialogs.messages[1].text, HasSubstr("RAW folder: " + Card() + "/gone\nJPG folder: " + Start() + "/JPG\n"));
+  EXPECT_EQ(SavedPairText(), pair);
+  Control<QPushButton>("jpgCopyPathButton")->click();
+  EXPECT_EQ(SavedPairText(), PairText(Drive("rawDrives"), window->RawFolder(), Drive("rawDrives"), window->RawFolder()));
 }
 
 TEST_F(StartUp, TwoLinesRestoreOnlyTheLeftPane) {

@@ -296,5 +296,38 @@ TEST_F(CleanupCommand, CarryingOutUsesTheNamesThePlanWasMadeWith) {
   EXPECT_EQ(runner_.calls.size(), 1u);
 }
 
+TEST_F(CleanupCommand, APlanEmptiesTheRawFolderOnlyWhenEveryRawFileWouldLeaveIt) {
+  const auto plan = [&] { return PlanCleanup(Request(), settings_, fs_); };
+  keep_ = false;
+  EXPECT_FALSE(EmptiesRawFolder(plan()));  // nothing to lose
+  fs_.AddFile("/raw/a.NEF");
+  fs_.AddFile("/raw/b.cr2");
+  fs_.AddFile("/raw/c.nbak");  // set aside by an earlier run: the delete step takes it too
+  fs_.AddFile("/raw/notes.txt");
+  EXPECT_TRUE(EmptiesRawFolder(plan()));
+  EXPECT_EQ(EmptiesRawFolderText(plan()),
+            "This cleanup would delete every RAW file in the folder /raw (3 files): not one has a JPG twin in the JPG "
+            "folder /jpg.");
+  settings_.trash = true;
+  EXPECT_TRUE(EmptiesRawFolder(plan()));
+  EXPECT_THAT(EmptiesRawFolderText(plan()), StartsWith("This cleanup would move every RAW file in the folder /raw to "
+                                                       "the trash (3 files)"));
+  keep_ = true;  // set aside, every one of them can be had back
+  EXPECT_FALSE(EmptiesRawFolder(plan()));
+  keep_ = false;
+  fs_.AddFile("/jpg/b.jpg");  // one twin is enough
+  EXPECT_FALSE(EmptiesRawFolder(plan()));
+
+  settings_.trash = false;
+  fs_.AddFile("/list.txt", "other.jpg\r\n");
+  fs_.Unlink("/raw/b.cr2");
+  fs_.Unlink("/raw/c.nbak");
+  const CleanupPlan byList = PlanCleanup(Request(Source::PhotoList, "/list.txt"), settings_, fs_);
+  EXPECT_TRUE(EmptiesRawFolder(byList));
+  EXPECT_EQ(EmptiesRawFolderText(byList),
+            "This cleanup would delete every RAW file in the folder /raw (1 file): its JPG is not named in the photo "
+            "list /list.txt.");
+}
+
 }  // namespace
 }  // namespace shotsweep

@@ -211,6 +211,39 @@ TEST(CliWords, AFolderThatCannotBeReadIsToldInWords) {
   }
 }
 
+TEST_F(CliTest, ACleanupThatWouldDeleteEveryRawFileNeedsAll) {
+  fs::create_directory(temp.path() / "empty");
+  temp.Write("list.txt", "nothing.jpg\r\n");
+  const auto before = Snapshot(temp.path());
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"by-folder", "raw", "empty"},
+                                                  {"by-list", "raw", "list.txt"},
+                                                  {"by-folder", "raw", "empty", "--trash"}}) {
+    const Ran refused = Cli(command, temp.path());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_THAT(refused.err, HasSubstr("every RAW file in the folder " + (temp.path() / "raw").string()));
+    EXPECT_THAT(refused.err, HasSubstr("(3 files)"));
+    EXPECT_THAT(refused.err, HasSubstr("give --all"));
+    EXPECT_EQ(refused.out, "");
+  }
+  const Ran refused = Cli({"by-list", "raw", "list.txt"}, temp.path());
+  EXPECT_THAT(refused.err, HasSubstr("photo list " + (temp.path() / "list.txt").string()));
+  EXPECT_EQ(Snapshot(temp.path()), before);
+
+  // What would happen can still be seen, and setting aside loses nothing.
+  const Ran dry = Cli({"by-folder", "raw", "empty", "--dry-run"}, temp.path());
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_THAT(dry.out, HasSubstr("# 0 kept, 3 deleted, 0 set aside"));
+  EXPECT_EQ(Cli({"by-folder", "raw", "empty", "--keep"}, temp.path()).status, 0);
+  EXPECT_TRUE(fs::exists(temp.path() / "raw/DSC_1.nbak"));
+  EXPECT_EQ(Cli({"restore", "raw"}, temp.path()).status, 0);
+
+  // Asked for in so many words, the empty JPG folder has its specified outcome.
+  const Ran all = Cli({"by-folder", "--all", "raw", "empty"}, temp.path());
+  EXPECT_EQ(all.status, 0) << all.err;
+  EXPECT_EQ(Snapshot(temp.path() / "raw"), (std::map<std::string, std::string>{{"notes.txt", "raw/notes.txt"}}));
+  EXPECT_EQ(Cli({"restore", "raw", "--all"}, temp.path()).status, 2);
+}
+
 TEST(CliArguments, OptionsGoAnywhereAfterTheCommandAndDoubleDashEndsThem) {
   const auto parsed = ParseArguments({"by-list", "--dry-run", "r", "--", "--odd name"});
   ASSERT_TRUE(parsed.request);

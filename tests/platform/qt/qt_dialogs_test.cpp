@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -68,6 +70,18 @@ TEST(QtDialogsTest, MessageBoxShowsTextTitleAndIcon) {
     EXPECT_GE(width, TitleWidth(title)) << title;
     EXPECT_GT(TitleWidth(title), QFontMetrics(QApplication::font()).horizontalAdvance(title)) << title;
   }
+}
+
+TEST(QtDialogsTest, AQuestionAnsweredWithEnterIsNo) {
+  QtDialogs dialogs(nullptr);
+  AnswerNextDialog<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.text(), "Delete them all?");
+    EXPECT_EQ(box.windowTitle(), "Delete every RAW file?");
+    QTest::keyClick(&box, Qt::Key_Return);
+  });
+  EXPECT_FALSE(dialogs.Question("Delete them all?", "Delete every RAW file?"));
+  AnswerNextDialog<QMessageBox>([](QMessageBox& box) { box.button(QMessageBox::Yes)->click(); });
+  EXPECT_TRUE(dialogs.Question("Delete them all?", "Delete every RAW file?"));
 }
 
 TEST(QtDialogsTest, OpenFileOffersTheRequestAndGivesTheChosenPath) {
