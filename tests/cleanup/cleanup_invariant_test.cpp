@@ -486,5 +486,49 @@ TEST(InterruptedCleanup, NoListedTwinIsLostAndTheNextRunFinishesTheJob) {
   }
 }
 
+TEST(InterruptedCleanup, ARestoreAfterAKillGivesEveryFileItsExactName) {
+  std::mt19937 random(20261208);
+  static const char* kExtensions[] = {".NEF", ".nef", ".Cr2", ".ORF", ".Arw", ".CRW"};
+  constexpr int kFiles = 600;
+  int killed = 0;
+  for (int round = 0; round < 8; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    testing::TempFolder temp;
+    const std::string raw = temp.MakeDir("raw").string();
+    temp.MakeDir("jpg");
+    std::set<std::string> twins;
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string name = (i % 2 ? "DSC_" : "Img_") + std::to_string(1000 + i) + kExtensions[i % 6];
+      temp.Write("raw/" + name, name);
+      if (i % 4 == 0) temp.Write("raw/" + name + ".xmp", name + ".xmp");
+      if (i % 3 == 0) {
+        // The JPG in lower case: the RAW file keeps its own spelling all the same.
+        temp.Write("jpg/" + FoldCase(name.substr(0, name.find('.'))) + ".jpg", "");
+        twins.insert(name);
+      }
+    }
+    Settings settings;
+    const bool keep = round % 2 == 1;
+    const CleanupRequest request{CleanupRequest::Source::JpgFolder, raw, temp.str() + "/jpg", {}, keep};
+    const int events = std::uniform_int_distribution<int>(1, keep ? kFiles + kFiles / 3 : 2 * kFiles)(random);
+    InterruptingRunner interrupting(raw, IN_MOVED_TO | IN_DELETE, events);
+    CarryOutCleanup(PlanCleanup(request, settings, testing::TestDisk()), settings, interrupting, testing::TestDisk());
+    if (!interrupting.killed) continue;
+    ++killed;
+    EXPECT_TRUE(LooksInterrupted(testing::TestDisk(), raw, settings) ||
+                std::none_of(Snapshot(raw).begin(), Snapshot(raw).end(),
+                             [](const auto& f) { return Classify(f.first).aside; }));
+
+    PosixScriptRunner runner;
+    const CommandResult restored = RestoreSetAside({raw}, settings, runner, testing::TestDisk());
+    EXPECT_TRUE(restored.done());
+    // Every file that is left has its own name back, byte for byte; every twin is there.
+    const Files after = Without(Snapshot(raw), {"rRAW.bat", "RAWreverse.bat", "RAWjpg.txt", "RAWnames.txt"});
+    for (const auto& [name, content] : after) EXPECT_EQ(name, content);
+    for (const std::string& twin : twins) EXPECT_EQ(after.count(twin), 1u) << twin;
+  }
+  EXPECT_GE(killed, 4) << "most runs must have been cut short for this test to mean anything";
+}
+
 }  // namespace
 }  // namespace shotsweep
