@@ -144,6 +144,14 @@ void MakeRecord(CleanupPlan& plan, const std::vector<std::string>& files, const 
       raw.aside = AsideName(file.name, kinds);
     }
     planned.insert(file.name);
+    if (!IsRecordableName(raw.aside) || !(raw.original.empty() || IsRecordableName(raw.original))) {
+      // A name the record cannot hold (a control character in it) is left out of the plan:
+      // the run leaves the file as it is and names it, and the rest of the cleanup goes on.
+      file.action = PlannedFile::Keep;
+      file.newName = file.name;
+      owners.push_back({file.name, file.name, SidecarOwner::Kept});
+      continue;
+    }
     const SidecarOwner::Fate fate = file.action == PlannedFile::Keep       ? SidecarOwner::Kept
                                     : file.action == PlannedFile::SetAside ? SidecarOwner::SetAside
                                                                            : SidecarOwner::Leaves;

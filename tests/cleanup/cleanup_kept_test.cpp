@@ -188,6 +188,20 @@ TEST(OnlyWhatWasPlanned, AFileThatArrivesAfterPlanningIsLeftAloneAndNamed) {
   }
 }
 
+TEST(OnlyWhatWasPlanned, AFileTheRecordCannotNameIsLeftAloneAndTheRestGoesOn) {
+  Scene scene;
+  scene.keep = false;
+  scene.Raw({"odd\x01name.NEF", "odd\x01name.NEF.xmp", "GONE.NEF"});
+  const CleanupPlan plan = PlanCleanup(scene.Request(), scene.settings, testing::TestDisk());
+  EXPECT_THAT(FormatPlan(plan), HasSubstr("keep\todd\x01name.NEF\todd\x01name.NEF\n"));
+  scene.result = CarryOutCleanup(plan, scene.settings, scene.runner, testing::TestDisk());
+  scene.ExpectDone();
+  EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"odd\x01name.NEF", "odd\x01name.NEF"},
+                                             {"odd\x01name.NEF.xmp", "odd\x01name.NEF.xmp"}}));
+  ASSERT_EQ(scene.result.notes.size(), 1u);
+  EXPECT_THAT(scene.result.notes[0].text, HasSubstr("not in the cleanup's plan"));
+}
+
 TEST(Interrupted, ARecordStillRunningOffersTheRestoreAndAFinishedOneDoesNot) {
   Scene scene;
   scene.Raw({"A.NEF"});
