@@ -191,7 +191,7 @@ TEST(OnlyWhatWasPlanned, AFileThatArrivesAfterPlanningIsLeftAloneAndNamed) {
 TEST(OnlyWhatWasPlanned, AFileTheRecordCannotNameIsLeftAloneAndTheRestGoesOn) {
   Scene scene;
   scene.keep = false;
-  scene.Raw({"odd\x01name.NEF", "odd\x01name.NEF.xmp", "GONE.NEF"});
+  scene.Raw({"odd\x01name.NEF", "odd\x01name.NEF.xmp", "GONE.NEF", "GONE.NEF.xmp"});
   const CleanupPlan plan = PlanCleanup(scene.Request(), scene.settings, testing::TestDisk());
   EXPECT_THAT(FormatPlan(plan), HasSubstr("keep\todd\x01name.NEF\todd\x01name.NEF\n"));
   scene.result = CarryOutCleanup(plan, scene.settings, scene.runner, testing::TestDisk());
