@@ -20,6 +20,7 @@ const std::vector<TableColumn<PlannedFile>>& FileColumns() {
       {"RAW file", [](const PlannedFile& f) { return FromLocalPath(f.name); }},
       {"What would happen", [](const PlannedFile& f) { return PreviewDialog::Fate(f.action); }},
       {"New name", [](const PlannedFile& f) { return FromLocalPath(f.newName); }},
+      {"Sidecar of", [](const PlannedFile& f) { return FromLocalPath(f.owner); }},
   };
   return columns;
 }
@@ -33,6 +34,7 @@ QString PreviewDialog::Fate(PlannedFile::Action action) {
     case PlannedFile::SetAside: return "would be set aside";
     case PlannedFile::Delete: return "would be deleted";
     case PlannedFile::Trash: return "would be moved to the trash";
+    case PlannedFile::Restore: return "would be restored";
   }
   return {};
 }
@@ -40,11 +42,16 @@ QString PreviewDialog::Fate(PlannedFile::Action action) {
 QString PreviewDialog::Summary(const RunPlan& p) {
   const int gone = p.Count(PlannedFile::Delete) + p.Count(PlannedFile::Trash);
   const QString goneWord = Fate(p.Count(PlannedFile::Trash) > 0 ? PlannedFile::Trash : PlannedFile::Delete);
-  return QString("%1 %2, %3 %4, %5 kept.")
-      .arg(Count(gone, "RAW file", "RAW files"), goneWord)
-      .arg(p.Count(PlannedFile::SetAside))
-      .arg(Fate(PlannedFile::SetAside))
-      .arg(p.Count(PlannedFile::Keep));
+  QString text = QString("%1 %2, %3 %4, %5 kept.")
+                     .arg(Count(gone, "RAW file", "RAW files"), goneWord)
+                     .arg(p.Count(PlannedFile::SetAside))
+                     .arg(Fate(PlannedFile::SetAside))
+                     .arg(p.Count(PlannedFile::Keep));
+  // Sidecars are listed with the RAW file they belong to, but counted apart: the RAW counts
+  // are what the user culled.
+  const int sidecars = p.CountSidecars(PlannedFile::Delete) + p.CountSidecars(PlannedFile::Trash);
+  if (sidecars > 0) text += QString(" %1 would go with them.").arg(Count(sidecars, "sidecar file", "sidecar files"));
+  return text;
 }
 
 QString PreviewDialog::Warning(const RunPlan& p) {

@@ -38,7 +38,7 @@ std::optional<std::string> ExtraKindProblem(std::string_view extension, const st
   }
   std::string folded(extension);
   std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) { return std::tolower(static_cast<unsigned char>(c)); });
-  if (folded == "jpg" || folded == "jpeg") return "JPG files are never touched by a cleanup";
+  if (folded == "jpg" || folded == "jpeg" || folded == "jpe") return "JPG files are never touched by a cleanup";
   // The cleanup's own scripts and record, which a kind of that name would set aside.
   if (folded == "bat" || folded == "txt") return "Shotsweep writes files of that kind itself";
   for (const RawKind& kind : RawKindsWith(accepted)) {
@@ -56,6 +56,15 @@ std::string RawListPattern(const std::vector<std::string>& extra) {
   std::string pattern = "*.nef;*.cr*;*.arw;*.orf";
   for (const std::string& extension : extra) pattern += ";*." + extension;
   return pattern;
+}
+
+bool IsJpgName(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  std::string extension(name.substr(dot + 1));
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+  return extension == "jpg" || extension == "jpeg" || extension == "jpe";
 }
 
 }  // namespace shotsweep

@@ -33,8 +33,12 @@ std::vector<RawKind> RawKindsWith(const std::vector<std::string>& extra);
 // itself. nullopt when it can.
 std::optional<std::string> ExtraKindProblem(std::string_view extension, const std::vector<std::string>& accepted);
 
-// What the RAW file list shows, the five kinds and the extra ones; and the JPG file list.
+// What the RAW file list shows, the five kinds and the extra ones; and the JPG file list: every
+// spelling a camera or an editor gives a JPG file keeps its RAW twin.
 std::string RawListPattern(const std::vector<std::string>& extra = {});
-inline constexpr std::string_view kJpgListPattern = "*.jpg";
+inline constexpr std::string_view kJpgListPattern = "*.jpg;*.jpeg;*.jpe";
+
+// Whether `name` ends in .jpg, .jpeg or .jpe, in any case.
+bool IsJpgName(std::string_view name);
 
 }  // namespace shotsweep

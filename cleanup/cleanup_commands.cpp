@@ -72,6 +72,16 @@ CommandError CleanupFailure(FileSystem& fs, const ScriptOutcome& outcome, const 
   return CommandError{outcome.error ? outcome.error->number : EIO, text};
 }
 
+enum class RecordReading { Missing, Read, Unreadable };
+
+RecordReading ReadRecord(FileSystem& fs, const std::string& path, CleanupRecord& record) {
+  std::string text;
+  if (auto error = fs.ReadFile(path, text)) {
+    return error->number == ENOENT ? RecordReading::Missing : RecordReading::Unreadable;
+  }
+  return ParseCleanupRecord(text, record) ? RecordReading::Unreadable : RecordReading::Read;
+}
+
 void AddNotes(CommandResult& result, const ScriptOutcome& outcome) {
   for (const std::string& note : outcome.notes) result.notes.push_back({note, {}});
 }
@@ -82,7 +92,7 @@ void AddNotes(CommandResult& result, const ScriptOutcome& outcome) {
 // dies; restoring starts only after renaming has finished, no deletion follows a restore line
 // that failed, and the scripts are deleted only after restoring has finished.
 CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::string>& names,
-                         const Settings& settings, ScriptRunner& runner, FileSystem& fs) {
+                         const Settings& settings, ScriptRunner& runner, FileSystem& fs, const CleanupRecord* plan) {
   const bool fromList = request.source == CleanupRequest::Source::PhotoList;
   const std::string& rawPath = request.rawFolder;
   const DescribeName describe = fromList ? DescribeName([](std::size_t index) {
@@ -109,6 +119,12 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
     for (std::string& base : RestoredBases(name, kNativeSeparator, fromList)) keptBases.push_back(std::move(base));
   }
   if (auto refusal = CheckRawFolder(listing, keptBases, kinds)) return CommandResult::Failed(*refusal);
+  // A plan the interpreter would refuse is refused here, before a file is written.
+  if (plan) {
+    if (auto problem = CleanupRecordProblem(*plan)) {
+      return CommandResult::Failed(CommandError{EINVAL, "The cleanup cannot be planned: " + *problem});
+    }
+  }
 
   const CommandFolders folders = FoldersOfRun(rawPath, request.jpgFolder, settings);
   const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.codePage, kNativeSeparator,
@@ -128,9 +144,13 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
   const std::string renamingPath = folders.raw + std::string(kRenamingScriptName);
   const std::string pairingPath = folders.raw + std::string(kPairingRecordName);
   const std::string restoringPath = folders.raw + std::string(kRestoringScriptName);
-  const std::pair<const std::string*, std::string> files[] = {
-      {&renamingPath, RenamingScript(script)}, {&pairingPath, pairing}, {&restoringPath, restoring}};
-  for (std::size_t i = 0; i < std::size(files); ++i) {
+  const std::string recordPath = folders.raw + std::string(kCleanupRecordName);
+  // The record last: once it is there, the scripts it is the plan of are there too.
+  const std::pair<const std::string*, std::string> files[] = {{&renamingPath, RenamingScript(script)},
+                                                              {&pairingPath, pairing},
+                                                              {&restoringPath, restoring},
+                                                              {&recordPath, plan ? FormatCleanupRecord(*plan) : ""}};
+  for (std::size_t i = 0; i < std::size(files) - (plan ? 0 : 1); ++i) {
     if (auto failure = fs.WriteFile(*files[i].first, files[i].second)) {
       for (std::size_t k = 0; k < i; ++k) DeleteOwnFile(fs, *files[k].first);
       return CommandResult::Failed(*failure);
@@ -138,8 +158,9 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
   }
 
   // The scripts run with the RAW folder as their current folder.
-  const ScriptOutcome outcome =
-      runner.Run({renamingPath, rawPath, WindowStyle::Hidden, std::string(kCleanupTitle), restoringPath, settings.trash});
+  ScriptRequest run{renamingPath, rawPath, WindowStyle::Hidden, std::string(kCleanupTitle), restoringPath, settings.trash};
+  if (plan) run.recordPath = recordPath;
+  const ScriptOutcome outcome = runner.Run(run);
   CommandResult result;
   AddNotes(result, outcome);
   const bool failed = !outcome.WentAsPlanned();
@@ -172,8 +193,22 @@ CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& set
                                     kinds};
   const std::string path = folders.raw + std::string(kRestoreAllScriptName);
   if (auto failure = fs.WriteFile(path, RestoreAllScript(script))) return CommandResult::Failed(*failure);
-  const ScriptOutcome outcome = runner.Run({path, rawPath, WindowStyle::Hidden, std::string(kRestoreTitle)});
+  ScriptRequest run{path, rawPath, WindowStyle::Hidden, std::string(kRestoreTitle)};
+  // The names the files had come from the record. One that cannot be read is passed over, not
+  // obeyed: the files then get their RAW extension back as the script writes it, which is still
+  // better than no way back at all.
   CommandResult result;
+  const std::string recordPath = folders.raw + std::string(kCleanupRecordName);
+  CleanupRecord record;
+  const RecordReading reading = ReadRecord(fs, recordPath, record);
+  if (reading == RecordReading::Read) run.recordPath = recordPath;
+  if (reading == RecordReading::Unreadable) {
+    result.notes.push_back({"The cleanup record " + std::string(kCleanupRecordName) +
+                                " cannot be read, so the set-aside files get back their RAW extension as the "
+                                "restore script writes it, not their exact names",
+                            {recordPath}});
+  }
+  const ScriptOutcome outcome = runner.Run(run);
   AddNotes(result, outcome);
   if (!outcome.WentAsPlanned()) {
     result.errors.push_back(CleanupFailure(fs, outcome, rawPath, false, kinds));
@@ -193,8 +228,14 @@ bool LooksInterrupted(FileSystem& fs, const std::string& folder, const Settings&
     const auto status = fs.Status(WithTrailingSeparator(folder, '/') + std::string(name));
     return status && status->kind != EntryKind::Folder;
   };
-  const bool traces = leftOver(kPairingRecordName) ||
-                      (settings.deleteScripts && (leftOver(kRenamingScriptName) || leftOver(kRestoringScriptName)));
+  // The record says it outright; the older signs serve for a run that left none.
+  CleanupRecord record;
+  const RecordReading reading = ReadRecord(fs, WithTrailingSeparator(folder, '/') + std::string(kCleanupRecordName), record);
+  const bool traces =
+      reading == RecordReading::Read
+          ? record.state == CleanupRecord::State::Running
+          : leftOver(kPairingRecordName) ||
+                (settings.deleteScripts && (leftOver(kRenamingScriptName) || leftOver(kRestoringScriptName)));
   if (!traces) return false;
 
   RawFolderListing listing;

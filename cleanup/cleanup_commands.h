@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/cleanup_record.h"
 #include "base/command_result.h"
 #include "fs/file_system.h"
 #include "platform/script_runner.h"
@@ -29,9 +30,12 @@ struct CleanupRequest {
 
 // Carries out the cleanup for these JPG names (the JPG folder's files, or the photo list's
 // lines as written). Every check and every file is done before the renaming script runs, so a
-// failure up to then leaves the RAW folder as it was.
+// failure up to then leaves the RAW folder as it was. With a `plan` (a record still running),
+// it is written into the RAW folder as the cleanup record and the run touches only what it
+// names; without one, the run takes every RAW file its scripts find.
 CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::string>& jpgNames,
-                         const Settings& settings, ScriptRunner& runner, FileSystem& fs);
+                         const Settings& settings, ScriptRunner& runner, FileSystem& fs,
+                         const CleanupRecord* plan = nullptr);
 
 struct RestoreRequest {
   std::string rawFolder;  // as the RAW pane gives it
@@ -39,14 +43,16 @@ struct RestoreRequest {
 
 // "Restore set-aside RAW files": every file in the RAW folder that carries an aside extension
 // (".nbak", and those of the extra kinds) gets its RAW extension back, through a generated
-// script run by the interpreter. A file whose RAW name is taken stays set aside, nothing is
-// overwritten, and the error names it.
+// script run by the interpreter; a file the cleanup record names gets back the very name it
+// had. A file whose RAW name is taken stays set aside, nothing is overwritten, and the error
+// names it.
 CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& settings, ScriptRunner& runner,
                               FileSystem& fs);
 
-// Whether `folder` shows a cleanup that did not get to its end as the program saw it: files
-// set aside beside the pairing record, which every cleanup deletes when its scripts are done,
-// or, with KillBat 1, beside the cleanup scripts.
+// Whether `folder` shows a cleanup that did not get to its end: files set aside beside a
+// cleanup record that says its cleanup is still running. Without a record that can be read,
+// the older signs: files set aside beside the pairing record, which every cleanup deletes when
+// its scripts are done, or, with KillBat 1, beside the cleanup scripts.
 bool LooksInterrupted(FileSystem& fs, const std::string& folder, const Settings& settings);
 
 }  // namespace shotsweep

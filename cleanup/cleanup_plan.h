@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/cleanup_record.h"
 #include "base/command_result.h"
 #include "cleanup/cleanup_commands.h"
 #include "fs/file_system.h"
@@ -22,17 +23,25 @@ struct PlannedFile {
   enum Action { Keep, SetAside, Delete, Trash, Restore } action;
   std::string name;     // as it is now
   std::string newName;  // as it would end; empty when it would be deleted or trashed
+  // A sidecar: the RAW file it belongs to. It leaves with a file that is deleted or trashed,
+  // and stays where it is (Keep) beside one that is set aside. Empty for a RAW file.
+  std::string owner;
+  bool sidecar() const { return !owner.empty(); }
 };
 
 // What a run in memory did to the RAW files of the RAW folder.
 struct RunPlan {
-  std::vector<PlannedFile> files;  // every RAW file the scripts would touch, by name
+  // Every RAW file the scripts would touch and the sidecars of those set aside or leaving,
+  // sorted by name.
+  std::vector<PlannedFile> files;
   bool ran = false;                // whether the scripts ran at all
   bool restore = false;            // a restore's plan, whose rows are all restores
   // The first error the real run would end with; none when it would end with "Operation done".
   std::optional<CommandError> error;
   int rawFilesInFolder = 0;  // RAW files, set aside or not, in the folder before the run
+  // The RAW files, sidecars left out, with that action.
   int Count(PlannedFile::Action action) const;
+  int CountSidecars(PlannedFile::Action action) const;
 };
 
 struct CleanupPlan : RunPlan {
@@ -41,6 +50,9 @@ struct CleanupPlan : RunPlan {
   // carrying out uses exactly these, whatever the folder or the list hold by then.
   std::vector<std::string> jpgNames;
   bool namesRead = false;  // false when they could not be read: `error` says why
+  // What carrying out is limited to, written as the cleanup record before the first rename:
+  // every planned RAW file with its action and its names, and the sidecars that leave.
+  CleanupRecord record;
 };
 
 // Reads the JPG names through `fs` and runs the cleanup for them in memory over `fs`, which
@@ -48,7 +60,8 @@ struct CleanupPlan : RunPlan {
 CleanupPlan PlanCleanup(const CleanupRequest& request, const Settings& settings, FileSystem& fs);
 
 // The cleanup the plan shows, for real: its checks are made again against the folder as it
-// is now.
+// is now, and it touches only the files the plan names. A RAW file that arrived since is left
+// as it is, and a note names it.
 CommandResult CarryOutCleanup(const CleanupPlan& plan, const Settings& settings, ScriptRunner& runner,
                               FileSystem& fs);
 

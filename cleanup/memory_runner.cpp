@@ -9,6 +9,7 @@
 #include "batch/directory_index.h"
 #include "batch/interpreter.h"
 #include "batch/output.h"
+#include "batch/record_file.h"
 #include "platform/interpreter_path.h"
 
 namespace shotsweep {
@@ -58,14 +59,28 @@ ScriptOutcome InMemoryScriptRunner::Run(const ScriptRequest& request) {
     options.workingDir = request.workingDir;
     options.inputFd = -1;
     // A cleanup's run, as shotsweep-batch --cleanup makes it.
-    options.guardDeletes = options.exactNames = !request.thenScriptPath.empty();
+    const bool cleanup = !request.thenScriptPath.empty();
+    options.guardDeletes = options.exactNames = cleanup;
     options.trash = request.trash;
+    // The record as shotsweep-batch takes it: a cleanup's plan, which must be there and still
+    // running, or the names a restore gives back.
+    const std::string recordPath =
+        request.recordPath.empty() ? std::string() : batch::NormalizePath(request.workingDir, request.recordPath);
+    bool recorded = false;
+    const batch::RecordUse use = cleanup ? batch::RecordUse::Plan : batch::RecordUse::Names;
+    if (!recordPath.empty() && !batch::TakeRecord(fs_, recordPath, use, options, out, recorded)) {
+      outcome.exitStatus = 1;
+      out.Flush();
+      outcome.output = ReadBack(output.get());
+      return outcome;
+    }
     options.onFailure = [&](const std::string& report) { outcome.failures.push_back(report); };
     options.onNote = [&](const std::string& report) { outcome.notes.push_back(report); };
     batch::Interpreter interpreter(std::move(options), out, programs, fs_);
     std::vector<batch::ScriptText> scripts;
     for (std::size_t i = 0; i < paths.size(); ++i) scripts.push_back({paths[i], texts[i]});
     outcome.exitStatus = interpreter.Run(scripts);
+    if (recorded) outcome.exitStatus = batch::LeaveRecord(fs_, recordPath, interpreter, outcome.exitStatus, out, -1);
   }
   outcome.output = ReadBack(output.get());
   return outcome;

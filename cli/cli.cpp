@@ -159,6 +159,9 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
       return 2;
   }
   if (progress) progress->End();
+  // What the run did otherwise than asked (a file that arrived meanwhile and was left alone)
+  // is said whatever the outcome; it is no failure.
+  for (const Note& note : result.notes) Write(err, "shotsweep-cli: note: " + note.text + "\n");
   for (const CommandError& error : result.errors) Fail(err, InWords(error));
   if (!result.errors.empty()) return 1;
   if (!result.done()) return Fail(err, "the command ended without doing anything");

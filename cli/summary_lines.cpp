@@ -3,10 +3,11 @@
 namespace shotsweep {
 namespace {
 
-// The files that leave the RAW folder beside their RAW file (an .xmp with its .nef). The plan
-// names no such files yet; once it does, they are counted here, and the line already has
-// their place.
-int Sidecars(const CleanupPlan& /*plan*/) { return 0; }
+// The files that leave the RAW folder with their RAW file (an .xmp with its .nef); those that
+// stay beside a set-aside file are not news.
+int Sidecars(const CleanupPlan& plan) {
+  return plan.CountSidecars(PlannedFile::Delete) + plan.CountSidecars(PlannedFile::Trash);
+}
 
 }  // namespace
 

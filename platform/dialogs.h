@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/command_result.h"
 #include "base/errors.h"
@@ -43,17 +44,30 @@ inline void ShowError(Dialogs& dialogs, const CommandError& error) {
 }
 
 // A command's result as boxes: each error as ShowError shows it and, where the command got
-// done, "Operation done" titled `doneTitle`, each in the order it arose.
+// done, "Operation done" titled `doneTitle`, each in the order it arose. The notes (files left
+// as they were, a file trashed under another name) close the last box, so that they are read
+// when the command is over.
 inline void ShowResult(Dialogs& dialogs, const CommandResult& result, std::string_view doneTitle) {
+  struct Box {
+    std::string text, title;
+    MessageIcon icon;
+  };
+  std::vector<Box> boxes;
+  const Box done{"Operation done", std::string(doneTitle), MessageIcon::Information};
   for (std::size_t i = 0; i < result.errors.size(); ++i) {
-    if (result.done() && i == result.errorsBeforeDone) {
-      dialogs.MessageBox("Operation done", std::string(doneTitle), MessageIcon::Information);
-    }
-    ShowError(dialogs, result.errors[i]);
+    if (result.done() && i == result.errorsBeforeDone) boxes.push_back(done);
+    boxes.push_back({result.errors[i].Text(), "Error", MessageIcon::Critical});
   }
-  if (result.done() && result.errorsBeforeDone == result.errors.size()) {
-    dialogs.MessageBox("Operation done", std::string(doneTitle), MessageIcon::Information);
+  if (result.done() && result.errorsBeforeDone == result.errors.size()) boxes.push_back(done);
+  if (!result.notes.empty()) {
+    if (boxes.empty()) boxes.push_back({"", std::string(doneTitle), MessageIcon::Information});
+    constexpr std::size_t kShown = 10;
+    std::string& text = boxes.back().text;
+    text += text.empty() ? "Note:" : "\n\nNote:";
+    for (std::size_t i = 0; i < result.notes.size() && i < kShown; ++i) text += "\n" + result.notes[i].text;
+    if (result.notes.size() > kShown) text += "\n... and " + std::to_string(result.notes.size() - kShown) + " more";
   }
+  for (const Box& box : boxes) dialogs.MessageBox(box.text, box.title, box.icon);
 }
 
 }  // namespace shotsweep

@@ -13,6 +13,8 @@ inline constexpr const char* kInterpreterName = "shotsweep-batch";
 inline constexpr const char* kCleanupOption = "--cleanup";
 // ... and with `--cleanup --trash`, its deletions go to the user's trash.
 inline constexpr const char* kTrashOption = "--trash";
+// `--record FILE` hands over the cleanup record: a cleanup's plan, or a restore's names.
+inline constexpr const char* kRecordOption = "--record";
 // `shotsweep-batch --jobs N SCRIPT` runs the script's blocks on up to N workers at once.
 inline constexpr const char* kJobsOption = "--jobs";
 

@@ -76,6 +76,7 @@ ScriptProcess::ScriptProcess(const std::string& interpreter, const ScriptRequest
     // A stop asked for before the interpreter is ready for it must wait, not end it.
     spawn.blockedSignals = {kStopSignal};
   }
+  if (!request.recordPath.empty()) spawn.argv.insert(spawn.argv.end(), {kRecordOption, request.recordPath});
   spawn.argv.push_back(request.scriptPath);
   if (!request.thenScriptPath.empty()) spawn.argv.push_back(request.thenScriptPath);
   spawn.environment = ChildEnvironment(kChildProgressFd);

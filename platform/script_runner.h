@@ -38,6 +38,10 @@ struct ScriptRequest {
   std::string thenScriptPath;
   // A cleanup's deletions go to the user's trash instead.
   bool trash = false;
+  // The cleanup record (base/cleanup_record.h), passed as --record. For a cleanup it is the
+  // plan, and the run touches nothing else; for a script on its own it gives set-aside files
+  // the names they had. Empty: none.
+  std::string recordPath;
   // Not for a cleanup: the script's blocks (an extraction's, one per RAW file) on up to this
   // many workers at once, each block told in ScriptOutcome::blocks, and a run that
   // ScriptProcess::Stop can stop between blocks. 0: one line after another, as written.

@@ -53,5 +53,22 @@ TEST(ResultBoxes, ErrorsAndOperationDoneInTheOrderTheyArose) {
   EXPECT_THAT(Shown(clean), ::testing::ElementsAre("Title: Operation done"));
 }
 
+TEST(ResultBoxes, NotesCloseTheLastBoxWhateverItIs) {
+  CommandResult done;
+  done.MarkDone();
+  done.notes.push_back({"/raw/NEW.NEF: not in the cleanup's plan, so left as it is", {}});
+  EXPECT_THAT(Shown(done), ::testing::ElementsAre("Title: Operation done\n\nNote:\n/raw/NEW.NEF: not in the "
+                                                 "cleanup's plan, so left as it is"));
+  done.errors.push_back({1, "not permitted: rRAW.bat"});
+  EXPECT_THAT(Shown(done), ::testing::ElementsAre("Title: Operation done", ::testing::EndsWith("rRAW.bat\n\nNote:\n"
+                                                 "/raw/NEW.NEF: not in the cleanup's plan, so left as it is")));
+  // Many notes: the first ten, and how many more.
+  CommandResult many;
+  for (int i = 0; i < 12; ++i) many.notes.push_back({"note " + std::to_string(i), {}});
+  const std::vector<std::string> shown = Shown(many);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_THAT(shown[0], ::testing::EndsWith("note 9\n... and 2 more"));
+}
+
 }  // namespace
 }  // namespace shotsweep::testing

@@ -105,7 +105,8 @@ TEST_F(Commands, CleanupByPhotoListSetsTheUnmatchedRawFilesAside) {
   MainWindow& frame = Open(&interpreter);
   Click("deleteByListButton");
   EXPECT_EQ(dialogs.openRequests.size(), 1u);
-  EXPECT_EQ(RawFolder(), (std::set<std::string>{"a.NEF", "b.nbak", "c.cbak", "notes.txt"}));
+  // The record keeps the names the set-aside files had, for a restore.
+  EXPECT_EQ(RawFolder(), (std::set<std::string>{"RAWnames.txt", "a.NEF", "b.nbak", "c.cbak", "notes.txt"}));
   EXPECT_EQ(Names(frame.RawFiles()), (std::vector<std::string>{"a.NEF"}));
 }
 

@@ -5,9 +5,11 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "cleanup/cleanup_plan.h"
+#include "base/cleanup_record.h"
 #include "base/file_names.h"
 #include "fs/folder_listing.h"
 #include "platform/posix_script_runner.h"
@@ -45,7 +47,18 @@ struct Scene {
     const std::filesystem::path list = temp.Write("photo_file_list.txt", listBytes);
     Run(Request(CleanupRequest::Source::PhotoList, list.string()), runner);
   }
-  Files RawFiles() const { return Snapshot(raw); }
+  // The RAW folder's files, the cleanup record left out: see Record().
+  Files RawFiles() const {
+    Files files = Snapshot(raw);
+    files.erase(std::string(kCleanupRecordName));
+    return files;
+  }
+  // The cleanup record in the RAW folder; nullopt when there is none.
+  std::optional<std::string> Record() const {
+    const Files files = Snapshot(raw);
+    const auto it = files.find(std::string(kCleanupRecordName));
+    return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
+  }
   // After a failed run the scripts stay for inspection; what else is there.
   Files RawFilesButScripts() const {
     Files files = RawFiles();

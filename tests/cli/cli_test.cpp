@@ -148,19 +148,33 @@ TEST_F(CliTest, ExtraRawFromTheSettingsAndTheirWarnings) {
 TEST_F(CliTest, TrashThenKeepThenRestore) {
   // A home of its own, on the same file system as the photos: the home trash.
   const std::string home = temp.MakeDir("home").string();
+  temp.Write("raw/DSC_2.cr2.xmp", "edits");
   const Ran trashed = Cli({"by-folder", "raw", "jpg", "--trash"}, temp.path(), {"HOME=" + home, "XDG_DATA_HOME=" + home + "/data"});
   EXPECT_EQ(trashed.status, 0) << trashed.err;
   // In the trash under its own name, from where the trash puts it back.
   EXPECT_EQ(ReadFile(temp.path() / "home/data/Trash/files/DSC_2.cr2"), "raw/DSC_2.cr2");
   const std::string info = ReadFile(temp.path() / "home/data/Trash/info/DSC_2.cr2.trashinfo");
   EXPECT_THAT(info, StartsWith("[Trash Info]\nPath=" + (temp.path() / "raw/DSC_2.cr2").string() + "\nDeletionDate="));
+  // Its sidecar went with it.
+  EXPECT_EQ(ReadFile(temp.path() / "home/data/Trash/files/DSC_2.cr2.xmp"), "edits");
+  EXPECT_FALSE(fs::exists(temp.path() / "raw/DSC_2.cr2.xmp"));
 
-  temp.Write("raw/DSC_5.orf", "five");
+  temp.Write("raw/DSC_5.ORF", "five");
+  temp.Write("raw/DSC_6.Arw", "six");
   EXPECT_EQ(Cli({"by-folder", "raw", "jpg", "--keep"}, temp.path()).status, 0);
   EXPECT_TRUE(fs::exists(temp.path() / "raw/DSC_5.obak"));
   const Ran restored = Cli({"restore", "raw"}, temp.path());
   EXPECT_EQ(restored.status, 0) << restored.err;
-  EXPECT_EQ(ReadFile(temp.path() / "raw/DSC_5.orf"), "five");
+  EXPECT_EQ(restored.err, "");
+  EXPECT_EQ(ReadFile(temp.path() / "raw/DSC_5.ORF"), "five");  // the very name it had
+
+  // A record that cannot be read: the restore goes on without it, and says so.
+  EXPECT_EQ(Cli({"by-folder", "raw", "jpg", "--keep"}, temp.path()).status, 0);
+  temp.Write("raw/RAWnames.txt", "not a record\n");
+  const Ran blind = Cli({"restore", "raw"}, temp.path());
+  EXPECT_EQ(blind.status, 0) << blind.err;
+  EXPECT_THAT(blind.err, StartsWith("shotsweep-cli: note: The cleanup record RAWnames.txt cannot be read"));
+  EXPECT_EQ(ReadFile(temp.path() / "raw/DSC_6.arw"), "six");
 }
 
 TEST_F(CliTest, RestoreDryRunListsRestoresAndTheRestoreCountsThem) {

@@ -15,7 +15,11 @@ ScriptOutcome RecordingRunner::Run(const ScriptRequest& request) {
   }
   calls.push_back(std::move(call));
   if (auto act = std::exchange(duringNextRun, nullptr)) act();
-  if (outcomes.empty()) return {};
+  if (outcomes.empty()) {
+    // A clean run that set nothing aside leaves no record, as the interpreter's does.
+    if (!request.recordPath.empty()) fs_.Unlink(request.recordPath);
+    return {};
+  }
   ScriptOutcome outcome = std::move(outcomes.front());
   outcomes.pop_front();
   return outcome;

@@ -1,7 +1,8 @@
 #pragma once
 // A script runner that runs nothing: it records each request with the files beside the script
 // as they were when it was started, read through the file system the command wrote them to,
-// lets a test act while a script "runs", and answers from a queue.
+// lets a test act while a script "runs", and answers from a queue. A clean answer deletes the
+// cleanup record, as a run that leaves nothing set aside does.
 
 #include <deque>
 #include <functional>
