@@ -1,6 +1,7 @@
 #pragma once
 // The command line of shotsweep-cli, read into a request. Pure: no file is looked at.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,7 +12,7 @@ namespace shotsweep {
 inline constexpr std::string_view kCliUsage =
     "usage: shotsweep-cli by-folder RAW_DIR JPG_DIR [--keep] [--trash] [--dry-run]\n"
     "       shotsweep-cli by-list   RAW_DIR LIST_FILE [--keep] [--trash] [--dry-run]\n"
-    "       shotsweep-cli extract   RAW_DIR JPG_DIR [--exif]\n"
+    "       shotsweep-cli extract   RAW_DIR JPG_DIR [--exif] [--jobs N]\n"
     "       shotsweep-cli restore   RAW_DIR [--dry-run]\n"
     "       shotsweep-cli --help | --version\n";
 
@@ -23,6 +24,7 @@ struct CliRequest {
   bool trash = false;
   bool dryRun = false;
   bool exif = false;
+  std::size_t jobs = 0;  // extract: RAW files worked on at once; 0: one per processor
 };
 
 struct ParsedArguments {

@@ -64,6 +64,20 @@ int PrintPlan(const RunPlan& plan, int out, int err) {
   return 0;
 }
 
+// An extraction: a row per RAW file and the counts on standard output. Success only when every
+// RAW file has its JPG, made now or there before, as a script calling this can then go on.
+int PrintExtraction(const ExtractionResult& result, int out, int err) {
+  std::string text;
+  for (const ExtractionRow& row : result.rows) text += row.Text() + "\n";
+  if (result.command.done() || !result.rows.empty()) {
+    text += CountsText(result.counts) + "\n";
+    if (result.stopped) text += "Stopped before every RAW file was worked on.\n";
+  }
+  Write(out, text);
+  for (const CommandError& error : result.command.errors) Fail(err, error.Text());
+  return result.AllWell() ? 0 : 1;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int err, bool showProgress) {
@@ -107,8 +121,6 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
   PosixScriptRunner runner;
   ProgressCounter counter(err, showProgress);
   runner.onProgress = [&](ScriptProcess& process) { counter.Show(process.done(), process.total()); };
-  // An extraction's result: which RAW files got a JPG.
-  runner.onSummary = [&](const ScriptSummary& summary) { Write(out, summary.text + "\n"); };
 
   CommandResult result;
   switch (request.kind) {
@@ -124,8 +136,8 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
       result = RestoreSetAside({raw}, settings, runner, disk);
       break;
     case CliRequest::Extract:
-      result = ExtractPreviews({raw, second, startFolder, request.exif}, settings, runner, disk);
-      break;
+      return PrintExtraction(
+          ExtractPreviews({raw, second, startFolder, request.exif, request.jobs}, settings, runner, disk), out, err);
     default:
       return 2;
   }
