@@ -23,13 +23,13 @@ constexpr std::array<CommandShape, 4> kCommands{{
 
 ParsedArguments Refuse(std::string error) { return {std::nullopt, std::move(error)}; }
 
-// A count of workers: 1 to 1024, in decimal.
+// A count of workers: 1 to 256, in decimal, as many as the interpreter takes.
 std::optional<std::size_t> JobCount(std::string_view text) {
   if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string_view::npos) {
     return std::nullopt;
   }
   const std::size_t n = std::stoul(std::string(text));
-  if (n < 1 || n > 1024) return std::nullopt;
+  if (n < 1 || n > 256) return std::nullopt;
   return n;
 }
 
@@ -69,7 +69,7 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
         value = std::string_view(arg).substr(7);
       }
       const auto jobs = JobCount(value);
-      if (!jobs) return Refuse("--jobs takes a number from 1 to 1024, not \"" + std::string(value) + "\"");
+      if (!jobs) return Refuse("--jobs takes a number from 1 to 256, not \"" + std::string(value) + "\"");
       request.jobs = *jobs;
       continue;
     }

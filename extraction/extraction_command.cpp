@@ -80,9 +80,11 @@ JpgAfterRun LookAtJpg(FileSystem& fs, const std::string& path) {
 
 }  // namespace
 
-std::size_t ExtractionJobs(std::size_t asked) {
-  const std::size_t processors = std::max(1u, std::thread::hardware_concurrency());
-  return asked == 0 ? processors : asked;
+std::size_t ExtractionJobs(std::size_t asked, std::int32_t setting) {
+  if (asked > 0) return asked;
+  // As many as the interpreter takes; more would be refused, and the run with it.
+  if (setting > 0) return std::min<std::size_t>(static_cast<std::size_t>(setting), 256);
+  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 ExtractionResult ExtractPreviews(const ExtractionRequest& request, const Settings& settings, ScriptRunner& runner,
@@ -122,7 +124,7 @@ ExtractionResult ExtractPreviews(const ExtractionRequest& request, const Setting
   }
 
   ScriptRequest run{scriptPath, request.startFolder, WindowStyle::NormalWithFocus, std::string(kExtractionRunTitle)};
-  run.jobs = ExtractionJobs(request.jobs);
+  run.jobs = ExtractionJobs(request.jobs, settings.extractionJobs);
   run.closeWhenEnded = true;  // the rows and the transcript come in the closing box
   const ScriptOutcome outcome = runner.Run(run);
   RemovePreviewFolder(fs, previewFolder);

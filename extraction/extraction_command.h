@@ -3,6 +3,7 @@
 // that shows its output, and report.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,7 +25,7 @@ struct ExtractionRequest {
   std::string jpgFolder;    // as the JPG pane gives it
   std::string startFolder;  // where the script is written and run, and the tools are looked for first
   bool exif = false;        // the EXIF box: the EXIF dumps are written too
-  std::size_t jobs = 0;     // RAW files worked on at once; 0: one per processor
+  std::size_t jobs = 0;     // RAW files worked on at once; 0: as the settings say
 };
 
 struct ExtractionResult {
@@ -45,7 +46,8 @@ struct ExtractionResult {
 ExtractionResult ExtractPreviews(const ExtractionRequest& request, const Settings& settings, ScriptRunner& runner,
                                  FileSystem& fs);
 
-// How many workers a run with `asked` (0: not asked) uses on this machine.
-std::size_t ExtractionJobs(std::size_t asked);
+// How many workers a run uses: `asked` (--jobs) when given, else the Jobs setting when it is 1
+// or more, else one per processor of this machine.
+std::size_t ExtractionJobs(std::size_t asked, std::int32_t setting);
 
 }  // namespace shotsweep

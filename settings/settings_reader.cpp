@@ -98,6 +98,8 @@ void ApplyEntry(std::string_view entry, Settings& s) {
     StoreFlag(value, s.trash);
   } else if (key == "Confirm") {
     StoreFlag(value, s.confirm);
+  } else if (key == "Jobs") {
+    Store(value, s.extractionJobs);
   }
   // "Timer" is a known key that sets nothing; every other key is ignored alike.
 }

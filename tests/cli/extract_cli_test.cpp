@@ -129,7 +129,7 @@ TEST(ExtractCli, AJpgThatWasThereIsKeptAndCountsAsTheRawFilesJpg) {
 
   const Ran bad = s.Cli({"extract", s.raw, s.jpg, "--jobs", "0"});
   EXPECT_EQ(bad.status, 2);
-  EXPECT_NE(bad.err.find("--jobs takes a number from 1 to 1024"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("--jobs takes a number from 1 to 256"), std::string::npos) << bad.err;
 }
 
 }  // namespace

@@ -166,6 +166,20 @@ TEST(ExtractPreviews, ARawFileWhoseJpgIsThereOrThatSharesItsNameGetsNoBlock) {
   EXPECT_EQ(s.extraction.counts.had, 2u);
 }
 
+TEST(ExtractPreviews, WorkersComeFromJobsThenTheSettingThenTheProcessors) {
+  EXPECT_EQ(ExtractionJobs(3, 1), 3u);
+  EXPECT_EQ(ExtractionJobs(0, 1), 1u);
+  EXPECT_EQ(ExtractionJobs(0, 5000), 256u);  // the interpreter takes no more
+  EXPECT_GE(ExtractionJobs(0, 0), 1u);
+  EXPECT_EQ(ExtractionJobs(0, -2), ExtractionJobs(0, 0));
+
+  Shoot s;
+  s.settings.extractionJobs = 1;
+  s.Run();
+  ASSERT_EQ(s.runner.calls.size(), 1u);
+  EXPECT_EQ(s.runner.calls[0].request.jobs, 1u);
+}
+
 TEST(ExtractPreviews, EmptyRawFolderStillRunsTheScript) {
   Shoot s;
   s.Run();
