@@ -49,13 +49,6 @@ std::optional<CommandError> CheckWritable(const ExtractionScriptContext& script,
       "the extraction script");
 }
 
-// A folder of this run's own for exiv2's previews, beside the script: a name with the process
-// number, so two runs never share one, made afresh so nothing else lies in it.
-std::optional<CommandError> MakePreviewFolder(FileSystem& fs, const std::string& startFolder, std::string& folder) {
-  folder = JoinUnchanged(startFolder, "Extr-previews-" + std::to_string(::getpid()), kNativeSeparator);
-  return fs.MakeFolder(folder);
-}
-
 // Whatever the blocks left in the preview folder (a run cut short leaves previews), then the
 // folder. It holds only what exiv2 wrote for this run.
 void RemovePreviewFolder(FileSystem& fs, const std::string& folder) {
@@ -65,6 +58,19 @@ void RemovePreviewFolder(FileSystem& fs, const std::string& folder) {
     if (!entry.isDir) fs.Unlink(JoinUnchanged(folder, entry.name, kNativeSeparator));
   }
   fs.RemoveFolder(folder);
+}
+
+// A folder of this run's own for exiv2's previews, beside the script: a name with the process
+// number, so two runs never share one, made afresh so nothing else lies in it. One of that name
+// can only be left by an earlier run that was killed and had this number.
+std::optional<CommandError> MakePreviewFolder(FileSystem& fs, const std::string& startFolder, std::string& folder) {
+  folder = JoinUnchanged(startFolder, "Extr-previews-" + std::to_string(::getpid()), kNativeSeparator);
+  auto error = fs.MakeFolder(folder);
+  if (error && error->number == EEXIST && fs.Status(folder) && fs.Status(folder)->kind == EntryKind::Folder) {
+    RemovePreviewFolder(fs, folder);
+    error = fs.MakeFolder(folder);
+  }
+  return error;
 }
 
 JpgAfterRun LookAtJpg(FileSystem& fs, const std::string& path) {
