@@ -105,6 +105,8 @@ ExtractionResult ExtractPreviews(const ExtractionRequest& request, const Setting
   if (auto missing = FindTools(fs, request.startFolder, script)) return fail(*missing);
 
   const FileListing listing = ListMatchingFiles(fs, request.rawFolder, NamePatterns(RawListPattern(settings.extraRawKinds)));
+  // A folder that cannot be read is no empty folder: "Operation done" over it would be a lie.
+  if (listing.error) return fail(*listing.error);
   const CommandFolders folders = FoldersOfRun(request.rawFolder, request.jpgFolder, settings);
   script.quote = folders.quote;
   script.rawFolder = folders.raw;

@@ -222,6 +222,21 @@ TEST(ExtractPreviews, NothingIsStartedUnlessTheScriptWasWrittenWhole) {
   EXPECT_EQ(refusal.rfind("22 The RAW file", 0), 0u) << refusal;
 }
 
+TEST(ExtractPreviews, AFolderThatCannotBeReadIsAnErrorNotAnEmptyRun) {
+  Shoot s;
+  s.raw = s.root.path().string() + "/no such RAW";
+  s.Run();
+  EXPECT_TRUE(s.runner.calls.empty());
+  EXPECT_NE(s.OnlyError().find("no such RAW"), std::string::npos);
+
+  Shoot t;
+  t.root.Write("RAW/A.nef");
+  t.jpg = t.root.path().string() + "/no such JPG";
+  t.Run();
+  EXPECT_TRUE(t.runner.calls.empty());
+  EXPECT_NE(t.OnlyError().find("no such JPG"), std::string::npos);
+}
+
 TEST(ExtractPreviews, AScriptThatDidNotRunIsNoSuccess) {
   Shoot s;
   s.runner.outcomes.push_back({CommandError{2, "No such file or directory: shotsweep-batch"}, 0, ""});
