@@ -1,5 +1,6 @@
 #include "extraction/extraction_rows.h"
 
+#include "base/text.h"
 #include "extraction/extraction_script.h"
 
 namespace shotsweep {
@@ -56,6 +57,8 @@ ExtractionRow RowOfBlock(const std::string& rawName, const BlockReport* block, c
 }
 
 }  // namespace
+
+std::string ExtractionRow::Text() const { return EscapeControls(rawName + ": " + reason); }
 
 std::vector<ExtractionRow> ExtractionRows(const std::vector<ExtractionTarget>& plan, const ScriptOutcome& outcome,
                                           const RunFacts& facts) {

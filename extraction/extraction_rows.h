@@ -31,8 +31,8 @@ struct ExtractionRow {
 
   // The RAW file has its JPG now: made by this run, or there before it.
   bool HasJpg() const { return outcome == Outcome::JpgMade || outcome == Outcome::HadJpg; }
-  // "FujiFilm.raf: JPG made, 160×120"
-  std::string Text() const { return rawName + ": " + reason; }
+  // "FujiFilm.raf: JPG made, 160×120", on one line whatever the names hold.
+  std::string Text() const;
 };
 
 // How a RAW file's JPG looks once the run has ended.

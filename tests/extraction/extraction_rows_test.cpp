@@ -100,7 +100,7 @@ TEST(ExtractionRows, EachRawFileIsToldInListOrderWithItsReason) {
 
 TEST(ExtractionRows, ACutOrStoppedRunSaysSo) {
   const std::vector<ExtractionTarget> plan = {{"a.nef", Kind::Extract, ""}, {"b.nef", Kind::Extract, ""},
-                                              {"c.nef", Kind::Extract, ""}};
+                                              {"c.nef", Kind::Extract, ""}, {"d\n.nef", Kind::SameNameAs, "d\r.nef"}};
   ScriptOutcome outcome;
   outcome.blocks = {Block(1, 0), Block(2, 0)};
   outcome.blocks[1].ended = false;  // ended between exiv2 and the copies
@@ -113,6 +113,8 @@ TEST(ExtractionRows, ACutOrStoppedRunSaysSo) {
   EXPECT_EQ(rows[0].Text(), "a.nef: EXIF not copied: the run ended first");
   EXPECT_EQ(rows[1].Text(), "b.nef: not done: the run ended during this file");
   EXPECT_EQ(rows[2].Text(), "c.nef: not done: cancelled before this file");
+  // A row stays one line, whatever a name holds.
+  EXPECT_EQ(rows[3].Text().find_first_of("\r\n"), std::string::npos) << rows[3].Text();
 }
 
 TEST(ShowExtractionResult, OperationDoneOnlyWhenEveryRawFileHasItsJpg) {
