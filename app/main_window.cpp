@@ -36,6 +36,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_script_runner.h"
 #include "extraction/extraction_command.h"
+#include "extraction/extraction_report.h"
 #include "settings/saved_pair.h"
 #include "settings/settings_reader.h"
 #include "settings/settings_writer.h"
@@ -475,9 +476,9 @@ void MainWindow::RestoreSetAsideFiles() {
 void MainWindow::ExtractPreviewImages() {
   const bool ran = RunCommand([&] {
     const ExtractionRequest request{RawFolder(), JpgFolder(), startFolder_, ExifTicked()};
-    const CommandResult result = ExtractPreviews(request, settings_, *runner_, fs_);
+    const ExtractionResult result = ExtractPreviews(request, settings_, *runner_, fs_);
     jpgPane_->files().Refresh();
-    ShowResult(*dialogs_, result, kExtractionTitle);
+    ShowExtractionResult(*dialogs_, result);
   });
   if (ran) MakeCurrent(startFolder_);
 }

@@ -75,11 +75,17 @@ double ExtractWithTheCommand(const fs::path& folder, bool exif, std::size_t jobs
   const ExtractionRequest request{(folder / "RAW").string(), (folder / "JPG").string(), folder.string(), exif};
   RunnerWithJobs runner(jobs);
   const auto start = std::chrono::steady_clock::now();
-  const CommandResult result = ExtractPreviews(request, Settings{}, runner, shotsweep::testing::TestDisk());
+  const ExtractionResult extraction = ExtractPreviews(request, Settings{}, runner, shotsweep::testing::TestDisk());
   const double seconds = Seconds(std::chrono::steady_clock::now() - start);
+  const CommandResult& result = extraction.command;
   if (!result.done() || !result.errors.empty()) {
     std::fprintf(stderr, "extraction failed: %s\n",
                  result.errors.empty() ? "not done" : result.errors[0].Text().c_str());
+    std::exit(1);
+  }
+  // The rows are read from the JPG folder after the run: part of what the command costs.
+  if (!extraction.AllWell()) {
+    std::fprintf(stderr, "extraction left RAW files without a JPG:\n%s\n", CountsText(extraction.counts).c_str());
     std::exit(1);
   }
   return seconds;
@@ -132,10 +138,12 @@ ToolTimes ExtractWithTheToolsAlone(const fs::path& folder, bool exif) {
   std::vector<fs::path> files;
   for (const auto& e : fs::directory_iterator(raw)) files.push_back(e.path());
   const fs::path shellLoop = folder / "exiv2.sh", exiftoolArgs = folder / "exiftool.args";
+  const fs::path previews = folder / "previews";
+  fs::create_directories(previews);
   {
     std::ofstream sh(shellLoop);
     for (const fs::path& file : files) {
-      sh << "/usr/bin/exiv2 -f -ep2,3,4 " << Quoted(file) << "\n";
+      sh << "/usr/bin/exiv2 -f -l " << Quoted(previews) << " -ep2,3,4 " << Quoted(file) << "\n";
       if (!exif) continue;
       const fs::path dump = jpg / file.stem();
       sh << "/usr/bin/exiv2 -pv " << Quoted(file) << " >" << Quoted(dump.string() + ".txt") << "\n";
@@ -153,18 +161,18 @@ ToolTimes ExtractWithTheToolsAlone(const fs::path& folder, bool exif) {
     bool copied = false;
     for (const char* n : {"2", "3", "4"}) {
       std::error_code ec;
-      copied |= fs::copy_file(raw / (stem + "-preview" + n + ".jpg"), target, fs::copy_options::overwrite_existing, ec);
-      fs::remove(raw / (stem + "-preview" + n + ".jpg"), ec);
+      copied |= fs::copy_file(previews / (stem + "-preview" + n + ".jpg"), target, fs::copy_options::overwrite_existing, ec);
+      fs::remove(previews / (stem + "-preview" + n + ".jpg"), ec);
     }
-    if (copied) args << "-all=\n-tagsfromfile\n" << file.string() << "\n-exif:all\n" << target.string() << "\n-execute\n";
+    if (copied) {
+      args << "-overwrite_original\n-all=\n-tagsfromfile\n" << file.string() << "\n-exif:all\n" << target.string()
+           << "\n-execute\n";
+    }
   }
   args << "-stay_open\nFalse\n";
   args.close();
   times.exiftool = Run("/usr/bin/exiftool", {"-stay_open", "True", "-@", "-"}, exiftoolArgs);
   times.cpu = ChildrenCpuSeconds() - cpuBefore;
-  for (const auto& e : fs::directory_iterator(jpg)) {
-    if (e.path().extension() == ".jpg_original") fs::remove(e.path());
-  }
   return times;
 }
 

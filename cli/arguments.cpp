@@ -1,6 +1,8 @@
 #include "cli/arguments.h"
 
 #include <array>
+#include <optional>
+#include <string>
 
 namespace shotsweep {
 namespace {
@@ -22,6 +24,16 @@ constexpr std::array<CommandShape, 4> kCommands{{
 ParsedArguments Refuse(std::string error) { return {std::nullopt, std::move(error)}; }
 
 bool IsHelp(const std::string& arg) { return arg == "--help" || arg == "-h"; }
+
+// A count of workers: 1 to 256, in decimal, as many as the interpreter takes.
+std::optional<std::size_t> JobCount(std::string_view text) {
+  if (text.empty() || text.size() > 4 || text.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  const std::size_t n = std::stoul(std::string(text));
+  if (n < 1 || n > 256) return std::nullopt;
+  return n;
+}
 
 }  // namespace
 
@@ -57,6 +69,19 @@ ParsedArguments ParseArguments(const std::vector<std::string>& args) {
     }
     if (arg == "--") {
       optionsEnded = true;
+      continue;
+    }
+    if (shape->kind == CliRequest::Extract && (arg == "--jobs" || arg.starts_with("--jobs="))) {
+      std::string_view value;
+      if (arg == "--jobs") {
+        if (i + 1 == args.size()) return Refuse("--jobs needs a number");
+        value = args[++i];
+      } else {
+        value = std::string_view(arg).substr(7);
+      }
+      const auto jobs = JobCount(value);
+      if (!jobs) return Refuse("--jobs takes a number from 1 to 256, not \"" + std::string(value) + "\"");
+      request.jobs = *jobs;
       continue;
     }
     // Options every command takes.

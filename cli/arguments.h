@@ -1,6 +1,7 @@
 #pragma once
 // The command line of shotsweep-cli, read into a request. Pure: no file is looked at.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,7 +12,7 @@ namespace shotsweep {
 inline constexpr std::string_view kCliUsage =
     "usage: shotsweep-cli by-folder RAW_DIR JPG_DIR [--keep] [--trash] [--dry-run] [--all]\n"
     "       shotsweep-cli by-list   RAW_DIR LIST_FILE [--keep] [--trash] [--dry-run] [--all]\n"
-    "       shotsweep-cli extract   RAW_DIR JPG_DIR [--exif]\n"
+    "       shotsweep-cli extract   RAW_DIR JPG_DIR [--exif] [--jobs N]\n"
     "       shotsweep-cli restore   RAW_DIR [--dry-run]\n"
     "       shotsweep-cli COMMAND --help | --help | --version\n"
     "every command also takes --quiet (-q)\n";
@@ -27,6 +28,7 @@ struct CliRequest {
   bool exif = false;
   bool quiet = false;  // no summary line, no progress
   bool all = false;  // a cleanup may delete every RAW file of the folder
+  std::size_t jobs = 0;  // extract: RAW files worked on at once; 0: one per processor
 };
 
 struct ParsedArguments {

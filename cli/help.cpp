@@ -8,8 +8,9 @@ namespace {
 // Word for word in every page and in the manual page, so no page says otherwise.
 constexpr std::string_view kExitStatus =
     "Exit status:\n"
-    "  0  done as planned; for extract, every RAW file got a JPG\n"
-    "  1  a failure, told on standard error; for extract, also a RAW file left without a JPG\n"
+    "  0  done as planned; for extract, every RAW file has its JPG, made now or there before\n"
+    "  1  a failure, told on standard error; for extract, also a run after which a RAW file\n"
+    "     has no JPG (its row says why)\n"
     "  2  a usage error: an unknown command or option, or operands missing\n";
 
 constexpr std::string_view kCommonOptions =
@@ -86,17 +87,23 @@ constexpr std::string_view kByListExamples =
     "\n";
 
 constexpr std::string_view kExtract =
-    "usage: shotsweep-cli extract RAW_DIR JPG_DIR [--exif] [--quiet]\n"
+    "usage: shotsweep-cli extract RAW_DIR JPG_DIR [--exif] [--jobs N] [--quiet]\n"
     "\n"
     "Writes the preview JPG embedded in each RAW file of RAW_DIR into JPG_DIR with exiv2, and\n"
     "copies the RAW file's EXIF data into it with exiftool; both are taken from the current\n"
-    "folder when they lie there, otherwise from PATH. A JPG of the same name is replaced only\n"
-    "by a preview. Once the run has ended it prints one line, such as \"7 of 7 RAW files got a\n"
-    "JPG\"; the RAW files that got none are named on standard error, and the exit status is 1.\n"
+    "folder when they lie there, otherwise from PATH. A RAW file whose JPG (NAME.jpg, .jpeg or\n"
+    ".jpe, any case) is already in JPG_DIR is left alone, and so is the second of two RAW files\n"
+    "with one base name. Once the run has ended it prints one row per RAW file, NAME: REASON\n"
+    "(\"JPG made, 160x120\", \"no preview in the file\", \"exiv2 cannot read this file\", \"EXIF\n"
+    "not copied: ...\", \"already had a JPG\", \"same name as ...\"), then the counts, such as\n"
+    "\"7 of 7 RAW files have a JPG\". Quiet, a run after which every RAW file has its JPG prints\n"
+    "nothing; the rows of any other run are always printed.\n"
     "\n"
     "Options:\n"
     "  --exif         also write NAME.txt (the value of every tag) and NAME.asc (the tags in\n"
-    "                 words) of each RAW file into JPG_DIR\n";
+    "                 words) of each RAW file into JPG_DIR\n"
+    "  --jobs N       work on at most N RAW files at once, 1 to 256 (default: the Jobs\n"
+    "                 setting, else one per processor)\n";
 
 constexpr std::string_view kExtractExamples =
     "Example:\n"

@@ -24,10 +24,5 @@ std::string RestoreSummaryLine(const RunPlan& plan) {
   return "restored " + std::to_string(plan.Count(PlannedFile::Restore));
 }
 
-std::string ExtractionSummaryLine(const ExtractionSummary& summary) {
-  const std::size_t all = summary.withJpg.size() + summary.withoutJpg.size();
-  return std::to_string(summary.withJpg.size()) + " of " + std::to_string(all) +
-         (all == 1 ? " RAW file" : " RAW files") + " got a JPG";
-}
 
 }  // namespace shotsweep

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "cleanup/cleanup_plan.h"
-#include "extraction/extraction_summary.h"
 
 namespace shotsweep {
 
@@ -15,8 +14,5 @@ std::string CleanupSummaryLine(const CleanupPlan& plan);
 
 // "restored 12"
 std::string RestoreSummaryLine(const RunPlan& plan);
-
-// "3 of 7 RAW files got a JPG"
-std::string ExtractionSummaryLine(const ExtractionSummary& summary);
 
 }  // namespace shotsweep

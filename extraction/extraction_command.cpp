@@ -1,7 +1,11 @@
 #include "extraction/extraction_command.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "base/file_names.h"
@@ -9,7 +13,8 @@
 #include "fs/folder_listing.h"
 #include "platform/script_runner.h"
 #include "extraction/extraction_script.h"
-#include "extraction/extraction_summary.h"
+#include "extraction/extraction_plan.h"
+#include "extraction/jpeg_size.h"
 #include "extraction/tool_lookup.h"
 #include "settings/settings.h"
 
@@ -44,15 +49,64 @@ std::optional<CommandError> CheckWritable(const ExtractionScriptContext& script,
       "the extraction script");
 }
 
+// Whatever the blocks left in the preview folder (a run cut short leaves previews), then the
+// folder. It holds only what exiv2 wrote for this run.
+void RemovePreviewFolder(FileSystem& fs, const std::string& folder) {
+  std::vector<DirEntry> entries;
+  fs.List(folder, entries);
+  for (const DirEntry& entry : entries) {
+    if (!entry.isDir) fs.Unlink(JoinUnchanged(folder, entry.name, kNativeSeparator));
+  }
+  fs.RemoveFolder(folder);
+}
+
+// A folder of this run's own for exiv2's previews, beside the script: a name with the process
+// number, so two runs never share one, made afresh so nothing else lies in it. One of that name
+// can only be left by an earlier run that was killed and had this number.
+std::optional<CommandError> MakePreviewFolder(FileSystem& fs, const std::string& startFolder, std::string& folder) {
+  folder = JoinUnchanged(startFolder, "Extr-previews-" + std::to_string(::getpid()), kNativeSeparator);
+  auto error = fs.MakeFolder(folder);
+  if (error && error->number == EEXIST && fs.Status(folder) && fs.Status(folder)->kind == EntryKind::Folder) {
+    RemovePreviewFolder(fs, folder);
+    error = fs.MakeFolder(folder);
+  }
+  return error;
+}
+
+JpgAfterRun LookAtJpg(FileSystem& fs, const std::string& path) {
+  JpgAfterRun jpg;
+  const auto status = fs.Status(path);
+  if (!status || status->kind != EntryKind::File) return jpg;
+  jpg.there = true;
+  std::string bytes;
+  fs.ReadFile(path, bytes);
+  jpg.size = JpegPixelSize(bytes);
+  return jpg;
+}
+
 }  // namespace
 
-CommandResult ExtractPreviews(const ExtractionRequest& request, const Settings& settings, ScriptRunner& runner,
-                              FileSystem& fs) {
+std::size_t ExtractionJobs(std::size_t asked, std::int32_t setting) {
+  if (asked > 0) return asked;
+  // As many as the interpreter takes; more would be refused, and the run with it.
+  if (setting > 0) return std::min<std::size_t>(static_cast<std::size_t>(setting), 256);
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+ExtractionResult ExtractPreviews(const ExtractionRequest& request, const Settings& settings, ScriptRunner& runner,
+                                 FileSystem& fs) {
+  ExtractionResult result;
+  const auto fail = [&result](CommandError error) {
+    result.command = CommandResult::Failed(std::move(error));
+    return result;
+  };
   // Without both tools the script could only fail on every line; nothing is written then.
   ExtractionScriptContext script;
-  if (auto missing = FindTools(fs, request.startFolder, script)) return CommandResult::Failed(*missing);
+  if (auto missing = FindTools(fs, request.startFolder, script)) return fail(*missing);
 
   const FileListing listing = ListMatchingFiles(fs, request.rawFolder, NamePatterns(RawListPattern(settings.extraRawKinds)));
+  // A folder that cannot be read is no empty folder: "Operation done" over it would be a lie.
+  if (listing.error) return fail(*listing.error);
   const CommandFolders folders = FoldersOfRun(request.rawFolder, request.jpgFolder, settings);
   script.quote = folders.quote;
   script.rawFolder = folders.raw;
@@ -60,29 +114,46 @@ CommandResult ExtractPreviews(const ExtractionRequest& request, const Settings& 
   script.codePage = settings.codePage;
   script.exif = request.exif;
 
-  const std::vector<std::string>& names = listing.names;
-  if (auto refusal = CheckWritable(script, request.startFolder, names)) return CommandResult::Failed(*refusal);
+  // A RAW file whose JPG is there already is left alone: that JPG may be the camera's own.
+  std::vector<DirEntry> jpgEntries;
+  if (auto error = fs.List(request.jpgFolder, jpgEntries)) return fail(*error);
+  const std::vector<ExtractionTarget> plan = PlanExtraction(listing.names, jpgEntries);
+  const std::vector<std::string> names = NamesToExtract(plan);
 
+  std::string previewFolder;
+  if (auto error = MakePreviewFolder(fs, request.startFolder, previewFolder)) return fail(*error);
+  script.previewFolder = previewFolder + kNativeSeparator;
   const std::string scriptPath = JoinUnchanged(request.startFolder, kExtractionScriptName, kNativeSeparator);
-  if (auto failure = fs.WriteFile(scriptPath, ExtractionScript(script, names))) {
-    return CommandResult::Failed(*failure);
+  std::optional<CommandError> failure = CheckWritable(script, request.startFolder, names);
+  if (!failure) failure = fs.WriteFile(scriptPath, ExtractionScript(script, names));
+  if (failure) {
+    RemovePreviewFolder(fs, previewFolder);
+    return fail(*failure);
   }
 
-  ScriptRequest run{scriptPath, request.startFolder, WindowStyle::NormalWithFocus,
-                    std::string(kExtractionScriptName)};
-  const std::string jpgFolder = folders.jpg;
-  const JpgTimes before = ReadJpgTimes(fs, jpgFolder, names);
-  run.summarize = [&](const ScriptOutcome& outcome) {
-    const ExtractionSummary summary = SummarizeExtraction(fs, jpgFolder, names, before);
-    return ScriptSummary{SummaryText(summary), summary.withoutJpg.empty() && !ScriptFailure(outcome, scriptPath)};
-  };
+  ScriptRequest run{scriptPath, request.startFolder, WindowStyle::NormalWithFocus, std::string(kExtractionRunTitle)};
+  run.jobs = ExtractionJobs(request.jobs, settings.extractionJobs);
+  run.closeWhenEnded = true;  // the rows and the transcript come in the closing box
   const ScriptOutcome outcome = runner.Run(run);
-  // A line that fails inside the script (a RAW file without previews) shows in the script's
-  // window; only a script that could not be run to its end is a failure of the command.
-  if (auto failure = ScriptFailure(outcome, scriptPath)) return CommandResult::Failed(*failure);
-  CommandResult result;
-  for (const std::string& note : outcome.notes) result.notes.push_back({note, {}});
-  result.MarkDone();
+  RemovePreviewFolder(fs, previewFolder);
+  result.transcript = outcome.output;
+  result.stopped = outcome.stopped;
+
+  RunFacts facts{request.exif, outcome.stopped, {}};
+  for (const std::string& raw : names) facts.jpgs.push_back(LookAtJpg(fs, folders.jpg + FileBaseName(raw) + ".jpg"));
+  result.rows = ExtractionRows(plan, outcome, facts);
+  result.counts = CountRows(result.rows);
+  // A line that fails inside the script (a RAW file without previews) is told in its row; only
+  // a script that could not be run to its end is a failure of the command. One that was
+  // stopped, as asked, tells in its rows what was done.
+  if (!outcome.stopped) {
+    if (auto failed = ScriptFailure(outcome, scriptPath)) {
+      result.command.errors.push_back(*failed);
+      return result;
+    }
+  }
+  for (const std::string& note : outcome.notes) result.command.notes.push_back({note, {}});
+  result.command.MarkDone();
   return result;
 }
 

@@ -20,15 +20,21 @@ std::string PreviewStem(std::string_view rawName) {
   return std::string(rawName.substr(0, dot));
 }
 
+BlockShape ExtractionBlockShape(bool exif) {
+  return exif ? BlockShape{10, 0, 6} : BlockShape{8, 0, 4};
+}
+
 std::string ExtractionBlock(const ExtractionScriptContext& ctx, std::string_view rawName) {
   const std::string& q = ctx.quote;
   const std::string base = FileBaseName(rawName);
   const std::string rawPath = ScriptPath(q, ctx.rawFolder + std::string(rawName));
   const std::string target = ScriptPath(q, ctx.jpgFolder + base + ".jpg");
   const std::string exiv2 = ScriptPath(q, ctx.exiv2Path);
-  // The previews lie where exiv2 puts them, named after the RAW file's last extension, which
-  // for "trip.day1.nef" is not the base name the JPG gets.
-  const std::string previews = ctx.rawFolder + PreviewStem(rawName) + "-preview";
+  // The previews are named after the RAW file's last extension, which for "trip.day1.nef" is
+  // not the base name the JPG gets.
+  const std::string previews = ctx.previewFolder + PreviewStem(rawName) + "-preview";
+  std::string previewFolder = ctx.previewFolder;
+  if (previewFolder.size() > 1) previewFolder.pop_back();
 
   std::string out;
   const auto line = [&out](std::initializer_list<std::string_view> pieces) {
@@ -37,10 +43,9 @@ std::string ExtractionBlock(const ExtractionScriptContext& ctx, std::string_view
   };
   // No line deletes the target JPG beforehand: "copy /Y" replaces it only when a preview
   // exists, so a RAW file that yields nothing leaves an earlier JPG of that name alone.
-  line({"del ", ScriptPath(q, ctx.rawFolder + base + ".asc")});
-  line({"del ", ScriptPath(q, ctx.rawFolder + base + ".txt")});
-  // exiv2 stops reading options at the first file name: options first.
-  line({exiv2, " -f -ep2,3,4 ", rawPath});
+  // exiv2 stops reading options at the first file name: options first. The previews go to the
+  // run's own folder, never beside the RAW file, where a file of the user's may bear the name.
+  line({exiv2, " -f -l ", ScriptPath(q, previewFolder), " -ep2,3,4 ", rawPath});
   if (ctx.exif) {
     line({exiv2, " -pv ", rawPath, " >", ScriptPath(q, ctx.jpgFolder + base + ".txt")});
     line({exiv2, " -pt ", rawPath, " >", ScriptPath(q, ctx.jpgFolder + base + ".asc")});
@@ -49,11 +54,13 @@ std::string ExtractionBlock(const ExtractionScriptContext& ctx, std::string_view
     line({"copy ", ScriptPath(q, previews + std::string(n) + ".jpg"), " ", target, " /Y"});
   }
   // exiftool rewrites the target only when a preview of this RAW file was there to copy onto
-  // it; otherwise it would stamp this file's EXIF onto an unrelated earlier JPG.
-  const std::string anyPreview = ScriptPath(q, previews + "*.jpg");
-  line({"if exist ", anyPreview, " ", ScriptPath(q, ctx.exiftoolPath), " -all= -tagsfromfile ",
-        rawPath, " -exif:all ", target});
-  line({"del ", anyPreview});
+  // it; otherwise it would stamp this file's EXIF onto an unrelated earlier JPG. It keeps no
+  // "_original" backup: the JPG is this run's own copy, and a backup would need a line that
+  // deletes it, which could not tell it from a user's older one.
+  line({"if exist ", ScriptPath(q, previews + "*.jpg"), " ", ScriptPath(q, ctx.exiftoolPath),
+        " -overwrite_original -all= -tagsfromfile ", rawPath, " -exif:all ", target});
+  // Every preview, whatever exiv2 made of it: a DNG's come out as TIFF.
+  line({"del ", ScriptPath(q, previews + "*")});
   line({kBlockEnd});
   line({});
   return out;
@@ -64,9 +71,6 @@ std::string ExtractionScript(const ExtractionScriptContext& ctx,
   std::string out = "chcp " + std::to_string(ctx.codePage);
   out += kLineEnd;
   for (const std::string& name : rawNames) out += ExtractionBlock(ctx, name);
-  out += "del ";
-  out += ScriptPath(ctx.quote, ctx.jpgFolder + "*.jpg_original");
-  out += kLineEnd;
   return out;
 }
 

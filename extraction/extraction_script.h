@@ -21,6 +21,9 @@ struct ExtractionScriptContext {
   std::string quote;         // Q: "\"" or empty (DecideQuote)
   std::string rawFolder;     // RawFolder, ends in the separator
   std::string jpgFolder;     // JpgFolder, ends in the separator
+  // A folder of this run's own, empty when it starts, where exiv2 leaves the previews; ends in
+  // the separator. Nothing of the user's can lie there, so the blocks may delete what they find.
+  std::string previewFolder;
   std::string exiv2Path;     // each tool by the full path it was found at
   std::string exiftoolPath;
   std::int32_t codePage = 0;
@@ -32,11 +35,19 @@ struct ExtractionScriptContext {
 // is no extension to exiv2 (".nef" stays ".nef").
 std::string PreviewStem(std::string_view rawName);
 
-// The lines for one RAW file: 10, or 12 when ctx.exif.
+// Where a block's programs stand, counted from its first line: the reports of a run with jobs
+// tell programs by their script line.
+struct BlockShape {
+  std::size_t lines = 0;
+  std::size_t extract = 0;   // exiv2 -ep
+  std::size_t exiftool = 0;  // the EXIF copy onto the new JPG
+};
+BlockShape ExtractionBlockShape(bool exif);
+
+// The lines for one RAW file: 8, or 10 when ctx.exif.
 std::string ExtractionBlock(const ExtractionScriptContext& ctx, std::string_view rawName);
 
-// The whole script: the code page line, one block per RAW file in order, the line that
-// deletes exiftool's "*.jpg_original" backups from the JPG folder.
+// The whole script: the code page line, then one block per RAW file in order.
 std::string ExtractionScript(const ExtractionScriptContext& ctx,
                              const std::vector<std::string>& rawNames);
 

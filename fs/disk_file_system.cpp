@@ -63,6 +63,7 @@ class DiskFileSystem final : public FileSystem {
   std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) override;
   std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) override;
   std::optional<CommandError> MakeFolder(const std::string& path) override;
+  std::optional<CommandError> RemoveFolder(const std::string& path) override;
   std::optional<EntryStatus> Status(const std::string& path) override;
   bool IsFile(const std::string& path) override;
   std::optional<CommandError> CheckAccess(const std::string& path, Access access) override;
@@ -340,6 +341,11 @@ std::optional<CommandError> DiskFileSystem::WriteFile(const std::string& path, s
 
 std::optional<CommandError> DiskFileSystem::MakeFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) != 0) return ErrnoError(errno, path);
+  return std::nullopt;
+}
+
+std::optional<CommandError> DiskFileSystem::RemoveFolder(const std::string& path) {
+  if (::rmdir(path.c_str()) != 0) return ErrnoError(errno, path);
   return std::nullopt;
 }
 

@@ -100,6 +100,8 @@ class FileSystem {
   virtual std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) = 0;
   // Makes the one folder `path` (its parent must be there).
   virtual std::optional<CommandError> MakeFolder(const std::string& path) = 0;
+  // Removes the one empty folder `path`; a folder that still holds anything stays.
+  virtual std::optional<CommandError> RemoveFolder(const std::string& path) = 0;
   // The entry itself, its link not followed; nullopt when there is none.
   virtual std::optional<EntryStatus> Status(const std::string& path) = 0;
   // Whether `path` is a regular file, through links.

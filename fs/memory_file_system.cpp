@@ -258,6 +258,18 @@ std::optional<CommandError> MemoryFileSystem::MakeFolder(const std::string& path
   return std::nullopt;
 }
 
+std::optional<CommandError> MemoryFileSystem::RemoveFolder(const std::string& path) {
+  if (auto refusal = Refusal(Operation::MakeFolder, path)) return refusal;
+  Folder* holder = nullptr;
+  Node* node = Find(path, &holder);
+  if (!node) return ErrnoError(ENOENT, path);
+  if (!node->isDir) return ErrnoError(ENOTDIR, path);
+  if (Folder* content = Load(path); content && !content->empty()) return ErrnoError(ENOTEMPTY, path);
+  holder->erase(Split(path).second);
+  folders_.erase(path);
+  return std::nullopt;
+}
+
 std::optional<EntryStatus> MemoryFileSystem::Status(const std::string& path) {
   if (path == "/") return EntryStatus{EntryKind::Folder, 0};
   const Node* node = Find(path);

@@ -52,6 +52,7 @@ class MemoryFileSystem : public FileSystem {
   std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) override;
   std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) override;
   std::optional<CommandError> MakeFolder(const std::string& path) override;
+  std::optional<CommandError> RemoveFolder(const std::string& path) override;
   std::optional<EntryStatus> Status(const std::string& path) override;
   bool IsFile(const std::string& path) override;
   std::optional<CommandError> CheckAccess(const std::string& path, Access access) override;

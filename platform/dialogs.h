@@ -24,11 +24,23 @@ struct OpenFileRequest {
   bool CancelError = true;
 };
 
+// A box that reports on many files: its text, then one row per file in a list that scrolls,
+// however many there are, and a long transcript folded away under Details.
+struct ReportBoxRequest {
+  std::string text;
+  std::string title;
+  MessageIcon icon = MessageIcon::Information;
+  std::vector<std::string> rows;
+  std::string details;
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // A modal box with an OK button only.
   virtual void MessageBox(const std::string& text, const std::string& title, MessageIcon icon) = 0;
+  // A modal report box with an OK button only.
+  virtual void ReportBox(const ReportBoxRequest& report) = 0;
   // A modal input box; OK gives the text as it stands, Cancel gives the empty text.
   virtual std::string InputBox(const std::string& prompt, const std::string& title,
                                const std::string& proposed) = 0;

@@ -46,6 +46,9 @@ struct ScriptRequest {
   // many workers at once, each block told in ScriptOutcome::blocks, and a run that
   // ScriptProcess::Stop can stop between blocks. 0: one line after another, as written.
   std::size_t jobs = 0;
+  // For a run shown in a window: the window goes as soon as the script has ended, for a
+  // command that reports the run itself. A run with jobs gets a Cancel button there too.
+  bool closeWhenEnded = false;
   // For a run shown in a window (NormalWithFocus): the summary to show once it has ended.
   std::function<ScriptSummary(const ScriptOutcome&)> summarize;
 };

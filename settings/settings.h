@@ -24,6 +24,8 @@ struct Settings {
   std::int32_t codePage = 0;    // RAWCodePage: written after "chcp " on every script's first line
   bool trash = false;           // Trash: what a cleanup deletes goes to the user's trash
   bool confirm = false;         // Confirm: both cleanup buttons show what they would do first
+  // Jobs: RAW files an extraction works on at once; 0 (or anything below 1): one per processor.
+  std::int32_t extractionJobs = 0;
   std::vector<std::string> extraRawKinds;  // ExtraRAW: kinds beyond the five, "cr3", lower case, no dot
   // Sidecars: the extensions of the files photo programs keep beside a RAW file ("xmp"), lower
   // case, no dot; they leave with a RAW file that is deleted or trashed. Empty: none do.

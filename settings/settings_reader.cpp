@@ -133,6 +133,8 @@ std::optional<std::string> ApplyEntry(std::string_view entry, Settings& s) {
     problem = StoreFlag(value, s.trash);
   } else if (key == "Confirm") {
     problem = StoreFlag(value, s.confirm);
+  } else if (key == "Jobs") {
+    problem = Store(value, s.extractionJobs);
   } else if (const auto meant = MeantKey(key)) {
     return "\"" + EscapeControls(entry) + "\" is ignored: the key is written \"" + std::string(*meant) +
            "\", in that case and with no blank before the \"=\".";

@@ -15,6 +15,7 @@ class QtDialogs : public Dialogs {
   explicit QtDialogs(QWidget* parent) : parent_(parent) {}
 
   void MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override;
+  void ReportBox(const ReportBoxRequest& report) override;
   std::string InputBox(const std::string& prompt, const std::string& title,
                        const std::string& proposed) override;
   std::optional<std::string> OpenFile(const OpenFileRequest& request) override;

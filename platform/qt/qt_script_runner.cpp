@@ -13,8 +13,10 @@
 #include <QToolButton>
 #include <QStringDecoder>
 #include <QTimer>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <functional>
 #include <memory>
 
 #include "platform/interpreter_path.h"
@@ -117,13 +119,31 @@ class OutputWindow : public QDialog {
     close_->setObjectName("close");
     close_->setEnabled(false);
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+    cancel_ = new QPushButton(tr("Cancel"), this);
+    cancel_->setObjectName("cancel");
+    cancel_->setVisible(false);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary_);
     layout->addWidget(details_, 0, Qt::AlignLeft);
     layout->addWidget(text_, 1);
     layout->addWidget(bar_);
-    layout->addWidget(close_, 0, Qt::AlignRight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancel_);
+    buttons->addWidget(close_);
+    layout->addLayout(buttons);
     resize(720, 420);
+  }
+
+  // A run that can stop between its blocks: Cancel lets the blocks under way end, so no file
+  // is left half made, and the run ends after them.
+  void OfferCancel(std::function<bool()> stop) {
+    cancel_->setVisible(true);
+    connect(cancel_, &QPushButton::clicked, this, [this, stop = std::move(stop)] {
+      if (!stop()) return;
+      cancel_->setEnabled(false);
+      cancel_->setText(tr("Stopping after the current files\u2026"));
+    });
   }
 
   void Append(const QString& text) {
@@ -143,8 +163,13 @@ class OutputWindow : public QDialog {
 
   // Once the script has ended: the summary at a glance, the output folded away behind it; a
   // run that went well in every way closes by itself a moment later.
-  void Finish(const ScriptOutcome& outcome, const std::optional<ScriptSummary>& summary) {
+  void Finish(const ScriptOutcome& outcome, const std::optional<ScriptSummary>& summary, bool closeNow) {
     running_ = false;
+    cancel_->setEnabled(false);
+    if (closeNow) {
+      accept();
+      return;
+    }
     if (bar_->maximum() == 0) bar_->setRange(0, 1);
     if (!outcome.error && outcome.exitStatus == 0) bar_->setValue(bar_->maximum());
     if (outcome.error) Append(QStringLiteral("\n") + QString::fromStdString(outcome.error->Text()) + "\n");
@@ -179,6 +204,7 @@ class OutputWindow : public QDialog {
   QPlainTextEdit* text_;
   QProgressBar* bar_;
   QPushButton* close_;
+  QPushButton* cancel_;
   bool running_ = true;
 };
 
@@ -214,6 +240,7 @@ ScriptOutcome QtScriptRunner::Run(const ScriptRequest& request) {
 
   if (request.style == WindowStyle::NormalWithFocus) {
     output = std::make_unique<OutputWindow>(parent_, QString::fromStdString(request.title));
+    if (request.jobs > 0) output->OfferCancel([&process] { return process.Stop(); });
     blocker.Allow(output.get());
     QObject::connect(output.get(), &QDialog::finished, &loop, &QEventLoop::quit);
     output->show();
@@ -249,7 +276,7 @@ ScriptOutcome QtScriptRunner::Run(const ScriptRequest& request) {
       const ScriptOutcome outcome = process.Outcome();
       std::optional<ScriptSummary> summary;
       if (request.summarize) summary = request.summarize(outcome);
-      output->Finish(outcome, summary);
+      output->Finish(outcome, summary, request.closeWhenEnded);
     } else {
       loop.quit();
     }
@@ -268,7 +295,8 @@ ScriptOutcome QtScriptRunner::Run(const ScriptRequest& request) {
   }
 
   pump();
-  if (!process.finished() || output) loop.exec();
+  // A window that closed itself at once has no loop to wait in.
+  if (!process.finished() || (output && output->isVisible())) loop.exec();
   outputNotifier.setEnabled(false);
   progressNotifier.setEnabled(false);
   return process.Outcome();

@@ -125,11 +125,19 @@ TEST_F(Commands, ExportMenuRunsTheExtractionFromTheStartFolder) {
   ASSERT_EQ(runner.calls.size(), 1u) << (dialogs.messages.empty() ? "" : dialogs.messages[0].text);
   EXPECT_EQ(runner.calls[0].request.scriptPath, Start() + "/Extr.bat");
   EXPECT_EQ(runner.calls[0].request.style, WindowStyle::NormalWithFocus);
-  // The panes' folders, each with its separator.
+  EXPECT_EQ(runner.calls[0].request.title, "Extracting previews");
+  // The panes' folders, each with its separator; a.NEF's JPG is there, so it is left alone.
   const std::string& script = runner.calls[0].files.at("Extr.bat");
-  EXPECT_NE(script.find(Start() + "/RAW/a.NEF"), std::string::npos) << script;
-  EXPECT_NE(script.find(Start() + "/JPG/a.jpg"), std::string::npos) << script;
+  EXPECT_NE(script.find(Start() + "/RAW/b.NEF"), std::string::npos) << script;
+  EXPECT_NE(script.find(Start() + "/JPG/b.jpg"), std::string::npos) << script;
+  EXPECT_EQ(script.find("a.NEF"), std::string::npos) << script;
   EXPECT_EQ(fs::current_path(), fs::path(Start()));
+  // The recording runner ran nothing, so b.NEF got no JPG: a warning, not "Operation done".
+  ASSERT_EQ(dialogs.reports.size(), 1u);
+  EXPECT_EQ(dialogs.reports[0].icon, MessageIcon::Warning);
+  EXPECT_EQ(dialogs.reports[0].rows,
+            (std::vector<std::string>{"a.NEF: already had a JPG", "b.NEF: not done: the run ended before this file",
+                                      "c.cr2: already had a JPG"}));
 }
 
 TEST_F(Commands, AClickWhileACommandWaitsForItsScriptStartsNothing) {

@@ -9,6 +9,7 @@
 
 #include "platform/posix_script_runner.h"
 #include "extraction/extraction_command.h"
+#include "extraction/extraction_report.h"
 #include "settings/settings.h"
 #include "tests/support/disk.h"
 #include "tests/support/raw_like_file.h"
@@ -71,9 +72,11 @@ struct Extraction {
   Settings settings;
   PosixScriptRunner runner;
   CommandResult result;
+  ExtractionResult extraction;
 
-  void Extract(const std::string& raw, const std::string& jpg, bool exif = false) {
-    result = ExtractPreviews({raw, jpg, startFolder, exif}, settings, runner, testing::TestDisk());
+  void Extract(const std::string& raw, const std::string& jpg, bool exif = false, std::size_t jobs = 0) {
+    extraction = ExtractPreviews({raw, jpg, startFolder, exif, jobs}, settings, runner, testing::TestDisk());
+    result = extraction.command;
   }
   void ExpectDone() const {
     ASSERT_TRUE(result.errors.empty()) << result.errors[0].Text();
@@ -151,18 +154,18 @@ TEST(ExtractionWithTheRealTools, QuotedPathsToolsInTheStartFolderAndFilesWithout
 
   Extraction run;
   run.startFolder = start;
-  std::optional<ScriptSummary> summary;
-  run.runner.onSummary = [&](const ScriptSummary& s) { summary = s; };
   run.Extract(raw, jpg);
   run.ExpectDone();
-  // At a glance: which RAW files got a JPG; an earlier JPG that was left alone does not count.
-  ASSERT_TRUE(summary);
-  EXPECT_EQ(summary->text, "1 of 3 RAW files got a JPG.\nNo JPG for: bare.arw thumbonly.cr2");
-  EXPECT_FALSE(summary->allWell);
+  // An earlier JPG is left alone: those two RAW files are not worked on at all.
+  EXPECT_EQ(RowTexts(run.extraction.rows),
+            (std::vector<std::string>{"bare.arw: already had a JPG", "sp ace 100%.nef: JPG made, 500\u00d7375",
+                                      "thumbonly.cr2: already had a JPG"}));
+  EXPECT_TRUE(run.extraction.AllWell());
 
   const std::string script = ReadFile(start + "/Extr.bat");
-  EXPECT_NE(script.find("\"" + start + "/exiv2\" -f -ep2,3,4 \"" + raw + "/sp ace 100%%.nef\""),
-            std::string::npos) << script;
+  EXPECT_NE(script.find("\"" + start + "/exiv2\" -f -l \"" + start + "/Extr-previews-"), std::string::npos) << script;
+  EXPECT_NE(script.find(" -ep2,3,4 \"" + raw + "/sp ace 100%%.nef\""), std::string::npos) << script;
+  EXPECT_EQ(script.find("thumbonly"), std::string::npos) << script;
 
   EXPECT_EQ(DecodedSize(jpg + "/sp ace 100%.jpg").width, 500);
   EXPECT_EQ(MakeAndModel(jpg)["sp ace 100%.jpg"], "Make A|Model A");
@@ -170,8 +173,54 @@ TEST(ExtractionWithTheRealTools, QuotedPathsToolsInTheStartFolderAndFilesWithout
   EXPECT_EQ(ReadFile(jpg + "/bare.jpg"), keep);
   EXPECT_FALSE(fs::exists(jpg + "/sp ace 100%.txt"));  // EXIF not ticked: no dumps
   EXPECT_FALSE(AnyFileMatching(raw, "-preview"));
-  // The closing line deletes exiftool's backups, whoever made them.
-  EXPECT_FALSE(AnyFileMatching(jpg, "_original"));
+  // exiftool keeps no backup, and the user's own is left alone.
+  EXPECT_EQ(ReadFile(jpg + "/other.jpg_original"), "the user's");
+  for (const auto& entry : fs::directory_iterator(start)) EXPECT_FALSE(entry.is_directory()) << entry.path();
+}
+
+TEST(ExtractionWithTheRealTools, CancelStopsAfterTheFilesUnderWayAndTellsWhatWasDone) {
+  TempFolder t;
+  const std::string raw = t.MakeDir("RAW").string();
+  const std::string jpg = t.MakeDir("JPG").string();
+  constexpr int kFiles = 12;
+  for (int i = 0; i < kFiles; ++i) {
+    testing::WriteRawLikeFile(raw + "/DSC_" + std::to_string(100 + i) + ".nef",
+                              {"MAKE", "MODEL", 100, {{160, 120}, {320, 240}}});
+  }
+  Extraction run;
+  run.startFolder = t.MakeDir("start").string();
+  bool asked = false;
+  // Cancel once about one file is done, as a user's click would.
+  run.runner.onProgress = [&](ScriptProcess& process) {
+    if (!asked && process.done() > 9) asked = process.Stop();
+  };
+  run.Extract(raw, jpg, false, 2);
+  ASSERT_TRUE(asked);
+  ASSERT_TRUE(run.result.errors.empty()) << run.result.errors[0].Text();
+  EXPECT_TRUE(run.extraction.stopped);
+  EXPECT_FALSE(run.extraction.AllWell());
+
+  ASSERT_EQ(run.extraction.rows.size(), static_cast<std::size_t>(kFiles));
+  std::size_t made = 0;
+  bool cancelledSeen = false;
+  for (const ExtractionRow& row : run.extraction.rows) {
+    SCOPED_TRACE(row.Text());
+    const bool there = fs::exists(jpg + "/" + row.rawName.substr(0, 7) + ".jpg");
+    if (row.outcome == ExtractionRow::Outcome::JpgMade) {
+      EXPECT_FALSE(cancelledSeen) << "the files done come first, in script order";
+      EXPECT_EQ(row.reason, "JPG made, 320\u00d7240");
+      EXPECT_TRUE(there);
+      ++made;
+    } else {
+      EXPECT_EQ(row.reason, "not done: cancelled before this file");
+      EXPECT_FALSE(there);
+      cancelledSeen = true;
+    }
+  }
+  EXPECT_GE(made, 1u);
+  EXPECT_LT(made, static_cast<std::size_t>(kFiles));
+  EXPECT_EQ(run.extraction.counts.made, made);
+  EXPECT_EQ(Snapshot(run.startFolder).size(), 1u) << "the previews' folder is gone";
 }
 
 }  // namespace

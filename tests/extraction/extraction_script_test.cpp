@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace shotsweep {
 namespace {
@@ -24,6 +25,7 @@ ExtractionScriptContext WindowsShoot(std::string quote = {}) {
   ctx.jpgFolder = R"(D:\Shoot\JPG\)";
   ctx.exiv2Path = JoinUnchanged(R"(C:\Tools)", "exiv2.exe", '\\');
   ctx.exiftoolPath = JoinUnchanged(R"(C:\Tools)", "exiftool.exe", '\\');
+  ctx.previewFolder = R"(C:\Tools\Extr-previews-7\)";
   ctx.codePage = 852;
   ctx.exif = true;
   return ctx;
@@ -39,20 +41,17 @@ TEST(ExtractionScript, WorkedExampleByteForByte) {
   EXPECT_EQ(ExtractionScript(WindowsShoot(), {"DSC_0001.NEF"}),
             Lines({
                 R"(chcp 852)",
-                R"(del D:\Shoot\RAW\DSC_0001.asc)",
-                R"(del D:\Shoot\RAW\DSC_0001.txt)",
-                R"(C:\Tools\exiv2.exe -f -ep2,3,4 D:\Shoot\RAW\DSC_0001.NEF)",
+                R"(C:\Tools\exiv2.exe -f -l C:\Tools\Extr-previews-7 -ep2,3,4 D:\Shoot\RAW\DSC_0001.NEF)",
                 R"(C:\Tools\exiv2.exe -pv D:\Shoot\RAW\DSC_0001.NEF >D:\Shoot\JPG\DSC_0001.txt)",
                 R"(C:\Tools\exiv2.exe -pt D:\Shoot\RAW\DSC_0001.NEF >D:\Shoot\JPG\DSC_0001.asc)",
-                R"(copy D:\Shoot\RAW\DSC_0001-preview2.jpg D:\Shoot\JPG\DSC_0001.jpg /Y)",
-                R"(copy D:\Shoot\RAW\DSC_0001-preview3.jpg D:\Shoot\JPG\DSC_0001.jpg /Y)",
-                R"(copy D:\Shoot\RAW\DSC_0001-preview4.jpg D:\Shoot\JPG\DSC_0001.jpg /Y)",
-                R"(if exist D:\Shoot\RAW\DSC_0001-preview*.jpg C:\Tools\exiftool.exe -all= )"
-                R"(-tagsfromfile D:\Shoot\RAW\DSC_0001.NEF -exif:all D:\Shoot\JPG\DSC_0001.jpg)",
-                R"(del D:\Shoot\RAW\DSC_0001-preview*.jpg)",
+                R"(copy C:\Tools\Extr-previews-7\DSC_0001-preview2.jpg D:\Shoot\JPG\DSC_0001.jpg /Y)",
+                R"(copy C:\Tools\Extr-previews-7\DSC_0001-preview3.jpg D:\Shoot\JPG\DSC_0001.jpg /Y)",
+                R"(copy C:\Tools\Extr-previews-7\DSC_0001-preview4.jpg D:\Shoot\JPG\DSC_0001.jpg /Y)",
+                R"(if exist C:\Tools\Extr-previews-7\DSC_0001-preview*.jpg C:\Tools\exiftool.exe -overwrite_original )"
+                R"(-all= -tagsfromfile D:\Shoot\RAW\DSC_0001.NEF -exif:all D:\Shoot\JPG\DSC_0001.jpg)",
+                R"(del C:\Tools\Extr-previews-7\DSC_0001-preview*)",
                 kRem,
                 "",
-                R"(del D:\Shoot\JPG\*.jpg_original)",
             }));
 }
 
@@ -60,20 +59,17 @@ TEST(ExtractionScript, QuoteEnclosesEveryPathAndNoCommandOrOption) {
   EXPECT_EQ(ExtractionScript(WindowsShoot("\""), {"DSC_0001.NEF"}),
             Lines({
                 R"(chcp 852)",
-                R"(del "D:\Shoot\RAW\DSC_0001.asc")",
-                R"(del "D:\Shoot\RAW\DSC_0001.txt")",
-                R"("C:\Tools\exiv2.exe" -f -ep2,3,4 "D:\Shoot\RAW\DSC_0001.NEF")",
+                R"("C:\Tools\exiv2.exe" -f -l "C:\Tools\Extr-previews-7" -ep2,3,4 "D:\Shoot\RAW\DSC_0001.NEF")",
                 R"("C:\Tools\exiv2.exe" -pv "D:\Shoot\RAW\DSC_0001.NEF" >"D:\Shoot\JPG\DSC_0001.txt")",
                 R"("C:\Tools\exiv2.exe" -pt "D:\Shoot\RAW\DSC_0001.NEF" >"D:\Shoot\JPG\DSC_0001.asc")",
-                R"(copy "D:\Shoot\RAW\DSC_0001-preview2.jpg" "D:\Shoot\JPG\DSC_0001.jpg" /Y)",
-                R"(copy "D:\Shoot\RAW\DSC_0001-preview3.jpg" "D:\Shoot\JPG\DSC_0001.jpg" /Y)",
-                R"(copy "D:\Shoot\RAW\DSC_0001-preview4.jpg" "D:\Shoot\JPG\DSC_0001.jpg" /Y)",
-                R"(if exist "D:\Shoot\RAW\DSC_0001-preview*.jpg" "C:\Tools\exiftool.exe" -all= )"
-                R"(-tagsfromfile "D:\Shoot\RAW\DSC_0001.NEF" -exif:all "D:\Shoot\JPG\DSC_0001.jpg")",
-                R"(del "D:\Shoot\RAW\DSC_0001-preview*.jpg")",
+                R"(copy "C:\Tools\Extr-previews-7\DSC_0001-preview2.jpg" "D:\Shoot\JPG\DSC_0001.jpg" /Y)",
+                R"(copy "C:\Tools\Extr-previews-7\DSC_0001-preview3.jpg" "D:\Shoot\JPG\DSC_0001.jpg" /Y)",
+                R"(copy "C:\Tools\Extr-previews-7\DSC_0001-preview4.jpg" "D:\Shoot\JPG\DSC_0001.jpg" /Y)",
+                R"(if exist "C:\Tools\Extr-previews-7\DSC_0001-preview*.jpg" "C:\Tools\exiftool.exe" -overwrite_original )"
+                R"(-all= -tagsfromfile "D:\Shoot\RAW\DSC_0001.NEF" -exif:all "D:\Shoot\JPG\DSC_0001.jpg")",
+                R"(del "C:\Tools\Extr-previews-7\DSC_0001-preview*")",
                 kRem,
                 "",
-                R"(del "D:\Shoot\JPG\*.jpg_original")",
             }));
 }
 
@@ -84,13 +80,13 @@ TEST(ExtractionScript, PathWithBlankOrSpecialCharacterIsQuotedEvenWithoutQuote) 
   const std::string block = ExtractionBlock(ctx, "100%.nef");
   // Every JPG-side path holds the blank; the RAW-side ones hold "%", which must reach the
   // tools as one "%", not start a variable.
-  EXPECT_NE(block.find(R"(copy "D:\Shoot\RAW\100%%-preview2.jpg" "D:\Shoot 2024\JPG\100%%.jpg" /Y)"),
+  EXPECT_NE(block.find(R"(copy "C:\Tools\Extr-previews-7\100%%-preview2.jpg" "D:\Shoot 2024\JPG\100%%.jpg" /Y)"),
             std::string::npos) << block;
   EXPECT_NE(block.find(R"( >"D:\Shoot 2024\JPG\100%%.txt")"), std::string::npos) << block;
-  EXPECT_NE(block.find(R"("C:\Tools&Co\exiftool.exe" -all= -tagsfromfile "D:\Shoot\RAW\100%%.nef")"),
+  EXPECT_NE(block.find(R"("C:\Tools&Co\exiftool.exe" -overwrite_original -all= -tagsfromfile "D:\Shoot\RAW\100%%.nef")"),
             std::string::npos) << block;
   // A path that needs nothing keeps the Quote rule: bare when Quote is empty.
-  EXPECT_NE(block.find("\r\n" R"(C:\Tools\exiv2.exe -f -ep2,3,4 )"), std::string::npos) << block;
+  EXPECT_EQ(block.rfind(R"(C:\Tools\exiv2.exe -f -l C:\Tools\Extr-previews-7 -ep2,3,4 )", 0), 0u) << block;
 }
 
 TEST(ExtractionScript, RootFoldersAreJoinedAsSpecified) {
@@ -105,50 +101,60 @@ TEST(ExtractionScript, RootFoldersAreJoinedAsSpecified) {
   ctx.jpgFolder = R"(E:\)";
   ctx.exiv2Path = JoinUnchanged(R"(C:\)", "exiv2.exe", '\\');
   const std::string block = ExtractionBlock(ctx, "DSC_0001.NEF");
-  EXPECT_NE(block.find(R"(C:\\exiv2.exe -f -ep2,3,4 D:\DSC_0001.NEF)"), std::string::npos);
-  EXPECT_NE(block.find(R"(copy D:\DSC_0001-preview4.jpg E:\DSC_0001.jpg /Y)"), std::string::npos);
+  EXPECT_NE(block.find(R"(C:\\exiv2.exe -f -l C:\Tools\Extr-previews-7 -ep2,3,4 D:\DSC_0001.NEF)"), std::string::npos);
+  EXPECT_NE(block.find(R"(copy C:\Tools\Extr-previews-7\DSC_0001-preview4.jpg E:\DSC_0001.jpg /Y)"), std::string::npos);
 }
 
 TEST(ExtractionScript, BlockLengthsAndEmptyList) {
   ExtractionScriptContext ctx = WindowsShoot();
   ctx.exif = false;
   const std::string plain = ExtractionBlock(ctx, "A.nef");
-  EXPECT_EQ(CountLines(plain), 10);
+  EXPECT_EQ(CountLines(plain), 8);
   EXPECT_EQ(plain.find(" -pv "), std::string::npos);
-  EXPECT_NE(plain.find("exiftool.exe -all= "), std::string::npos);  // EXIF governs the dumps only
+  EXPECT_NE(plain.find("exiftool.exe -overwrite_original -all= "), std::string::npos);  // EXIF governs the dumps only
   ctx.exif = true;
-  EXPECT_EQ(CountLines(ExtractionBlock(ctx, "A.nef")), 12);
+  EXPECT_EQ(CountLines(ExtractionBlock(ctx, "A.nef")), 10);
+  // The reports tell programs by line: the shape must say where they stand.
+  for (bool exif : {false, true}) {
+    ctx.exif = exif;
+    const BlockShape shape = ExtractionBlockShape(exif);
+    const std::string block = ExtractionBlock(ctx, "A.nef");
+    EXPECT_EQ(CountLines(block), static_cast<int>(shape.lines));
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = block.find("\r\n", at)) != std::string::npos; at = end + 2) {
+      lines.push_back(block.substr(at, end - at));
+    }
+    EXPECT_NE(lines[shape.extract].find(" -ep2,3,4 "), std::string::npos);
+    EXPECT_NE(lines[shape.exiftool].find("exiftool.exe"), std::string::npos);
+  }
 
-  EXPECT_EQ(ExtractionScript(ctx, {}), Lines({"chcp 852", R"(del D:\Shoot\JPG\*.jpg_original)"}));
+  // Nothing after the last block: no line deletes backups that may be the user's.
+  EXPECT_EQ(ExtractionScript(ctx, {}), Lines({"chcp 852"}));
   ctx.codePage = 0;
   EXPECT_EQ(ExtractionScript(ctx, {"A.nef", "B.orf"}).substr(0, 8), "chcp 0\r\n");
-  EXPECT_EQ(CountLines(ExtractionScript(ctx, {"A.nef", "B.orf"})), 1 + 12 + 12 + 1);
+  EXPECT_EQ(CountLines(ExtractionScript(ctx, {"A.nef", "B.orf"})), 1 + 10 + 10);
 }
 
 TEST(ExtractionScript, NamesOfTheJpgAndOfThePreviews) {
   ExtractionScriptContext ctx = WindowsShoot();
   ctx.exif = false;
-  // Two RAW files with one base name write the same JPG, the later block last.
-  const std::string twins = ExtractionScript(ctx, {"IMG_0001.CR2", "IMG_0001.CRW"});
-  const std::size_t cr2 = twins.find(R"(-tagsfromfile D:\Shoot\RAW\IMG_0001.CR2 -exif:all D:\Shoot\JPG\IMG_0001.jpg)");
-  const std::size_t crw = twins.find(R"(-tagsfromfile D:\Shoot\RAW\IMG_0001.CRW -exif:all D:\Shoot\JPG\IMG_0001.jpg)");
-  ASSERT_NE(cr2, std::string::npos);
-  ASSERT_NE(crw, std::string::npos);
-  EXPECT_LT(cr2, crw);
-
   // The JPG and the dumps take the base name (up to the first dot), the previews carry the
-  // name exiv2 gives them (up to the last dot).
+  // name exiv2 gives them (up to the last dot); every preview of the file is deleted, whatever
+  // its extension, and only from the run's own folder.
   const std::string trip = ExtractionBlock(ctx, "trip.day1.nef");
-  EXPECT_NE(trip.find(R"(del D:\Shoot\RAW\trip.asc)"), std::string::npos);
-  EXPECT_NE(trip.find(R"(copy D:\Shoot\RAW\trip.day1-preview3.jpg D:\Shoot\JPG\trip.jpg /Y)"),
+  EXPECT_NE(trip.find(R"(copy C:\Tools\Extr-previews-7\trip.day1-preview3.jpg D:\Shoot\JPG\trip.jpg /Y)"),
             std::string::npos) << trip;
-  EXPECT_NE(trip.find(R"(del D:\Shoot\RAW\trip.day1-preview*.jpg)"), std::string::npos);
+  EXPECT_NE(trip.find("\r\n" R"(del C:\Tools\Extr-previews-7\trip.day1-preview*)" "\r\n"), std::string::npos);
+  // Nothing in the RAW folder but the RAW file itself: no preview, no .txt or .asc.
+  for (std::string_view other : {R"(D:\Shoot\RAW\trip.day1-)", R"(D:\Shoot\RAW\trip.txt)", R"(D:\Shoot\RAW\trip.asc)"}) {
+    EXPECT_EQ(trip.find(other), std::string::npos) << other;
+  }
 
   // A file named only by its extension has an empty base name.
   const std::string bare = ExtractionBlock(ctx, ".nef");
-  EXPECT_NE(bare.find(R"(copy D:\Shoot\RAW\.nef-preview2.jpg D:\Shoot\JPG\.jpg /Y)"),
+  EXPECT_NE(bare.find(R"(copy C:\Tools\Extr-previews-7\.nef-preview2.jpg D:\Shoot\JPG\.jpg /Y)"),
             std::string::npos) << bare;
-  EXPECT_NE(bare.find(R"(if exist D:\Shoot\RAW\.nef-preview*.jpg )"), std::string::npos);
+  EXPECT_NE(bare.find(R"(if exist C:\Tools\Extr-previews-7\.nef-preview*.jpg )"), std::string::npos);
 }
 
 TEST(ExtractionScript, PreviewStemFollowsExiv2) {

@@ -29,6 +29,7 @@ struct Scene {
   TempFolder t;
   const std::string raw = (t.path() / "RAW").string();
   const std::string jpg = (t.path() / "JPG").string();
+  const std::string previews = (t.path() / "previews").string();
   const fs::path outside = t.Write("outside/notes.txt", "the user's own notes");
   std::vector<std::string> names;
   std::string script;
@@ -46,6 +47,7 @@ struct Scene {
     ctx.jpgFolder = jpg + "/";
     ctx.exiv2Path = "/usr/bin/exiv2";
     ctx.exiftoolPath = "/usr/bin/exiftool";
+    ctx.previewFolder = previews + "/";
     ctx.codePage = 65001;
     ctx.exif = true;
     script = ExtractionScript(ctx, names);
@@ -55,7 +57,9 @@ struct Scene {
   void Lay() {
     fs::remove_all(raw);
     fs::remove_all(jpg);
+    fs::remove_all(previews);
     fs::create_directories(jpg);
+    fs::create_directories(previews);
     fs::create_directories(raw);
     for (int i = 0; i < 6; ++i) {
       testing::WriteRawLikeFile(raw + "/" + names[i],
@@ -109,6 +113,7 @@ TEST(ParallelExtraction, OutputJpgsAndDumpsAreThoseOfOneLineAfterAnotherAndEachR
     EXPECT_EQ(parallel.failures, sequential.failures);
     EXPECT_EQ(Snapshot(scene.jpg), jpgs);
     EXPECT_EQ(Snapshot(scene.raw), raws);
+    EXPECT_TRUE(fs::is_empty(scene.previews)) << "every preview deleted, the DNG's TIFFs too";
   }
   // The later of two RAW files with one base name wins, as one line after another has it.
   EXPECT_EQ(testing::DecodedSize(scene.jpg + "/dup.jpg").width, 480);
@@ -121,7 +126,7 @@ TEST(ParallelExtraction, OutputJpgsAndDumpsAreThoseOfOneLineAfterAnotherAndEachR
     EXPECT_TRUE(block.ended);
     // exiv2 -ep, -pv and -pt always; exiftool only where a preview was extracted.
     ASSERT_GE(block.programs.size(), 3u);
-    EXPECT_EQ(block.programs[0].line, block.firstLine + 2);
+    EXPECT_EQ(block.programs[0].line, block.firstLine + ExtractionBlockShape(true).extract);
   }
   // A preview made into a JPG: exiv2 names the previews the file lacks; exiftool is content.
   const BlockReport& made = scene.Block(parallel, "FujiFilm.raf");

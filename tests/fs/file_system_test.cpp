@@ -100,5 +100,24 @@ TEST(MemoryFileSystemTest, RefusesAsADiskWould) {
   EXPECT_FALSE(memory.Status("/raw/none"));
 }
 
+TEST(FileSystemSeam, RemoveFolderTakesOnlyAnEmptyFolderOnTheDiskAndInMemory) {
+  TempFolder t;
+  t.Write("full/file", "x");
+  t.MakeDir("empty");
+  MemoryFileSystem memory;
+  memory.AddFile("/m/full/file", "x");
+  memory.AddFolder("/m/empty");
+  const auto disk = MakeDiskFileSystem();
+  for (auto [fs, root] : {std::pair<FileSystem*, std::string>{disk.get(), t.str()}, {&memory, "/m"}}) {
+    SCOPED_TRACE(root);
+    EXPECT_EQ(fs->RemoveFolder(root + "/full")->number, ENOTEMPTY);
+    EXPECT_EQ(fs->RemoveFolder(root + "/full/file")->number, ENOTDIR);
+    EXPECT_EQ(fs->RemoveFolder(root + "/none")->number, ENOENT);
+    EXPECT_FALSE(fs->RemoveFolder(root + "/empty"));
+    EXPECT_FALSE(fs->Status(root + "/empty"));
+    EXPECT_TRUE(fs->IsFile(root + "/full/file"));
+  }
+}
+
 }  // namespace
 }  // namespace shotsweep

@@ -188,9 +188,10 @@ TEST_F(SettingsFile, ReadSettingsInLooksInTheStartFolder) {
 
 TEST(SettingsReader, TheNewKeysAndTheExtraRawKindsWithTheirWarnings) {
   Settings s;
-  EXPECT_TRUE(ParseSettings("Trash=1\r\nConfirm=1\r\n", s).empty());
+  EXPECT_TRUE(ParseSettings("Trash=1\r\nConfirm=1\r\nJobs= 3\r\n", s).empty());
   EXPECT_TRUE(s.trash);
   EXPECT_TRUE(s.confirm);
+  EXPECT_EQ(s.extractionJobs, 3);
 
   // The list as it is written on one line, commas and all; case does not matter.
   EXPECT_TRUE(ParseSettings("ExtraRAW=cr3,DNG,raf,rw2,pef,srw\r\n", s).empty());

@@ -23,6 +23,10 @@ class ScriptedDialogs : public Dialogs {
   void MessageBox(const std::string& text, const std::string& title, MessageIcon icon) override {
     messages.push_back({text, title, icon});
   }
+  void ReportBox(const ReportBoxRequest& report) override {
+    messages.push_back({report.text, report.title, report.icon});
+    reports.push_back(report);
+  }
   std::string InputBox(const std::string& prompt, const std::string& title,
                        const std::string& proposed) override;
   std::optional<std::string> OpenFile(const OpenFileRequest& request) override;
@@ -34,7 +38,8 @@ class ScriptedDialogs : public Dialogs {
     return answer;
   }
 
-  std::vector<ShownMessage> messages;
+  std::vector<ShownMessage> messages;  // report boxes too
+  std::vector<ReportBoxRequest> reports;
   std::vector<ShownMessage> questions;
   std::deque<bool> questionAnswers;  // an empty queue answers No
   std::deque<std::string> inputAnswers;

@@ -6,9 +6,14 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QToolButton>
 #include <QTimer>
 #include <functional>
 
@@ -32,6 +37,31 @@ TEST(QtDialogsTest, FiltersKeepTheirPatternsAndStarDotStarMeansEveryFile) {
             (QStringList{"Lists (*.txt *.lst)", "All files (*)"}));
   EXPECT_EQ(NameFiltersFrom("Odd (name)|*.txt"), QStringList{"Odd (name) (*.txt)"});
   EXPECT_TRUE(NameFiltersFrom("").isEmpty());
+}
+
+TEST(QtDialogsTest, ReportBoxScrollsThroughEveryRowAndFoldsTheDetailsAway) {
+  QtDialogs dialogs(nullptr);
+  ReportBoxRequest report{"0 of 600 RAW files got a JPG.\n600 have no JPG.", "Extracting previews",
+                          MessageIcon::Warning, {}, "chcp 0\r\nthe transcript\r\n"};
+  for (int i = 0; i < 600; ++i) report.rows.push_back("DSC_" + std::to_string(i) + ".nef: no preview in the file");
+  AnswerNextDialog<QDialog>([](QDialog& box) {
+    EXPECT_EQ(box.windowTitle(), "Extracting previews");
+    EXPECT_EQ(box.findChild<QLabel*>("text")->text(), "0 of 600 RAW files got a JPG.\n600 have no JPG.");
+    auto* rows = box.findChild<QListWidget*>("rows");
+    ASSERT_NE(rows, nullptr);
+    EXPECT_EQ(rows->count(), 600);
+    EXPECT_EQ(rows->item(599)->text(), "DSC_599.nef: no preview in the file");
+    box.show();
+    QApplication::processEvents();
+    EXPECT_GT(rows->verticalScrollBar()->maximum(), 0);
+    auto* transcript = box.findChild<QPlainTextEdit*>("transcript");
+    EXPECT_FALSE(transcript->isVisible());
+    box.findChild<QToolButton*>("details")->click();
+    EXPECT_TRUE(transcript->isVisible());
+    EXPECT_EQ(transcript->toPlainText(), "chcp 0\nthe transcript\n");
+    box.accept();
+  });
+  dialogs.ReportBox(report);
 }
 
 TEST(QtDialogsTest, InputBoxGivesTheTextOnOkAndNothingOnCancel) {

@@ -170,6 +170,36 @@ class QtScriptRunnerTest : public QObject {
     QCOMPARE(QString::fromStdString(outcome.output), QString("Image does not have preview 4\n"));
   }
 
+  void cancelStopsBetweenBlocksAndAWindowThatReportsNothingClosesItself() {
+    shotsweep::testing::TempFolder temp;
+    const std::string rem = "REM " + std::string(68, '*') + "\r\n\r\n";
+    std::string text = "chcp 0\r\n";
+    for (int i = 0; i < 8; ++i) text += "echo block " + std::to_string(i) + "\r\n/bin/sleep 0.2\r\n" + rem;
+    const fs::path script = temp.Write("Extr.bat", text);
+    bool cancelOffered = false;
+    bool clicked = false;
+    Poll(window_.get(), [&] {
+      auto* dialog = window_->findChild<QDialog*>("ScriptOutputWindow");
+      if (dialog == nullptr) return false;
+      auto* cancel = dialog->findChild<QPushButton*>("cancel");
+      cancelOffered = cancel->isVisible();
+      if (!dialog->findChild<QPlainTextEdit*>("output")->toPlainText().contains("block 0")) return false;
+      QTest::mouseClick(cancel, Qt::LeftButton);
+      clicked = !cancel->isEnabled();
+      return true;
+    });
+    ScriptRequest request{script.string(), temp.str(), WindowStyle::NormalWithFocus, "Extracting previews"};
+    request.jobs = 1;
+    request.closeWhenEnded = true;
+    const ScriptOutcome outcome = QtScriptRunner(window_.get()).Run(request);  // no click on Close
+    QVERIFY(cancelOffered);
+    QVERIFY(clicked);
+    QVERIFY(outcome.stopped);
+    QVERIFY(!outcome.blocks.empty());
+    QVERIFY(outcome.blocks.size() < 8);
+    QVERIFY(!QString::fromStdString(outcome.output).contains("block 7"));
+  }
+
   void aMissingOrKilledInterpreterIsAnErrorNotSuccess() {
     shotsweep::testing::TempFolder temp;
     QtScriptRunner missing(window_.get(), temp.str() + "/shotsweep-batch");
