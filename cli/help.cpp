@@ -96,7 +96,7 @@ constexpr std::string_view kExtract =
     "with one base name. Once the run has ended it prints one row per RAW file, NAME: REASON\n"
     "(\"JPG made, 160x120\", \"no preview in the file\", \"exiv2 cannot read this file\", \"EXIF\n"
     "not copied: ...\", \"already had a JPG\", \"same name as ...\"), then the counts, such as\n"
-    "\"7 of 7 RAW files have a JPG\". Quiet, a run after which every RAW file has its JPG prints\n"
+    "\"7 of 7 RAW files got a JPG.\". Quiet, a run after which every RAW file has its JPG prints\n"
     "nothing; the rows of any other run are always printed.\n"
     "\n"
     "Options:\n"

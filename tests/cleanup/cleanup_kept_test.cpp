@@ -78,7 +78,7 @@ TEST(ExactNames, KeepThenRestoreGivesBackTheVeryNames) {
 
   // Planned first, as the dry run shows it, then carried out.
   const RunPlan plan = PlanRestore({scene.raw}, scene.settings, testing::TestDisk());
-  EXPECT_THAT(FormatPlan(plan), HasSubstr("keep\tDSC_0001.nbak\tDSC_0001.NEF\n"));
+  EXPECT_THAT(FormatPlan(plan), HasSubstr("restore\tDSC_0001.nbak\tDSC_0001.NEF\n"));
   const CommandResult restored = RestoreSetAside({scene.raw}, scene.settings, scene.runner, testing::TestDisk());
   EXPECT_TRUE(restored.done());
   EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"DSC_0001.NEF", "DSC_0001.NEF"},
