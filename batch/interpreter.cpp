@@ -87,6 +87,11 @@ int Interpreter::Run(const std::vector<ScriptText>& scripts) {
     const ScriptText& script = scripts[n];
     if (exitStatus_) break;
     BeginScript(script.path);
+    if (options_.progressFd >= 0 && scripts.size() > 1) {
+      if (const auto error = WriteAll(options_.progressFd, ScriptBeginLine(n + 1)); error && error->number != EAGAIN) {
+        options_.progressFd = -1;
+      }
+    }
     RunLines(lines[n], 0, lines[n].size());
   }
   if (options_.progressFd >= 0) ReportProgress();

@@ -59,6 +59,8 @@ class ScriptProcess {
 
   std::string interpreter_;
   std::string scriptPath_;
+  std::string thenScriptPath_;
+  int script_ = 1;  // which of the two is running, as the interpreter last told
   std::optional<CommandError> startError_;
   pid_t pid_ = -1;
   UniqueFd outputFd_;
