@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "cleanup/cleanup_scripts.h"
+#include "base/case_folding.h"
+#include "base/cleanup_record.h"
 #include "base/file_names.h"
 #include "base/script_names.h"
+#include "base/text.h"
 #include "cleanup/raw_folder_check.h"
 #include "settings/settings.h"
 
@@ -37,7 +40,7 @@ std::vector<std::string> FileNames(const RawFolderListing& listing) {
 // What the user must know after a cleanup that did not go as planned: what failed, and what
 // the RAW folder now holds set aside, read afresh.
 CommandError CleanupFailure(FileSystem& fs, const ScriptOutcome& outcome, const std::string& rawFolder,
-                            bool deleting, const std::vector<RawKind>& kinds) {
+                            bool deleting, const std::vector<RawKind>& kinds, bool restoring = false) {
   std::string text;
   if (outcome.error) {
     text = outcome.error->description + ".\n";
@@ -55,7 +58,9 @@ CommandError CleanupFailure(FileSystem& fs, const ScriptOutcome& outcome, const 
   } else {
     std::vector<std::string> aside;
     for (const DirEntry& entry : entries) {
-      if (!entry.isDir && IsSetAsideName(entry.name, kinds)) aside.push_back(entry.name);
+      if (!entry.isDir && (IsSetAsideName(entry.name, kinds) || (restoring && LooksSetAside(entry.name)))) {
+        aside.push_back(EscapeControls(entry.name));
+      }
     }
     std::sort(aside.begin(), aside.end());
     if (aside.empty()) {
@@ -70,6 +75,61 @@ CommandError CleanupFailure(FileSystem& fs, const ScriptOutcome& outcome, const 
     }
   }
   return CommandError{outcome.error ? outcome.error->number : EIO, text};
+}
+
+// A list in which no line names a JPG file pairs with nothing, and every RAW file would go: it
+// is a list of something else (base names, RAW names, another program's export).
+std::optional<CommandError> RefuseListWithoutJpg(const std::vector<std::string>& lines) {
+  const bool anyJpg = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    const std::string folded = FoldCase(line.substr(0, line.find_last_not_of(" \t") + 1));
+    return folded.ends_with(".jpg") || folded.ends_with(".jpeg") || folded.ends_with(".jpe");
+  });
+  if (anyJpg) return std::nullopt;
+  return CommandError{EINVAL, "The photo list names no JPG file: not one of its " + std::to_string(lines.size()) +
+                                  " line(s) ends in .jpg, .jpeg or .jpe, so no RAW file could be matched to its "
+                                  "JPG and every one would be deleted or set aside. Nothing was changed."};
+}
+
+// A line of a photo list ends at CR or LF, so a RAW file whose name holds one can never be
+// listed: the renaming script would set it aside and no restore line could give it back.
+std::optional<CommandError> RefuseUnlistable(const RawFolderListing& listing, const std::vector<RawKind>& kinds) {
+  std::vector<std::string> unlistable;
+  for (const FolderEntry& entry : listing.entries) {
+    if (!entry.isFolder && entry.name.find_first_of("\r\n") != std::string::npos &&
+        IsRawOrSetAsideName(entry.name, kinds)) {
+      unlistable.push_back(EscapeControls(entry.name));
+    }
+  }
+  if (unlistable.empty()) return std::nullopt;
+  std::sort(unlistable.begin(), unlistable.end());
+  std::string text = "These RAW files have a line break in their name, so no photo list can name them and the "
+                     "cleanup would remove them: ";
+  for (std::size_t i = 0; i < unlistable.size() && i < 10; ++i) text += (i > 0 ? "; " : "") + unlistable[i];
+  if (unlistable.size() > 10) text += "; and " + std::to_string(unlistable.size() - 10) + " more";
+  return CommandError{EINVAL, text + ". Rename or move them, then run the cleanup again."};
+}
+
+// A restore that ran without a failed line may still leave files that look set aside: a kind
+// no table knows (".xyzbak"), or a file that arrived while it ran. Saying "done" then would
+// hide RAW files the user believes restored.
+std::optional<CommandError> LeftSetAside(FileSystem& fs, const std::string& rawFolder) {
+  std::vector<DirEntry> entries;
+  if (auto error = fs.List(rawFolder, entries)) {
+    return CommandError{error->number, "The RAW folder cannot be read now to tell whether every set-aside file was "
+                                       "restored: " + error->description};
+  }
+  std::vector<std::string> left;
+  for (const DirEntry& entry : entries) {
+    if (entry.kind != EntryKind::Folder && !entry.isDir && LooksSetAside(entry.name)) left.push_back(entry.name);
+  }
+  if (left.empty()) return std::nullopt;
+  std::sort(left.begin(), left.end());
+  std::string text = std::to_string(left.size()) + " file(s) in the RAW folder still look set aside and were not "
+                                                    "restored: ";
+  for (std::size_t i = 0; i < left.size() && i < 10; ++i) text += (i > 0 ? ", " : "") + EscapeControls(left[i]);
+  if (left.size() > 10) text += ", ...";
+  text += ". Their RAW kind is unknown, or their RAW name is taken; rename them by hand.";
+  return CommandError{EEXIST, text};
 }
 
 void AddNotes(CommandResult& result, const ScriptOutcome& outcome) {
@@ -92,13 +152,19 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
   if (auto refusal = RefuseUnwritable({rawPath}, [](std::size_t) { return "The RAW folder"; }, kInto)) {
     return CommandResult::Failed(*refusal);
   }
+  if (fromList) {
+    if (auto refusal = RefuseListWithoutJpg(names)) return CommandResult::Failed(*refusal);
+  }
   if (auto refusal = RefuseUnwritable(names, describe, kInto)) return CommandResult::Failed(*refusal);
   RawFolderListing listing;
   if (auto refusal = ReadRawFolder(fs, rawPath, listing)) return CommandResult::Failed(*refusal);
+  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
+  if (fromList) {
+    if (auto refusal = RefuseUnlistable(listing, kinds)) return CommandResult::Failed(*refusal);
+  }
   // A RAW file kept for a JPG named after its first dot is restored by its own name, which
   // must be as writable as a listed name: a restore line broken by it would set the file aside
   // for good, and the delete lines would then remove it.
-  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
   const std::vector<std::string> stems =
       StemsPairedByFirstDot(FileNames(listing), names, kNativeSeparator, fromList, kinds);
   if (auto refusal = RefuseUnwritable(stems, [](std::size_t) { return "The RAW file name"; }, kInto)) {
@@ -166,7 +232,7 @@ CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& set
   RawFolderListing listing;
   if (auto refusal = ReadRawFolder(fs, rawPath, listing)) return CommandResult::Failed(*refusal);
 
-  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
+  const std::vector<RawKind> kinds = RestoreRawKinds(settings.extraRawKinds);
   const CommandFolders folders = FoldersOfRun(rawPath, rawPath, settings);
   const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.codePage, kNativeSeparator,
                                     kinds};
@@ -176,7 +242,9 @@ CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& set
   CommandResult result;
   AddNotes(result, outcome);
   if (!outcome.WentAsPlanned()) {
-    result.errors.push_back(CleanupFailure(fs, outcome, rawPath, false, kinds));
+    result.errors.push_back(CleanupFailure(fs, outcome, rawPath, false, kinds, true));
+  } else if (auto left = LeftSetAside(fs, rawPath)) {
+    result.errors.push_back(std::move(*left));
   } else {
     result.MarkDone();
     if (settings.deleteScripts) {
@@ -193,13 +261,25 @@ bool LooksInterrupted(FileSystem& fs, const std::string& folder, const Settings&
     const auto status = fs.Status(WithTrailingSeparator(folder, '/') + std::string(name));
     return status && status->kind != EntryKind::Folder;
   };
-  const bool traces = leftOver(kPairingRecordName) ||
-                      (settings.deleteScripts && (leftOver(kRenamingScriptName) || leftOver(kRestoringScriptName)));
+  // The cleanup record says outright whether its cleanup got to its end; the other traces
+  // only hint at it, and a window killed after a cleanup that finished may leave them too.
+  const std::string recordPath = WithTrailingSeparator(folder, '/') + std::string(kCleanupRecordName);
+  bool traces = false;
+  if (leftOver(kCleanupRecordName)) {
+    std::string text;
+    CleanupRecord record;
+    if (!fs.ReadFile(recordPath, text) && !ParseCleanupRecord(text, record)) {
+      if (record.state == CleanupRecord::State::Finished) return false;
+      traces = true;
+    }
+  }
+  traces = traces || leftOver(kPairingRecordName) ||
+           (settings.deleteScripts && (leftOver(kRenamingScriptName) || leftOver(kRestoringScriptName)));
   if (!traces) return false;
 
   RawFolderListing listing;
   if (ReadRawFolder(fs, folder, listing)) return false;
-  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
+  const std::vector<RawKind> kinds = RestoreRawKinds(settings.extraRawKinds);
   return std::any_of(listing.entries.begin(), listing.entries.end(), [&kinds](const FolderEntry& entry) {
     return !entry.isFolder && IsSetAsideName(entry.name, kinds);
   });

@@ -39,14 +39,16 @@ struct RestoreRequest {
 
 // "Restore set-aside RAW files": every file in the RAW folder that carries an aside extension
 // (".nbak", and those of the extra kinds) gets its RAW extension back, through a generated
-// script run by the interpreter. A file whose RAW name is taken stays set aside, nothing is
-// overwritten, and the error names it.
+// script run by the interpreter. Every kind of today's cameras is given back, whatever the
+// settings say. A file whose RAW name is taken stays set aside, nothing is overwritten, and the
+// error names it, as it names anything else left that looks set aside.
 CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& settings, ScriptRunner& runner,
                               FileSystem& fs);
 
-// Whether `folder` shows a cleanup that did not get to its end as the program saw it: files
-// set aside beside the pairing record, which every cleanup deletes when its scripts are done,
-// or, with KillBat 1, beside the cleanup scripts.
+// Whether `folder` shows a cleanup that did not get to its end: files set aside beside a
+// cleanup record still running; or, where there is no record to tell, beside the pairing
+// record, which every cleanup deletes when its scripts are done, or, with KillBat 1, beside the
+// cleanup scripts. A record that says its cleanup finished settles it: no.
 bool LooksInterrupted(FileSystem& fs, const std::string& folder, const Settings& settings);
 
 }  // namespace shotsweep

@@ -18,11 +18,10 @@ using Run = std::function<CommandResult(ScriptRunner& runner, FileSystem& fs)>;
 
 // Runs `run` over a file system in memory laid over `fs`, and tells what it did to the RAW
 // files of `rawPath`.
-RunPlan RunInMemory(const std::string& rawPath, const Settings& settings, FileSystem& fs, const Run& run) {
+RunPlan RunInMemory(const std::string& rawPath, const std::vector<RawKind>& kinds, FileSystem& fs, const Run& run) {
   MemoryFileSystem memory(&fs);
   InMemoryScriptRunner runner(memory);
   const std::string rawFolder = batch::NormalizePath("/", rawPath);
-  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
 
   RunPlan plan;
   std::vector<DirEntry> before;
@@ -89,7 +88,8 @@ CleanupPlan PlanCleanup(const CleanupRequest& request, const Settings& settings,
     plan.error = std::move(error);
     return plan;
   }
-  CleanupPlan plan{RunInMemory(request.rawFolder, settings, fs, [&](ScriptRunner& runner, FileSystem& memory) {
+  CleanupPlan plan{RunInMemory(request.rawFolder, RawKindsWith(settings.extraRawKinds), fs,
+                                      [&](ScriptRunner& runner, FileSystem& memory) {
     return RunCleanup(request, names, settings, runner, memory);
   })};
   plan.request = request;
@@ -106,7 +106,7 @@ CommandResult CarryOutCleanup(const CleanupPlan& plan, const Settings& settings,
 }
 
 RunPlan PlanRestore(const RestoreRequest& request, const Settings& settings, FileSystem& fs) {
-  return RunInMemory(request.rawFolder, settings, fs, [&](ScriptRunner& runner, FileSystem& memory) {
+  return RunInMemory(request.rawFolder, RestoreRawKinds(settings.extraRawKinds), fs, [&](ScriptRunner& runner, FileSystem& memory) {
     return RestoreSetAside(request, settings, runner, memory);
   });
 }
