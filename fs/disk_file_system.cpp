@@ -346,7 +346,7 @@ std::optional<CommandError> DiskFileSystem::MakeFolder(const std::string& path) 
 std::optional<EntryStatus> DiskFileSystem::Status(const std::string& path) {
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
-  return EntryStatus{KindOf(st.st_mode), Nanoseconds(st.st_mtim)};
+  return EntryStatus{KindOf(st.st_mode), Nanoseconds(st.st_mtim), st.st_uid, st.st_mode & 07777u};
 }
 
 bool DiskFileSystem::IsFile(const std::string& path) {

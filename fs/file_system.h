@@ -33,6 +33,8 @@ struct DirEntry {
 struct EntryStatus {
   EntryKind kind = EntryKind::File;
   long long modifiedNs = 0;  // when its content last changed
+  unsigned owner = 0;        // the user it belongs to
+  unsigned mode = 0;         // its permission bits, the sticky bit (01000) among them
 };
 
 // When a listing may stop early: after `budget` entries, or once `cancelled` is set. A listing

@@ -1,6 +1,7 @@
 #include "fs/memory_file_system.h"
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -30,8 +31,14 @@ MemoryFileSystem::Folder* MemoryFileSystem::Load(const std::string& path) {
       Folder fresh;
       if (below_) {
         std::vector<DirEntry> entries;
-        if (below_->List(walked, entries)) return nullptr;
-        for (DirEntry& e : entries) fresh[e.name] = Node{e.isDir, {}, Join(walked, e.name), false, !e.isDir};
+        if (auto error = below_->List(walked, entries)) {
+          // The folder asked for must be read; one on the way to it need only be entered.
+          if (walked == path) return nullptr;
+          unlisted_[walked] = error->number;
+        }
+        for (DirEntry& e : entries) {
+          fresh[e.name] = Node{e.isDir, {}, Join(walked, e.name), false, !e.isDir, 0, e.kind, e.isFile};
+        }
       }
       it = folders_.emplace(walked, std::move(fresh)).first;
     }
@@ -40,11 +47,22 @@ MemoryFileSystem::Folder* MemoryFileSystem::Load(const std::string& path) {
     std::size_t end = path.find('/', start);
     if (end == std::string::npos) end = path.size();
     const std::string name = path.substr(start, end - start);
-    const auto entry = folder->find(name);
+    auto entry = folder->find(name);
+    if (entry == folder->end()) entry = Probe(*folder, walked, name);
     if (entry == folder->end() || !entry->second.isDir) return nullptr;
     walked = Join(walked, name);
     start = end + 1;
   }
+}
+
+MemoryFileSystem::Folder::iterator MemoryFileSystem::Probe(Folder& folder, const std::string& dir,
+                                                           const std::string& name) {
+  if (!below_ || !unlisted_.count(dir)) return folder.end();
+  const std::string path = Join(dir, name);
+  const auto status = below_->Status(path);
+  if (!status) return folder.end();
+  const bool isDir = below_->IsDirectory(path);
+  return folder.emplace(name, Node{isDir, {}, path, false, !isDir, 0, status->kind, below_->IsFile(path)}).first;
 }
 
 MemoryFileSystem::Node* MemoryFileSystem::Find(const std::string& path, Folder** holder) {
@@ -52,10 +70,36 @@ MemoryFileSystem::Node* MemoryFileSystem::Find(const std::string& path, Folder**
   const auto [dir, name] = Split(path);
   Folder* folder = Load(dir);
   if (!folder) return nullptr;
-  const auto it = folder->find(name);
+  auto it = folder->find(name);
+  if (it == folder->end()) it = Probe(*folder, dir, name);
   if (it == folder->end()) return nullptr;
   if (holder) *holder = folder;
   return &it->second;
+}
+
+std::optional<CommandError> MemoryFileSystem::MayChange(const std::string& dir, const Node* entry,
+                                                        const std::string& path) {
+  if (!below_) return std::nullopt;
+  auto it = rights_.find(dir);
+  if (it == rights_.end()) {
+    Rights rights;
+    // A folder made in this run is this process's own.
+    if (const auto status = below_->Status(dir); status && below_->IsDirectory(dir)) {
+      if (auto refused = below_->CheckAccess(dir, Access::WriteAndEnter)) rights.writeError = refused->number;
+      rights.sticky = (status->mode & 01000u) != 0;
+      rights.owner = status->owner;
+    }
+    it = rights_.emplace(dir, rights).first;
+  }
+  const Rights& rights = it->second;
+  if (rights.writeError != 0) return ErrnoError(rights.writeError, path);
+  const unsigned self = ::geteuid();
+  if (!entry || !rights.sticky || self == 0 || self == rights.owner) return std::nullopt;
+  // In a sticky folder only the owner of an entry (or of the folder) may take it away.
+  if (entry->origin.empty() || entry->modifiedNs != 0) return std::nullopt;  // made here: ours
+  const auto status = below_->Status(entry->origin);
+  if (status && status->owner != self) return ErrnoError(EPERM, path);
+  return std::nullopt;
 }
 
 std::optional<CommandError> MemoryFileSystem::Refusal(Operation operation, const std::string& path) const {
@@ -66,15 +110,19 @@ std::optional<CommandError> MemoryFileSystem::Refusal(Operation operation, const
 
 void MemoryFileSystem::AddFolder(const std::string& path) {
   std::string walked = "/";
-  Load(walked);
+  Folder* parent = Load(walked);
+  if (!parent) parent = &folders_[walked];
   std::size_t start = 1;
   while (start < path.size()) {
     std::size_t end = path.find('/', start);
     if (end == std::string::npos) end = path.size();
     const std::string name = path.substr(start, end - start);
-    Folder* parent = Load(walked);
-    (*parent)[name].isDir = true;
+    Node& node = (*parent)[name];
+    // A file, or a link that dangles or points elsewhere, gives way to the folder asked for.
+    if (!node.isDir) node = Node{true, {}, {}, false, false, 0, EntryKind::Folder, false};
     walked = Join(walked, name);
+    parent = Load(walked);
+    if (!parent) parent = &folders_[walked];
     start = end + 1;
   }
 }
@@ -83,6 +131,20 @@ void MemoryFileSystem::AddFile(const std::string& path, std::string content) {
   const auto [dir, name] = Split(path);
   AddFolder(dir);
   (*Load(dir))[name] = Node{false, std::move(content), path, false, false, ++clock_};
+}
+
+void MemoryFileSystem::AddLink(const std::string& path, const std::string& target) {
+  const auto [dir, name] = Split(path);
+  AddFolder(dir);
+  Node link{false, {}, path, false, false, ++clock_, EntryKind::Link, false, target};
+  if (const Node* pointed = Find(target); pointed && !pointed->isDir && pointed->kind != EntryKind::Link) {
+    // What the link shows is what its target holds now.
+    link.isFile = pointed->isFile;
+    link.content = Content(target).value_or(std::string());
+  } else if (pointed && pointed->isDir) {
+    link.isDir = true;
+  }
+  (*Load(dir))[name] = std::move(link);
 }
 
 void MemoryFileSystem::Refuse(Operation operation, const std::string& path, int error) {
@@ -108,12 +170,20 @@ std::vector<MemoryFileSystem::Fate> MemoryFileSystem::Touched() const {
 std::optional<CommandError> MemoryFileSystem::List(const std::string& dir, std::vector<DirEntry>& entries,
                                                    const ListLimits& limits) {
   if (auto refusal = Refusal(Operation::List, dir)) return refusal;
+  if (const auto unlisted = unlisted_.find(dir); unlisted != unlisted_.end()) return ErrnoError(unlisted->second, dir);
   const Folder* folder = Load(dir);
-  if (!folder) return ErrnoError(ENOENT, dir);
+  if (!folder) {
+    // As the disk says it, when it has something to say (a folder that may not be read).
+    std::vector<DirEntry> ignored;
+    if (below_ && IsDirectory(dir)) {
+      if (auto error = below_->List(dir, ignored)) return error;
+    }
+    return ErrnoError(ENOENT, dir);
+  }
   std::size_t seen = 0;
   for (const auto& [name, node] : *folder) {
     if (seen++ == limits.budget || (limits.cancelled && limits.cancelled->load())) return ErrnoError(ECANCELED, dir);
-    entries.push_back({name, node.isDir, node.isDir ? EntryKind::Folder : EntryKind::File, !node.isDir});
+    entries.push_back({name, node.isDir, node.kind, node.isFile && !node.isDir});
   }
   return std::nullopt;
 }
@@ -132,6 +202,10 @@ std::optional<CommandError> MemoryFileSystem::RenameNoReplace(const std::string&
   const auto [toDir, toName] = Split(to);
   Folder* toFolder = Load(toDir);
   if (!toFolder) return ErrnoError(ENOENT, to);
+  if (auto refused = MayChange(Split(from).first, node, from)) return refused;
+  if (toDir != Split(from).first) {
+    if (auto refused = MayChange(toDir, nullptr, to)) return refused;
+  }
   if (from == to) return std::nullopt;
   if (toFolder->count(toName)) return ErrnoError(EEXIST, to);
   Node moved = std::move(*node);
@@ -160,7 +234,8 @@ std::optional<CommandError> MemoryFileSystem::Remove(Operation operation, const 
   Folder* folder = nullptr;
   Node* node = Find(path, &folder);
   if (!node) return ErrnoError(ENOENT, path);
-  if (node->isDir) return ErrnoError(EISDIR, path);
+  if (node->isDir && node->kind != EntryKind::Link) return ErrnoError(EISDIR, path);
+  if (auto refused = MayChange(Split(path).first, node, path)) return refused;
   if (!node->origin.empty()) gone_.push_back({node->origin, {}, operation == Operation::Trash});
   folder->erase(Split(path).second);
   return std::nullopt;
@@ -179,10 +254,16 @@ std::optional<CommandError> MemoryFileSystem::CopyFile(const std::string& from, 
   const auto [dir, name] = Split(to);
   Folder* folder = Load(dir);
   if (!folder) return ErrnoError(ENOENT, to);
+  const auto existing = folder->find(name);
+  if (existing != folder->end() && existing->second.isDir) return ErrnoError(EISDIR, to);
+  // The copy goes to a fresh file that then takes the name.
+  if (auto refused = MayChange(dir, existing == folder->end() ? nullptr : &existing->second, to)) return refused;
   Node& target = (*folder)[name];
-  if (target.isDir) return ErrnoError(EISDIR, to);
   target.content = content;
   target.below = false;
+  target.kind = EntryKind::File;
+  target.isFile = true;
+  target.linkTarget.clear();
   target.modifiedNs = ++clock_;
   return std::nullopt;
 }
@@ -198,9 +279,19 @@ MemoryFileSystem::Node* MemoryFileSystem::WriteTarget(Operation operation, const
     error = ErrnoError(ENOENT, path);
     return nullptr;
   }
-  Node& node = (*folder)[name];
-  if (node.isDir) error = ErrnoError(EISDIR, path);
-  return error ? nullptr : &node;
+  const auto existing = folder->find(name);
+  if (existing != folder->end() && existing->second.isDir) {
+    error = ErrnoError(EISDIR, path);
+    return nullptr;
+  }
+  // A new entry needs the folder's permission; so does a file written whole, which is made
+  // beside its name and renamed over it. Appending to or emptying a file needs only the file's.
+  const bool replaced = operation == Operation::Write || existing == folder->end() ||
+                        existing->second.kind != EntryKind::File;
+  if (replaced && (error = MayChange(dir, existing == folder->end() ? nullptr : &existing->second, path))) {
+    return nullptr;
+  }
+  return &(*folder)[name];
 }
 
 std::optional<CommandError> MemoryFileSystem::OpenForOutput(const std::string& path, bool append, UniqueFd& fd) {
@@ -208,6 +299,11 @@ std::optional<CommandError> MemoryFileSystem::OpenForOutput(const std::string& p
   Node* target = WriteTarget(Operation::Open, path, error);
   if (!target) return error;
   Node& node = *target;
+  if (node.kind != EntryKind::File) {
+    // Never written through: appending is refused, ">" puts a new file in its place.
+    if (append) return ErrnoError(node.kind == EntryKind::Link ? ELOOP : ENXIO, path);
+    node = Node{false, {}, {}, false, false, 0};
+  }
   if (!append) {
     node.content.clear();
     node.below = false;
@@ -220,6 +316,7 @@ std::optional<CommandError> MemoryFileSystem::OpenForOutput(const std::string& p
 }
 
 std::optional<CommandError> MemoryFileSystem::LoadContent(Node& node) {
+  if (node.kind == EntryKind::Link && !node.below && !node.isFile) return ErrnoError(ENOENT, node.origin);
   if (!node.below) return std::nullopt;
   std::string bytes;
   if (auto error = below_->ReadFile(node.origin, bytes)) return error;
@@ -254,7 +351,8 @@ std::optional<CommandError> MemoryFileSystem::MakeFolder(const std::string& path
   Folder* folder = Load(dir);
   if (!folder) return ErrnoError(ENOENT, path);
   if (path == "/" || folder->count(name)) return ErrnoError(EEXIST, path);
-  (*folder)[name].isDir = true;
+  if (auto refused = MayChange(dir, nullptr, path)) return refused;
+  (*folder)[name] = Node{true, {}, {}, false, false, 0, EntryKind::Folder, false};
   return std::nullopt;
 }
 
@@ -264,12 +362,13 @@ std::optional<EntryStatus> MemoryFileSystem::Status(const std::string& path) {
   if (!node) return std::nullopt;
   // Unchanged since it was read from below: as below has it.
   if (below_ && !node->origin.empty() && node->modifiedNs == 0) return below_->Status(node->origin);
-  return EntryStatus{node->isDir ? EntryKind::Folder : EntryKind::File, node->modifiedNs};
+  return EntryStatus{node->kind == EntryKind::File && node->isDir ? EntryKind::Folder : node->kind, node->modifiedNs,
+                     ::geteuid(), node->isDir ? 0755u : 0644u};
 }
 
 bool MemoryFileSystem::IsFile(const std::string& path) {
   const Node* node = Find(path);
-  return node && !node->isDir;
+  return node && !node->isDir && node->isFile;
 }
 
 std::optional<CommandError> MemoryFileSystem::CheckAccess(const std::string& path, Access access) {

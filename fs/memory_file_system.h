@@ -3,6 +3,12 @@
 // another one (the disk): a folder is read from below the first time it is needed and from
 // then on lives here with every change made to it; below is never written. It remembers where
 // each file came from, so that what a run did to the files can be told afterwards.
+//
+// Over the disk it lets this process do what the disk would: a change to a folder needs the
+// right to write and enter it, and in a sticky folder (/tmp, a shared card reader's mount) a
+// file that belongs to someone else can be renamed or deleted only by the folder's owner or
+// root. A folder on the way that may be entered but not read (mode 0711) is passed through,
+// its entries looked up one by one, as the system does.
 
 #include <map>
 #include <optional>
@@ -20,7 +26,11 @@ class MemoryFileSystem : public FileSystem {
 
   // The scene of a test; missing folders on the way are made.
   void AddFolder(const std::string& path);
+  // Whatever stands in the way (a file where a folder is asked for) gives way.
   void AddFile(const std::string& path, std::string content = {});
+  // A symbolic link to `target`, which need not exist: then it dangles. The link itself is the
+  // entry; reading it reads the target, as the disk does.
+  void AddLink(const std::string& path, const std::string& target);
 
   enum class Operation { List, Rename, Unlink, Trash, Copy, Open, Read, Write, MakeFolder, Access };
   // From now on `operation` on `path` fails with `error`, as a disk that refuses would.
@@ -65,6 +75,15 @@ class MemoryFileSystem : public FileSystem {
     bool touched = false;
     bool below = false;  // read from below, its content not yet: that is read when first needed
     long long modifiedNs = 0;  // 0: never changed here
+    EntryKind kind = EntryKind::File;  // what the entry is itself; a link stays a link
+    bool isFile = true;                // a regular file, or a link to one
+    std::string linkTarget;            // a link added here: what it points to
+  };
+  // What this process may do in a folder of the disk below.
+  struct Rights {
+    int writeError = 0;  // why it may not add, rename or delete entries there; 0 when it may
+    bool sticky = false;
+    unsigned owner = 0;
   };
   using Folder = std::map<std::string, Node>;
 
@@ -79,9 +98,16 @@ class MemoryFileSystem : public FileSystem {
   Node* WriteTarget(Operation operation, const std::string& path, std::optional<CommandError>& error);
   // The node's content, read from below the first time.
   std::optional<CommandError> LoadContent(Node& node);
+  // An entry of a folder that could not be listed, looked up on its own below.
+  Folder::iterator Probe(Folder& folder, const std::string& dir, const std::string& name);
+  // Why this process may not add an entry to `dir` or, with `entry`, rename or delete it there;
+  // nullopt when it may.
+  std::optional<CommandError> MayChange(const std::string& dir, const Node* entry, const std::string& path);
 
   FileSystem* below_;
   std::map<std::string, Folder> folders_;
+  std::map<std::string, int> unlisted_;  // folders passed through, and why they could not be read
+  std::map<std::string, Rights> rights_;
   std::map<std::pair<Operation, std::string>, int> refusals_;
   std::vector<Fate> gone_;
   long long clock_ = 0;  // what stands for the time: one tick per change

@@ -4,10 +4,15 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "base/cleanup_record.h"
 #include "base/text.h"
@@ -21,6 +26,159 @@ using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 using namespace shotsweep::testing;
+
+// Every entry of a folder by name, links and special files too, with what it is.
+std::map<std::string, fs::file_type> Entries(const std::string& folder) {
+  std::map<std::string, fs::file_type> entries;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    entries[entry.path().filename().string()] = entry.symlink_status().type();
+  }
+  return entries;
+}
+
+// What a plan says the folder will hold, from what it holds now.
+std::map<std::string, fs::file_type> Predicted(const std::map<std::string, fs::file_type>& before,
+                                               const RunPlan& plan) {
+  auto after = before;
+  for (const PlannedFile& file : plan.files) {
+    const auto type = after.at(file.name);
+    after.erase(file.name);
+    if (!file.newName.empty()) after[file.newName] = type;
+  }
+  return after;
+}
+
+void MakeSocket(const std::string& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ::close(fd);
+}
+
+// Links of every sort, special files and an unreadable file and folder: the dry run lists them
+// without following a link, never crashes, and says exactly what the real run then does.
+TEST(OddFolders, LinksAndSpecialFilesArePlannedAsTheyAreCarriedOut) {
+  for (bool keep : {false, true}) {
+    SCOPED_TRACE(keep);
+    Scene scene;
+    scene.Raw({"A.NEF", "B.NEF", "C.cr2"});
+    scene.Jpg({"A.JPG", "E.jpg"});
+    const fs::path raw = scene.raw;
+    const fs::path outside = scene.temp.MakeDir("outside");
+    scene.temp.Write("outside/X.NEF", "outside");
+    scene.temp.MakeDir("outside/sub.nef");
+    fs::create_symlink("/nonexistent/shotsweep", raw / "dangling");
+    fs::create_symlink("/nonexistent/shotsweep.nef", raw / "F.NEF");
+    fs::create_symlink(outside / "X.NEF", raw / "E.NEF");  // its JPG is there
+    fs::create_symlink(outside / "X.NEF", raw / "G.nef");
+    fs::create_symlink(outside / "sub.nef", raw / "D.NEF");
+    fs::create_symlink(outside, raw / "out");
+    ASSERT_EQ(::mkfifo((raw / "H.NEF").c_str(), 0600), 0);
+    MakeSocket((raw / "I.NEF").string());
+    fs::permissions(raw / "B.NEF", fs::perms::none);
+    scene.temp.MakeDir("raw/locked");
+    fs::permissions(raw / "locked", fs::perms::none);
+    scene.keep = keep;
+    const auto before = Entries(scene.raw);
+    const Files outsideBefore = Snapshot(outside);
+
+    const CleanupPlan plan = PlanCleanup(scene.Request(), scene.settings, TestDisk());
+    ASSERT_FALSE(plan.error) << plan.error->Text();
+    scene.result = CarryOutCleanup(plan, scene.settings, scene.runner, TestDisk());
+    scene.ExpectDone();
+    EXPECT_EQ(Entries(scene.raw), Predicted(before, plan)) << FormatPlan(plan);
+    EXPECT_EQ(Snapshot(outside), outsideBefore);
+    // The links themselves went or were set aside; what they point to never moved.
+    EXPECT_EQ(Entries(scene.raw).count("E.NEF"), 1u);
+    EXPECT_EQ(Entries(scene.raw).count("G.nef"), 0u);
+    EXPECT_TRUE(fs::is_directory(outside / "sub.nef"));
+    fs::permissions(raw / "locked", fs::perms::owner_all);
+  }
+}
+
+// Runs `body` in a child that has become the user nobody, and gives back what it wrote; empty
+// with the reason in `skip` when that cannot be.
+std::string AsNobody(const std::function<std::string()>& body, std::string& skip) {
+  if (::geteuid() != 0) {
+    skip = "only root can become another user for this test";
+    return {};
+  }
+  const passwd* nobody = ::getpwnam("nobody");
+  if (!nobody) {
+    skip = "there is no user nobody";
+    return {};
+  }
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipeFds[0]);
+    std::string report = "cannot become nobody";
+    if (::setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) == 0 &&
+        ::setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) == 0) {
+      report = body();
+    }
+    (void)!::write(pipeFds[1], report.data(), report.size());
+    ::_exit(0);
+  }
+  ::close(pipeFds[1]);
+  std::string report;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) report.append(buffer, static_cast<std::size_t>(n));
+  ::close(pipeFds[0]);
+  ::waitpid(child, nullptr, 0);
+  return report;
+}
+
+// What a dry run and then the real run say, and what the folder holds after each.
+std::string PlanAndRun(Scene& scene) {
+  const CleanupPlan plan = PlanCleanup(scene.Request(), scene.settings, TestDisk());
+  std::string report = "plan: " + std::string(plan.error ? "error" : "done") + "\n" + FormatPlan(plan);
+  const auto before = Entries(scene.raw);
+  scene.result = CarryOutCleanup(plan, scene.settings, scene.runner, TestDisk());
+  report += "run: " + std::string(scene.result.done() ? "done" : "error") + "\n";
+  report += Entries(scene.raw) == Predicted(before, plan) ? "as planned\n" : "not as planned\n";
+  for (const auto& error : scene.result.errors) report += error.Text() + "\n";
+  return report;
+}
+
+TEST(OddFolders, TheDryRunMeetsThePermissionsTheRealRunMeets) {
+  {
+    // A sticky folder open to all, with RAW files of another owner: neither run may touch them.
+    Scene scene;
+    scene.Raw({"A.NEF", "B.NEF"});
+    scene.Jpg({"A.jpg"});
+    scene.keep = false;
+    fs::permissions(scene.temp.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    fs::permissions(scene.raw, fs::perms::all | fs::perms::sticky_bit);
+    fs::permissions(scene.jpg, fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+    std::string skip;
+    const std::string report = AsNobody([&] { return PlanAndRun(scene); }, skip);
+    if (!skip.empty()) GTEST_SKIP() << skip;
+    EXPECT_THAT(report, AllOf(HasSubstr("plan: error"), HasSubstr("run: error"), HasSubstr("B.NEF")));
+    EXPECT_THAT(report, Not(HasSubstr("delete\tB.NEF")));
+    EXPECT_EQ(Entries(scene.raw).count("B.NEF"), 1u);
+  }
+  {
+    // Below folders that may be entered but not read: both runs work.
+    Scene scene("p/raw", "p/jpg");
+    scene.Raw({"A.NEF", "B.NEF"});
+    scene.Jpg({"A.jpg"});
+    scene.keep = false;
+    std::string skip;
+    ::chown(scene.raw.c_str(), 65534, 65534);
+    ::chown(scene.jpg.c_str(), 65534, 65534);
+    fs::permissions(scene.temp.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    fs::permissions(scene.temp.path() / "p", fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    const std::string report = AsNobody([&] { return PlanAndRun(scene); }, skip);
+    if (!skip.empty()) GTEST_SKIP() << skip;
+    EXPECT_THAT(report, AllOf(HasSubstr("plan: done"), HasSubstr("delete\tB.NEF"), HasSubstr("run: done"),
+                              HasSubstr("as planned")));
+  }
+}
 
 TEST(OddLists, AListThatNamesNoJpgIsRefusedAndTouchesNothing) {
   for (const std::string list : {"DSC_0001\r\nDSC_0002\r\n", "DSC_0001.NEF\n", "", "\r\n\r\n"}) {
