@@ -138,11 +138,20 @@ void AddNotes(CommandResult& result, const ScriptOutcome& outcome) {
 
 }  // namespace
 
+CleanupRequest Resolved(const CleanupRequest& request, FileSystem& fs) {
+  CleanupRequest resolved = request;
+  resolved.rawFolder = ResolvedOrAsGiven(fs, request.rawFolder);
+  if (!request.jpgFolder.empty()) resolved.jpgFolder = ResolvedOrAsGiven(fs, request.jpgFolder);
+  if (!request.photoList.empty()) resolved.photoList = ResolvedOrAsGiven(fs, request.photoList);
+  return resolved;
+}
+
 // Both scripts run in one interpreter process that finishes the cleanup even if this program
 // dies; restoring starts only after renaming has finished, no deletion follows a restore line
 // that failed, and the scripts are deleted only after restoring has finished.
-CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::string>& names,
+CommandResult RunCleanup(const CleanupRequest& given, const std::vector<std::string>& names,
                          const Settings& settings, ScriptRunner& runner, FileSystem& fs) {
+  const CleanupRequest request = Resolved(given, fs);
   const bool fromList = request.source == CleanupRequest::Source::PhotoList;
   const std::string& rawPath = request.rawFolder;
   const DescribeName describe = fromList ? DescribeName([](std::size_t index) {
@@ -225,7 +234,7 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
 
 CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& settings, ScriptRunner& runner,
                               FileSystem& fs) {
-  const std::string& rawPath = request.rawFolder;
+  const std::string rawPath = ResolvedOrAsGiven(fs, request.rawFolder);
   if (auto refusal = RefuseUnwritable({rawPath}, [](std::size_t) { return "The RAW folder"; }, kInto)) {
     return CommandResult::Failed(*refusal);
   }

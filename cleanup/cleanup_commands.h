@@ -27,6 +27,10 @@ struct CleanupRequest {
   bool keep = true;       // the set-aside box: unmatched RAW files are set aside, not deleted
 };
 
+// The request with each folder and file the user gave resolved as the system resolves it
+// (ResolvedOrAsGiven), so that every step of the command acts on the one folder.
+CleanupRequest Resolved(const CleanupRequest& request, FileSystem& fs);
+
 // Carries out the cleanup for these JPG names (the JPG folder's files, or the photo list's
 // lines as written). Every check and every file is done before the renaming script runs, so a
 // failure up to then leaves the RAW folder as it was.

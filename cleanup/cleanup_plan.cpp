@@ -80,7 +80,8 @@ int RunPlan::Count(PlannedFile::Action action) const {
       std::count_if(files.begin(), files.end(), [&](const PlannedFile& f) { return f.action == action; }));
 }
 
-CleanupPlan PlanCleanup(const CleanupRequest& request, const Settings& settings, FileSystem& fs) {
+CleanupPlan PlanCleanup(const CleanupRequest& given, const Settings& settings, FileSystem& fs) {
+  const CleanupRequest request = Resolved(given, fs);
   std::vector<std::string> names;
   if (auto error = ReadJpgNames(request, fs, names)) {
     CleanupPlan plan;
@@ -105,7 +106,8 @@ CommandResult CarryOutCleanup(const CleanupPlan& plan, const Settings& settings,
   return RunCleanup(plan.request, plan.jpgNames, settings, runner, fs);
 }
 
-RunPlan PlanRestore(const RestoreRequest& request, const Settings& settings, FileSystem& fs) {
+RunPlan PlanRestore(const RestoreRequest& given, const Settings& settings, FileSystem& fs) {
+  const RestoreRequest request{ResolvedOrAsGiven(fs, given.rawFolder)};
   return RunInMemory(request.rawFolder, RestoreRawKinds(settings.extraRawKinds), fs, [&](ScriptRunner& runner, FileSystem& memory) {
     return RestoreSetAside(request, settings, runner, memory);
   });

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <random>
 #include <sstream>
@@ -67,6 +68,7 @@ class DiskFileSystem final : public FileSystem {
   bool IsFile(const std::string& path) override;
   std::optional<CommandError> CheckAccess(const std::string& path, Access access) override;
   std::size_t NameMax(const std::string& dir) override;
+  std::optional<std::string> ResolvePath(const std::string& path) override;
 
  private:
   ExclusiveRename renameExclusive_;
@@ -364,7 +366,20 @@ std::size_t DiskFileSystem::NameMax(const std::string& dir) {
   return nameMax > 0 ? static_cast<std::size_t>(nameMax) : 255;
 }
 
+std::optional<std::string> DiskFileSystem::ResolvePath(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (!resolved) return std::nullopt;
+  std::string result(resolved);
+  std::free(resolved);
+  return result;
+}
+
 }  // namespace
+
+std::string ResolvedOrAsGiven(FileSystem& fs, const std::string& path) {
+  return fs.ResolvePath(path).value_or(path);
+}
 
 std::unique_ptr<FileSystem> MakeDiskFileSystem(ExclusiveRename renameExclusive) {
   return std::make_unique<DiskFileSystem>(renameExclusive ? renameExclusive : RenameExclusive);

@@ -111,7 +111,15 @@ class FileSystem {
   virtual std::optional<CommandError> CheckAccess(const std::string& path, Access access) = 0;
   // The longest file name, in bytes, that the folder's file system takes.
   virtual std::size_t NameMax(const std::string& dir) = 0;
+  // `path` as the system resolves it: absolute, every link followed, no "." or "..", so
+  // "link/../raw" is the "raw" beside the link's target, not the one beside the link. nullopt
+  // when some part of it is not there or cannot be looked up.
+  virtual std::optional<std::string> ResolvePath(const std::string& path) = 0;
 };
+
+// The path a command works on for a folder or file the user gave: resolved once, as the
+// system resolves it; as given when it cannot be, so that what follows says why.
+std::string ResolvedOrAsGiven(FileSystem& fs, const std::string& path);
 
 // The disk. `renameExclusive` stands in for the system's rename that refuses to replace (0 or
 // an errno): a test gives one that is not supported, as on some network and FAT mounts, to

@@ -379,6 +379,29 @@ std::optional<CommandError> MemoryFileSystem::CheckAccess(const std::string& pat
   return std::nullopt;
 }
 
+std::optional<std::string> MemoryFileSystem::ResolvePath(const std::string& path) {
+  if (below_) {
+    if (auto resolved = below_->ResolvePath(path)) return resolved;
+  }
+  if (path.empty() || path.front() != '/') return std::nullopt;
+  std::string normal;
+  std::size_t start = 1;
+  while (start <= path.size()) {
+    std::size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (part == "..") {
+      normal.erase(normal.empty() ? 0 : normal.rfind('/'));
+    } else if (!part.empty() && part != ".") {
+      normal += "/" + part;
+    }
+    start = end + 1;
+  }
+  if (normal.empty()) normal = "/";
+  if (!IsDirectory(normal) && !Find(normal)) return std::nullopt;
+  return normal;
+}
+
 std::size_t MemoryFileSystem::NameMax(const std::string& dir) { return below_ ? below_->NameMax(dir) : 255; }
 
 }  // namespace shotsweep

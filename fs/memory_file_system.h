@@ -66,6 +66,9 @@ class MemoryFileSystem : public FileSystem {
   bool IsFile(const std::string& path) override;
   std::optional<CommandError> CheckAccess(const std::string& path, Access access) override;
   std::size_t NameMax(const std::string& dir) override;
+  // As below resolves it; a path of this file system alone taken as it stands, its "." and
+  // ".." dropped.
+  std::optional<std::string> ResolvePath(const std::string& path) override;
 
  private:
   struct Node {

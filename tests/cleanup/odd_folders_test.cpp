@@ -180,6 +180,34 @@ TEST(OddFolders, TheDryRunMeetsThePermissionsTheRealRunMeets) {
   }
 }
 
+// "link/../raw" is the raw folder beside the link's target, as the system resolves it; the one
+// beside the link, which the text suggests, is never touched, by the dry run or the real run.
+TEST(OddFolders, AFolderGivenThroughALinkAndDotDotIsTheOneTheSystemFinds) {
+  Scene scene("real/raw", "jpg");
+  scene.Raw({"A.NEF", "B.NEF"});
+  scene.Jpg({"A.jpg"});
+  scene.temp.MakeDir("real/inner");
+  fs::create_symlink(scene.temp.path() / "real" / "inner", scene.temp.path() / "link");
+  scene.temp.Write("raw/A.NEF", "decoy");
+  scene.temp.Write("raw/C.NEF", "decoy");
+  const Files decoy = Snapshot(scene.temp.path() / "raw");
+  scene.keep = false;
+  CleanupRequest request = scene.Request();
+  request.rawFolder = scene.temp.str() + "/link/../raw";
+  const CleanupPlan plan = PlanCleanup(request, scene.settings, TestDisk());
+  EXPECT_EQ(FormatPlan(plan), "keep\tA.NEF\tA.NEF\ndelete\tB.NEF\t\n# 1 kept, 1 deleted, 0 set aside\n");
+  scene.result = CarryOutCleanup(plan, scene.settings, scene.runner, TestDisk());
+  scene.ExpectDone();
+  EXPECT_EQ(scene.RawFiles(), Scene::Expect({{"A.NEF", "A.NEF"}}));
+  EXPECT_EQ(Snapshot(scene.temp.path() / "raw"), decoy);
+
+  scene.temp.Write("real/raw/D.nbak", "D.NEF");
+  scene.result = RestoreSetAside({request.rawFolder}, scene.settings, scene.runner, TestDisk());
+  scene.ExpectDone();
+  EXPECT_EQ(scene.RawFiles().count("D.nef"), 1u);
+  EXPECT_EQ(Snapshot(scene.temp.path() / "raw"), decoy);
+}
+
 TEST(OddLists, AListThatNamesNoJpgIsRefusedAndTouchesNothing) {
   for (const std::string list : {"DSC_0001\r\nDSC_0002\r\n", "DSC_0001.NEF\n", "", "\r\n\r\n"}) {
     SCOPED_TRACE(list);
