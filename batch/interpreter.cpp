@@ -119,7 +119,7 @@ void Interpreter::RunLines(const std::vector<ScriptLine>& lines, size_t begin, s
     lineNumber_ = i + 1;
     lineText_ = lines[i].text;
     if (lines[i].refused) {
-      Unsupported(*lines[i].refused);
+      Unsupported(lines[i].refused);
     } else if (ContinuesOnNextLine(lines[i].text) && !lines[i].text.starts_with(':')) {
       // The lines joined by carets form one command; none of its parts may run alone.
       Unsupported("a caret at the end of the line, which joins the next line to it (skipped too)");

@@ -12,8 +12,9 @@ namespace shotsweep::batch {
 
 struct ScriptLine {
   std::string_view text;
-  // Why the line must not run as written (a carriage return inside it, a NUL byte).
-  std::optional<std::string> refused;
+  // Why the line must not run as written (a carriage return inside it, a NUL byte); null when
+  // it may. A fixed text, not a string of its own: a restoring script has millions of lines.
+  const char* refused = nullptr;
 };
 
 // Lines end at LF or CR LF; carriage returns before the line end are dropped. A carriage return

@@ -9,6 +9,7 @@
 #include "base/case_folding.h"
 #include "base/cleanup_record.h"
 #include "base/file_names.h"
+#include "base/memory.h"
 #include "base/script_names.h"
 #include "base/text.h"
 #include "cleanup/raw_folder_check.h"
@@ -75,6 +76,19 @@ CommandError CleanupFailure(FileSystem& fs, const ScriptOutcome& outcome, const 
     }
   }
   return CommandError{outcome.error ? outcome.error->number : EIO, text};
+}
+
+// What the interpreter holds for each script line beside its text: where it begins and ends.
+constexpr std::size_t kScriptLineCost = 24;
+
+std::optional<CommandError> RefuseTooLargeForMemory(std::size_t needed) {
+  const std::size_t available = AvailableMemory();
+  if (needed <= available) return std::nullopt;
+  const auto megabytes = [](std::size_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20); };
+  return CommandError{ENOMEM, "The cleanup scripts for so many JPG names need about " + megabytes(needed) +
+                                  " MB of memory, and " + megabytes(available) +
+                                  " MB are free. Nothing was changed. Close other programs and run the "
+                                  "cleanup again."};
 }
 
 // A list in which no line names a JPG file pairs with nothing, and every RAW file would go: it
@@ -179,17 +193,38 @@ CommandResult RunCleanup(const CleanupRequest& given, const std::vector<std::str
   if (auto refusal = RefuseUnwritable(stems, [](std::size_t) { return "The RAW file name"; }, kInto)) {
     return CommandResult::Failed(*refusal);
   }
-  std::vector<std::string> keptBases = stems;
-  for (const std::string& name : names) {
-    for (std::string& base : RestoredBases(name, kNativeSeparator, fromList)) keptBases.push_back(std::move(base));
+  {
+    std::vector<std::string> keptBases = stems;
+    for (const std::string& name : names) {
+      for (std::string& base : RestoredBases(name, kNativeSeparator, fromList)) keptBases.push_back(std::move(base));
+    }
+    if (auto refusal = CheckRawFolder(listing, keptBases, kinds)) return CommandResult::Failed(*refusal);
   }
-  if (auto refusal = CheckRawFolder(listing, keptBases, kinds)) return CommandResult::Failed(*refusal);
 
   const CommandFolders folders = FoldersOfRun(rawPath, request.jpgFolder, settings);
   const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.codePage, kNativeSeparator,
                                     kinds};
-  std::string restoring = ScriptHeader(script);
-  std::string pairing;
+  const bool deleting = !request.keep;
+  // The texts are measured before they are made: a list of millions of names gives scripts of
+  // hundreds of megabytes, which must fit in memory exactly once, here and in the interpreter,
+  // or the cleanup must not begin.
+  const std::string header = ScriptHeader(script);
+  const std::string deleteLines = deleting ? DeleteLines(script) : std::string();
+  std::size_t restoringSize = header.size() + deleteLines.size(), pairingSize = 0, lines = 0;
+  for (const std::string& name : names) {
+    const std::string text = RestoreLines(script, name, fromList);
+    restoringSize += text.size();
+    lines += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    pairingSize += PairingRecordLine(name, folders.jpg + name, FileBaseName(name)).size();
+  }
+  for (const std::string& stem : stems) restoringSize += RestoreLinesForBase(script, stem).size();
+  if (auto refusal = RefuseTooLargeForMemory(restoringSize + pairingSize + lines * kScriptLineCost)) {
+    return CommandResult::Failed(*refusal);
+  }
+  std::string restoring, pairing;
+  restoring.reserve(restoringSize);
+  pairing.reserve(pairingSize);
+  restoring += header;
   for (const std::string& name : names) {
     restoring += RestoreLines(script, name, fromList);
     pairing += PairingRecordLine(name, folders.jpg + name, FileBaseName(name));
@@ -197,16 +232,15 @@ CommandResult RunCleanup(const CleanupRequest& given, const std::vector<std::str
   for (const std::string& stem : stems) {
     restoring += RestoreLinesForBase(script, stem);
   }
-  const bool deleting = !request.keep;
-  if (deleting) restoring += DeleteLines(script);
+  restoring += deleteLines;
 
   const std::string renamingPath = folders.raw + std::string(kRenamingScriptName);
   const std::string pairingPath = folders.raw + std::string(kPairingRecordName);
   const std::string restoringPath = folders.raw + std::string(kRestoringScriptName);
-  const std::pair<const std::string*, std::string> files[] = {
-      {&renamingPath, RenamingScript(script)}, {&pairingPath, pairing}, {&restoringPath, restoring}};
+  std::pair<const std::string*, std::string> files[] = {
+      {&renamingPath, RenamingScript(script)}, {&pairingPath, std::move(pairing)}, {&restoringPath, std::move(restoring)}};
   for (std::size_t i = 0; i < std::size(files); ++i) {
-    if (auto failure = fs.WriteFile(*files[i].first, files[i].second)) {
+    if (auto failure = fs.WriteFileTaking(*files[i].first, std::move(files[i].second))) {
       for (std::size_t k = 0; k < i; ++k) DeleteOwnFile(fs, *files[k].first);
       return CommandResult::Failed(*failure);
     }

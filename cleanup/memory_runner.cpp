@@ -1,9 +1,10 @@
 #include "cleanup/memory_runner.h"
 
-#include <sys/mman.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <thread>
 
 #include "base/unique_fd.h"
 #include "batch/directory_index.h"
@@ -23,14 +24,40 @@ class NoPrograms final : public batch::ExternalProgramRunner {
   }
 };
 
-std::string ReadBack(int fd) {
-  std::string text;
-  ::lseek(fd, 0, SEEK_SET);
-  char buffer[65536];
-  ssize_t n;
-  while ((n = ::read(fd, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<std::size_t>(n));
-  return text;
-}
+// Collects what the interpreter prints while it runs, its beginning and its end only: a
+// restoring script echoes each of its lines, hundreds of megabytes for a long photo list.
+class OutputCollector {
+ public:
+  OutputCollector() {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return;
+    read_.reset(fds[0]);
+    write_.reset(fds[1]);
+    reader_ = std::thread([this] {
+      char buffer[65536];
+      ssize_t n;
+      while ((n = ::read(read_.get(), buffer, sizeof buffer)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) break;
+        text_.append(buffer, static_cast<std::size_t>(n));
+        KeepHeadAndTail(text_);
+      }
+    });
+  }
+  ~OutputCollector() { Take(); }
+  // Where the interpreter writes; /dev/null's part when no pipe could be had.
+  int fd() const { return write_ ? write_.get() : -1; }
+  std::string Take() {
+    write_.reset();
+    if (reader_.joinable()) reader_.join();
+    return std::move(text_);
+  }
+
+ private:
+  UniqueFd read_, write_;
+  std::thread reader_;
+  std::string text_;
+};
 
 }  // namespace
 
@@ -40,18 +67,25 @@ ScriptOutcome InMemoryScriptRunner::Run(const ScriptRequest& request) {
   std::vector<std::string> paths{request.scriptPath};
   if (!request.thenScriptPath.empty()) paths.push_back(request.thenScriptPath);
   std::vector<std::string> texts;
+  // Taken out of the files for the run and given back after it, never copied.
+  const auto putBack = [&] {
+    for (std::size_t i = 0; i < texts.size(); ++i) fs_.PutBack(paths[i], std::move(texts[i]));
+  };
   for (const std::string& path : paths) {
-    const auto text = fs_.Content(path);
+    auto text = fs_.TakeContent(path);
     if (!text) {
+      putBack();
       outcome.exitStatus = 1;
       outcome.output = std::string(kInterpreterName) + ": cannot read the script \"" + path + "\"; nothing was run\n";
       return outcome;
     }
-    texts.push_back(*text);
+    texts.push_back(std::move(*text));
   }
-  const UniqueFd output(::memfd_create("dry-run", MFD_CLOEXEC));
+  OutputCollector collector;
+  const UniqueFd nowhere(collector.fd() < 0 ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : -1);
+  const int output = collector.fd() < 0 ? nowhere.get() : collector.fd();
   {
-    batch::Output out(output.get(), output.get());
+    batch::Output out(output, output);
     NoPrograms programs;
     batch::InterpreterOptions options;
     options.args = {request.scriptPath};
@@ -67,7 +101,8 @@ ScriptOutcome InMemoryScriptRunner::Run(const ScriptRequest& request) {
     for (std::size_t i = 0; i < paths.size(); ++i) scripts.push_back({paths[i], texts[i]});
     outcome.exitStatus = interpreter.Run(scripts);
   }
-  outcome.output = ReadBack(output.get());
+  putBack();
+  outcome.output = collector.Take();
   return outcome;
 }
 

@@ -305,6 +305,8 @@ std::optional<CommandError> DiskFileSystem::ReadFile(const std::string& path, st
     return CommandError{EINVAL, "Not a regular file, so it is not read: " + path};
   }
   ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+  // Room for it all at once: a string that doubles as it grows holds a long script three times.
+  if (st.st_size > 0) bytes.reserve(bytes.size() + static_cast<std::size_t>(st.st_size) + 1);
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);

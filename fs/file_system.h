@@ -100,6 +100,13 @@ class FileSystem {
   // written through, and a file that could not be written whole is never left under the name,
   // where it could be run. An existing regular file the user may not write keeps its content.
   virtual std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) = 0;
+  // The same for content the caller is done with, which a file system in memory then keeps
+  // instead of a copy: a cleanup's restoring script may run to hundreds of megabytes.
+  virtual std::optional<CommandError> WriteFileTaking(const std::string& path, std::string&& content) {
+    auto error = WriteFile(path, content);
+    std::string().swap(content);
+    return error;
+  }
   // Makes the one folder `path` (its parent must be there).
   virtual std::optional<CommandError> MakeFolder(const std::string& path) = 0;
   // The entry itself, its link not followed; nullopt when there is none.

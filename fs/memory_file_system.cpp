@@ -157,6 +157,19 @@ std::optional<std::string> MemoryFileSystem::Content(const std::string& path) {
   return node->content;
 }
 
+std::optional<std::string> MemoryFileSystem::TakeContent(const std::string& path) {
+  Node* node = Find(path);
+  if (!node || node->isDir || LoadContent(*node)) return std::nullopt;
+  return std::move(node->content);
+}
+
+void MemoryFileSystem::PutBack(const std::string& path, std::string&& content) {
+  // Only into the file it was taken from, if the run left it there and wrote nothing into it.
+  if (Node* node = Find(path); node && !node->isDir && node->kind == EntryKind::File && node->content.empty()) {
+    node->content = std::move(content);
+  }
+}
+
 std::vector<MemoryFileSystem::Fate> MemoryFileSystem::Touched() const {
   std::vector<Fate> fates = gone_;
   for (const auto& [dir, folder] : folders_) {
@@ -336,12 +349,16 @@ std::optional<CommandError> MemoryFileSystem::ReadFile(const std::string& path, 
 }
 
 std::optional<CommandError> MemoryFileSystem::WriteFile(const std::string& path, std::string_view content) {
+  return WriteFileTaking(path, std::string(content));
+}
+
+std::optional<CommandError> MemoryFileSystem::WriteFileTaking(const std::string& path, std::string&& content) {
   std::optional<CommandError> error;
   Node* node = WriteTarget(Operation::Write, path, error);
   if (!node) return error;
   // A fresh file takes the name: whatever stood there before is gone.
   if (!node->origin.empty()) gone_.push_back({node->origin, {}, false});
-  *node = Node{false, std::string(content), {}, false, false, ++clock_};
+  *node = Node{false, std::move(content), {}, false, false, ++clock_};
   return std::nullopt;
 }
 

@@ -38,6 +38,10 @@ class MemoryFileSystem : public FileSystem {
 
   // The content of the file at `path`; nullopt when no file is there or it cannot be read.
   std::optional<std::string> Content(const std::string& path);
+  // The same, taken out of the file, which is empty until PutBack gives it back: for a script
+  // run from memory, which would otherwise be held twice.
+  std::optional<std::string> TakeContent(const std::string& path);
+  void PutBack(const std::string& path, std::string&& content);
 
   // A file that was renamed or deleted: the path it had when first seen, and the path it has
   // now, empty when it was deleted.
@@ -61,6 +65,7 @@ class MemoryFileSystem : public FileSystem {
   std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
   std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) override;
   std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) override;
+  std::optional<CommandError> WriteFileTaking(const std::string& path, std::string&& content) override;
   std::optional<CommandError> MakeFolder(const std::string& path) override;
   std::optional<EntryStatus> Status(const std::string& path) override;
   bool IsFile(const std::string& path) override;

@@ -49,7 +49,8 @@ void ReadAvailable(UniqueFd& fd, std::string& into) {
 }  // namespace
 
 ScriptProcess::ScriptProcess(const std::string& interpreter, const ScriptRequest& request)
-    : interpreter_(interpreter), scriptPath_(request.scriptPath), thenScriptPath_(request.thenScriptPath) {
+    : interpreter_(interpreter), scriptPath_(request.scriptPath), thenScriptPath_(request.thenScriptPath),
+      watched_(request.style == WindowStyle::NormalWithFocus) {
   finished_ = true;  // until a process is really running
   if (interpreter.empty()) {
     startError_ = CommandError{ENOENT, std::string("The command interpreter ") + kInterpreterName +
@@ -104,7 +105,10 @@ ScriptProcess::~ScriptProcess() {
   }
 }
 
-void ScriptProcess::ReadOutput() { ReadAvailable(outputFd_, output_); }
+void ScriptProcess::ReadOutput() {
+  ReadAvailable(outputFd_, output_);
+  if (!watched_) KeepHeadAndTail(output_);
+}
 
 void ScriptProcess::ReadProgress() {
   ReadAvailable(progressFd_, progressBuffer_);
