@@ -74,12 +74,9 @@ int Interpreter::Run(std::string_view scriptText) {
 }
 
 int Interpreter::Run(const std::vector<ScriptText>& scripts) {
-  std::vector<std::vector<ScriptLine>> lines;
+  // Counted, not split: the lines are read one at a time as they run.
   linesTotal_ = 0;
-  for (const ScriptText& script : scripts) {
-    lines.push_back(SplitLines(script.text));
-    linesTotal_ += lines.back().size();
-  }
+  for (const ScriptText& script : scripts) linesTotal_ += CountLines(script.text);
   linesDone_ = 0;
   lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
   if (options_.progressFd >= 0) ReportProgress();
@@ -92,7 +89,8 @@ int Interpreter::Run(const std::vector<ScriptText>& scripts) {
         options_.progressFd = -1;
       }
     }
-    RunLines(lines[n], 0, lines[n].size());
+    LineReader reader(script.text);
+    RunEach([&reader](ScriptLine& line) { return reader.Next(line); }, 0);
   }
   if (options_.progressFd >= 0) ReportProgress();
   output_.Flush();
@@ -115,18 +113,34 @@ void Interpreter::ContinueFrom(const Interpreter& other) {
 }
 
 void Interpreter::RunLines(const std::vector<ScriptLine>& lines, size_t begin, size_t end) {
-  for (size_t i = begin; i < end && !exitStatus_; ++i) {
-    lineNumber_ = i + 1;
-    lineText_ = lines[i].text;
-    if (lines[i].refused) {
-      Unsupported(lines[i].refused);
-    } else if (ContinuesOnNextLine(lines[i].text) && !lines[i].text.starts_with(':')) {
+  size_t i = begin;
+  RunEach(
+      [&](ScriptLine& line) {
+        if (i >= end) return false;
+        line = lines[i++];
+        return true;
+      },
+      begin);
+}
+
+template <typename NextLine>
+void Interpreter::RunEach(NextLine next, std::size_t number) {
+  ScriptLine line;
+  while (!exitStatus_ && next(line)) {
+    lineNumber_ = ++number;
+    lineText_ = line.text;
+    if (line.refused) {
+      Unsupported(line.refused);
+    } else if (ContinuesOnNextLine(line.text) && !line.text.starts_with(':')) {
       // The lines joined by carets form one command; none of its parts may run alone.
       Unsupported("a caret at the end of the line, which joins the next line to it (skipped too)");
-      while (i + 1 < end && ContinuesOnNextLine(lines[i + 1].text)) ++i;
-      if (i + 1 < end) ++i;
+      // Skipped up to and with the first line that does not go on.
+      for (ScriptLine joined; next(joined);) {
+        ++number;
+        if (!ContinuesOnNextLine(joined.text)) break;
+      }
     } else {
-      RunLine(lines[i].text);
+      RunLine(line.text);
     }
     ++linesDone_;
     const auto now = std::chrono::steady_clock::now();

@@ -95,6 +95,13 @@ class Interpreter {
   // script; ContinueFrom takes on the folder, echo and code page that another's lines left.
   void BeginScript(const std::string& path);
   void RunLines(const std::vector<ScriptLine>& lines, std::size_t begin, std::size_t end);
+ private:
+  // Runs the lines `next` gives (bool(ScriptLine&), false after the last), the first of them
+  // numbered `number` + 1.
+  template <typename NextLine>
+  void RunEach(NextLine next, std::size_t number);
+
+ public:
   void ContinueFrom(const Interpreter& other);
   // Another interpreter may have changed the folders since this one last read them.
   void ForgetChangedFolders() { cache_.KeepUnchanged(); }

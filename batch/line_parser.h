@@ -22,6 +22,21 @@ struct ScriptLine {
 // refused. A UTF-8 byte-order mark at the very start is dropped.
 std::vector<ScriptLine> SplitLines(std::string_view text);
 
+// The same lines one after another, none of them held: a restoring script has millions.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text);
+  // The next line; false after the last.
+  bool Next(ScriptLine& line);
+
+ private:
+  std::string_view text_;
+  std::size_t start_ = 0;
+};
+
+// How many lines SplitLines gives.
+std::size_t CountLines(std::string_view text);
+
 // Whether the line ends in a caret that escapes its line end, joining the next line to it.
 bool ContinuesOnNextLine(std::string_view line);
 
