@@ -7,19 +7,23 @@ namespace shotsweep::batch {
 
 LineReader::LineReader(std::string_view text) : text_(WithoutByteOrderMark(text)) {}
 
-bool LineReader::Next(ScriptLine& entry) {
-  if (start_ >= text_.size()) return false;
-  size_t end = text_.find('\n', start_);
-  const size_t next = end == std::string_view::npos ? text_.size() : end + 1;
-  if (end == std::string_view::npos) end = text_.size();
-  std::string_view line = text_.substr(start_, end - start_);
+ScriptLine MakeScriptLine(std::string_view line) {
   while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  entry = ScriptLine{line};
+  ScriptLine entry{line};
   if (line.find('\r') != std::string_view::npos) {
     entry.refused = "a carriage return inside the line";
   } else if (line.find('\0') != std::string_view::npos) {
     entry.refused = "a NUL character inside the line";
   }
+  return entry;
+}
+
+bool LineReader::Next(ScriptLine& entry) {
+  if (start_ >= text_.size()) return false;
+  size_t end = text_.find('\n', start_);
+  const size_t next = end == std::string_view::npos ? text_.size() : end + 1;
+  if (end == std::string_view::npos) end = text_.size();
+  entry = MakeScriptLine(text_.substr(start_, end - start_));
   start_ = next;
   return true;
 }

@@ -22,6 +22,9 @@ struct ScriptLine {
 // refused. A UTF-8 byte-order mark at the very start is dropped.
 std::vector<ScriptLine> SplitLines(std::string_view text);
 
+// One line, its line feed already cut off.
+ScriptLine MakeScriptLine(std::string_view text);
+
 // The same lines one after another, none of them held: a restoring script has millions.
 class LineReader {
  public:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "cleanup/cleanup_scripts.h"
@@ -78,8 +79,8 @@ CommandError CleanupFailure(FileSystem& fs, const ScriptOutcome& outcome, const 
   return CommandError{outcome.error ? outcome.error->number : EIO, text};
 }
 
-// What the interpreter holds for each script line beside its text: where it begins and ends.
-constexpr std::size_t kScriptLineCost = 24;
+// How many JPG names make one piece of a script as it is written.
+constexpr std::size_t kNamesPerPiece = 4096;
 
 std::optional<CommandError> RefuseTooLargeForMemory(std::size_t needed) {
   const std::size_t available = AvailableMemory();
@@ -193,6 +194,11 @@ CommandResult RunCleanup(const CleanupRequest& given, const std::vector<std::str
   if (auto refusal = RefuseUnwritable(stems, [](std::size_t) { return "The RAW file name"; }, kInto)) {
     return CommandResult::Failed(*refusal);
   }
+  // What the checks below hold beside the names: their bases, about as much again. The scripts
+  // themselves are written and read a piece at a time.
+  std::size_t namesSize = 0;
+  for (const std::string& name : names) namesSize += sizeof(std::string) + name.size();
+  if (auto refusal = RefuseTooLargeForMemory(2 * namesSize)) return CommandResult::Failed(*refusal);
   {
     std::vector<std::string> keptBases = stems;
     for (const std::string& name : names) {
@@ -205,42 +211,50 @@ CommandResult RunCleanup(const CleanupRequest& given, const std::vector<std::str
   const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.codePage, kNativeSeparator,
                                     kinds};
   const bool deleting = !request.keep;
-  // The texts are measured before they are made: a list of millions of names gives scripts of
-  // hundreds of megabytes, which must fit in memory exactly once, here and in the interpreter,
-  // or the cleanup must not begin.
-  const std::string header = ScriptHeader(script);
-  const std::string deleteLines = deleting ? DeleteLines(script) : std::string();
-  std::size_t restoringSize = header.size() + deleteLines.size(), pairingSize = 0, lines = 0;
-  for (const std::string& name : names) {
-    const std::string text = RestoreLines(script, name, fromList);
-    restoringSize += text.size();
-    lines += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    pairingSize += PairingRecordLine(name, folders.jpg + name, FileBaseName(name)).size();
-  }
-  for (const std::string& stem : stems) restoringSize += RestoreLinesForBase(script, stem).size();
-  if (auto refusal = RefuseTooLargeForMemory(restoringSize + pairingSize + lines * kScriptLineCost)) {
-    return CommandResult::Failed(*refusal);
-  }
-  std::string restoring, pairing;
-  restoring.reserve(restoringSize);
-  pairing.reserve(pairingSize);
-  restoring += header;
-  for (const std::string& name : names) {
-    restoring += RestoreLines(script, name, fromList);
-    pairing += PairingRecordLine(name, folders.jpg + name, FileBaseName(name));
-  }
-  for (const std::string& stem : stems) {
-    restoring += RestoreLinesForBase(script, stem);
-  }
-  restoring += deleteLines;
+  // A list of millions of names gives a restoring script of hundreds of megabytes: it is made
+  // and written a piece at a time, never held whole.
+  std::size_t next = 0, stage = 0;
+  const FileSystem::NextPiece restoring = [&](std::string& piece) {
+    switch (stage) {
+      case 0:
+        piece = ScriptHeader(script);
+        ++stage;
+        return true;
+      case 1:
+        for (const std::size_t end = std::min(names.size(), next + kNamesPerPiece); next < end; ++next) {
+          piece += RestoreLines(script, names[next], fromList);
+        }
+        if (next == names.size()) ++stage;
+        return true;
+      case 2:
+        for (const std::string& stem : stems) piece += RestoreLinesForBase(script, stem);
+        if (deleting) piece += DeleteLines(script);
+        ++stage;
+        return true;
+      default:
+        return false;
+    }
+  };
+  std::size_t paired = 0;
+  const FileSystem::NextPiece pairing = [&](std::string& piece) {
+    if (paired == names.size()) return false;
+    for (const std::size_t end = std::min(names.size(), paired + kNamesPerPiece); paired < end; ++paired) {
+      piece += PairingRecordLine(names[paired], folders.jpg + names[paired], FileBaseName(names[paired]));
+    }
+    return true;
+  };
 
   const std::string renamingPath = folders.raw + std::string(kRenamingScriptName);
   const std::string pairingPath = folders.raw + std::string(kPairingRecordName);
   const std::string restoringPath = folders.raw + std::string(kRestoringScriptName);
-  std::pair<const std::string*, std::string> files[] = {
-      {&renamingPath, RenamingScript(script)}, {&pairingPath, std::move(pairing)}, {&restoringPath, std::move(restoring)}};
+  const std::string renaming = RenamingScript(script);
+  bool renamingGiven = false;
+  const std::pair<const std::string*, FileSystem::NextPiece> files[] = {
+      {&renamingPath, [&](std::string& piece) { return !std::exchange(renamingGiven, true) && (piece = renaming, true); }},
+      {&pairingPath, pairing},
+      {&restoringPath, restoring}};
   for (std::size_t i = 0; i < std::size(files); ++i) {
-    if (auto failure = fs.WriteFileTaking(*files[i].first, std::move(files[i].second))) {
+    if (auto failure = fs.WriteFileInPieces(*files[i].first, files[i].second)) {
       for (std::size_t k = 0; k < i; ++k) DeleteOwnFile(fs, *files[k].first);
       return CommandResult::Failed(*failure);
     }

@@ -66,12 +66,17 @@ ScriptOutcome InMemoryScriptRunner::Run(const ScriptRequest& request) {
   ScriptOutcome outcome;
   std::vector<std::string> paths{request.scriptPath};
   if (!request.thenScriptPath.empty()) paths.push_back(request.thenScriptPath);
+  // Read as they run where the scripts wait on the disk, as shotsweep-batch reads them.
+  std::vector<UniqueFd> files(paths.size());
+  bool streamed = true;
+  for (std::size_t i = 0; i < paths.size() && streamed; ++i) streamed = !fs_.OpenForReading(paths[i], files[i]);
   std::vector<std::string> texts;
   // Taken out of the files for the run and given back after it, never copied.
   const auto putBack = [&] {
     for (std::size_t i = 0; i < texts.size(); ++i) fs_.PutBack(paths[i], std::move(texts[i]));
   };
   for (const std::string& path : paths) {
+    if (streamed) break;
     auto text = fs_.TakeContent(path);
     if (!text) {
       putBack();
@@ -97,9 +102,15 @@ ScriptOutcome InMemoryScriptRunner::Run(const ScriptRequest& request) {
     options.onFailure = [&](const std::string& report) { outcome.failures.push_back(report); };
     options.onNote = [&](const std::string& report) { outcome.notes.push_back(report); };
     batch::Interpreter interpreter(std::move(options), out, programs, fs_);
-    std::vector<batch::ScriptText> scripts;
-    for (std::size_t i = 0; i < paths.size(); ++i) scripts.push_back({paths[i], texts[i]});
-    outcome.exitStatus = interpreter.Run(scripts);
+    if (streamed) {
+      std::vector<batch::ScriptFile> scripts;
+      for (std::size_t i = 0; i < paths.size(); ++i) scripts.push_back({paths[i], files[i].get()});
+      outcome.exitStatus = interpreter.Run(scripts);
+    } else {
+      std::vector<batch::ScriptText> scripts;
+      for (std::size_t i = 0; i < paths.size(); ++i) scripts.push_back({paths[i], texts[i]});
+      outcome.exitStatus = interpreter.Run(scripts);
+    }
   }
   putBack();
   outcome.output = collector.Take();

@@ -62,7 +62,14 @@ class DiskFileSystem final : public FileSystem {
   bool SameFile(const std::string& a, const std::string& b) override;
   std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
   std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) override;
+  std::optional<CommandError> OpenForReading(const std::string& path, UniqueFd& fd) override;
   std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) override;
+  std::optional<CommandError> WriteFileTaking(const std::string& path, std::string&& content) override {
+    auto error = WriteFile(path, content);
+    std::string().swap(content);
+    return error;
+  }
+  std::optional<CommandError> WriteFileInPieces(const std::string& path, const NextPiece& next) override;
   std::optional<CommandError> MakeFolder(const std::string& path) override;
   std::optional<EntryStatus> Status(const std::string& path) override;
   bool IsFile(const std::string& path) override;
@@ -294,6 +301,21 @@ std::optional<CommandError> DiskFileSystem::OpenForOutput(const std::string& pat
   return ErrnoError(EAGAIN, path);
 }
 
+std::optional<CommandError> DiskFileSystem::OpenForReading(const std::string& path, UniqueFd& fd) {
+  // Not blocking in open: a FIFO would otherwise wait there for a writer.
+  fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd) return ErrnoError(errno, path);
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return ErrnoError(errno, path);
+  if (!S_ISREG(st.st_mode)) {
+    fd.reset();
+    if (S_ISDIR(st.st_mode)) return ErrnoError(EISDIR, path);
+    return CommandError{EINVAL, "Not a regular file, so it is not read: " + path};
+  }
+  ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+  return std::nullopt;
+}
+
 std::optional<CommandError> DiskFileSystem::ReadFile(const std::string& path, std::string& bytes) {
   // Not blocking in open: a FIFO would otherwise wait there for a writer.
   const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -321,6 +343,16 @@ std::optional<CommandError> DiskFileSystem::ReadFile(const std::string& path, st
 }
 
 std::optional<CommandError> DiskFileSystem::WriteFile(const std::string& path, std::string_view content) {
+  bool given = false;
+  return WriteFileInPieces(path, [&](std::string& piece) {
+    if (given) return false;
+    // One piece: a copy, and only of what WriteFile is handed, which is never large.
+    piece.assign(content);
+    return given = true;
+  });
+}
+
+std::optional<CommandError> DiskFileSystem::WriteFileInPieces(const std::string& path, const NextPiece& next) {
   struct stat st;
   if (::lstat(path.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) return ErrnoError(EISDIR, path);
@@ -335,7 +367,9 @@ std::optional<CommandError> DiskFileSystem::WriteFile(const std::string& path, s
   UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (!fd) return ErrnoError(errno, path);
   std::optional<CommandError> failure;
-  if (const auto error = WriteAll(fd.get(), content)) failure = ErrnoError(error->number, path);
+  for (std::string piece; !failure && next(piece); piece.clear()) {
+    if (const auto error = WriteAll(fd.get(), piece)) failure = ErrnoError(error->number, path);
+  }
   if (::close(fd.release()) != 0 && !failure) failure = ErrnoError(errno, path);
   if (!failure && ::rename(temporary.c_str(), path.c_str()) != 0) failure = ErrnoError(errno, path);
   if (failure) ::unlink(temporary.c_str());

@@ -6,7 +6,9 @@
 // and in a dry run. Paths are absolute and normalized.
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -95,6 +97,11 @@ class FileSystem {
   // never end, so it is refused without waiting. On a failure part way, what was read before it
   // stays appended and the error is returned.
   virtual std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) = 0;
+  // Opens the regular file at `path` (a link to one counts) to be read, as ReadFile reads it.
+  // ENOTSUP where there is no file to open: then ReadFile it.
+  virtual std::optional<CommandError> OpenForReading(const std::string& path, UniqueFd& /*fd*/) {
+    return CommandError{ENOTSUP, "cannot be opened here, only read whole: " + path};
+  }
   // Creates or replaces `path` with `content`. The content goes to a fresh file beside it that
   // then takes its name, so a link or a special file planted under that name is replaced, never
   // written through, and a file that could not be written whole is never left under the name,
@@ -106,6 +113,14 @@ class FileSystem {
     auto error = WriteFile(path, content);
     std::string().swap(content);
     return error;
+  }
+  // WriteFile for content made a piece at a time and never held whole: `next` fills the piece
+  // it is given (empty) and returns false once there is nothing left.
+  using NextPiece = std::function<bool(std::string& piece)>;
+  virtual std::optional<CommandError> WriteFileInPieces(const std::string& path, const NextPiece& next) {
+    std::string content;
+    for (std::string piece; next(piece); piece.clear()) content += piece;
+    return WriteFileTaking(path, std::move(content));
   }
   // Makes the one folder `path` (its parent must be there).
   virtual std::optional<CommandError> MakeFolder(const std::string& path) = 0;

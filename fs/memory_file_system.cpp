@@ -1,12 +1,31 @@
 #include "fs/memory_file_system.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+
+#include "base/files.h"
 
 namespace shotsweep {
 namespace {
+
+// Content this large, written over the disk, waits in an unnamed file there, not in memory.
+constexpr std::size_t kSpillAt = 8 << 20;
+
+// An unnamed file in the folder for temporary files, holding `content`; null when there is none.
+std::shared_ptr<UniqueFd> Spill(std::string_view content) {
+  const char* dir = std::getenv("TMPDIR");
+  for (const char* candidate : {dir, "/var/tmp", "/tmp"}) {
+    if (!candidate || !*candidate) continue;
+    auto fd = std::make_shared<UniqueFd>(::open(candidate, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (!*fd) continue;
+    if (!WriteAll(fd->get(), content)) return fd;
+  }
+  return nullptr;
+}
 
 std::pair<std::string, std::string> Split(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -274,6 +293,7 @@ std::optional<CommandError> MemoryFileSystem::CopyFile(const std::string& from, 
   Node& target = (*folder)[name];
   target.content = content;
   target.below = false;
+  target.spilled.reset();
   target.kind = EntryKind::File;
   target.isFile = true;
   target.linkTarget.clear();
@@ -320,6 +340,7 @@ std::optional<CommandError> MemoryFileSystem::OpenForOutput(const std::string& p
   if (!append) {
     node.content.clear();
     node.below = false;
+    node.spilled.reset();
   }
   node.modifiedNs = ++clock_;
   // What is written goes nowhere: no run in memory reads its own output back.
@@ -328,7 +349,39 @@ std::optional<CommandError> MemoryFileSystem::OpenForOutput(const std::string& p
   return std::nullopt;
 }
 
+std::optional<CommandError> MemoryFileSystem::OpenForReading(const std::string& path, UniqueFd& fd) {
+  if (auto refusal = Refusal(Operation::Read, path)) return refusal;
+  Node* node = Find(path);
+  if (!node) return ErrnoError(ENOENT, path);
+  if (node->isDir) return ErrnoError(EISDIR, path);
+  if (node->spilled) {
+    fd.reset(::fcntl(node->spilled->get(), F_DUPFD_CLOEXEC, 0));
+    if (!fd) return ErrnoError(errno, path);
+    return std::nullopt;
+  }
+  // Anything else is small, or lives here without a disk: a file in memory of its content.
+  if (auto error = LoadContent(*node)) return error;
+  fd.reset(::memfd_create("shotsweep-file", MFD_CLOEXEC));
+  if (!fd) return ErrnoError(errno, path);
+  if (auto error = WriteAll(fd.get(), node->content)) return ErrnoError(error->number, path);
+  return std::nullopt;
+}
+
 std::optional<CommandError> MemoryFileSystem::LoadContent(Node& node) {
+  if (node.spilled) {
+    // Read back whole only when asked for whole.
+    std::string bytes;
+    char buffer[65536];
+    ssize_t n;
+    for (off_t offset = 0; (n = ::pread(node.spilled->get(), buffer, sizeof buffer, offset)) != 0; offset += n) {
+      if (n < 0 && errno == EINTR) n = 0;
+      else if (n < 0) return ErrnoError(errno, node.origin);
+      bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    node.content = std::move(bytes);
+    node.spilled.reset();
+    return std::nullopt;
+  }
   if (node.kind == EntryKind::Link && !node.below && !node.isFile) return ErrnoError(ENOENT, node.origin);
   if (!node.below) return std::nullopt;
   std::string bytes;
@@ -359,6 +412,24 @@ std::optional<CommandError> MemoryFileSystem::WriteFileTaking(const std::string&
   // A fresh file takes the name: whatever stood there before is gone.
   if (!node->origin.empty()) gone_.push_back({node->origin, {}, false});
   *node = Node{false, std::move(content), {}, false, false, ++clock_};
+  if (below_ && node->content.size() >= kSpillAt) {
+    if ((node->spilled = Spill(node->content))) std::string().swap(node->content);
+  }
+  return std::nullopt;
+}
+
+std::optional<CommandError> MemoryFileSystem::WriteFileInPieces(const std::string& path, const NextPiece& next) {
+  std::shared_ptr<UniqueFd> spilled = below_ ? Spill({}) : nullptr;
+  if (!spilled) return FileSystem::WriteFileInPieces(path, next);
+  for (std::string piece; next(piece); piece.clear()) {
+    if (auto error = WriteAll(spilled->get(), piece)) return ErrnoError(error->number, path);
+  }
+  std::optional<CommandError> error;
+  Node* node = WriteTarget(Operation::Write, path, error);
+  if (!node) return error;
+  if (!node->origin.empty()) gone_.push_back({node->origin, {}, false});
+  *node = Node{false, {}, {}, false, false, ++clock_};
+  node->spilled = std::move(spilled);
   return std::nullopt;
 }
 

@@ -11,6 +11,7 @@
 // its entries looked up one by one, as the system does.
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,8 +65,13 @@ class MemoryFileSystem : public FileSystem {
   bool SameFile(const std::string& a, const std::string& b) override;
   std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
   std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) override;
+  // A file kept on the disk only (see Node::spilled) is read from there; any other from a copy
+  // of its content.
+  std::optional<CommandError> OpenForReading(const std::string& path, UniqueFd& fd) override;
   std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) override;
   std::optional<CommandError> WriteFileTaking(const std::string& path, std::string&& content) override;
+  // Over the disk, the pieces go straight to an unnamed file there (see Node::spilled).
+  std::optional<CommandError> WriteFileInPieces(const std::string& path, const NextPiece& next) override;
   std::optional<CommandError> MakeFolder(const std::string& path) override;
   std::optional<EntryStatus> Status(const std::string& path) override;
   bool IsFile(const std::string& path) override;
@@ -86,6 +92,9 @@ class MemoryFileSystem : public FileSystem {
     EntryKind kind = EntryKind::File;  // what the entry is itself; a link stays a link
     bool isFile = true;                // a regular file, or a link to one
     std::string linkTarget;            // a link added here: what it points to
+    // A large file written here over the disk: its content in an unnamed file on the disk
+    // instead of in memory (a restoring script of hundreds of megabytes).
+    std::shared_ptr<UniqueFd> spilled;
   };
   // What this process may do in a folder of the disk below.
   struct Rights {
