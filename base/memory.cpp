@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cerrno>
 #include <cstring>
+#include <string>
 #include <limits>
 
 namespace shotsweep {
@@ -46,6 +48,16 @@ std::size_t AvailableMemory() {
     available = std::min(available, cap > mapped ? cap - mapped : 0);
   }
   return available;
+}
+
+std::optional<CommandError> RefuseTooLargeForMemory(std::size_t needed) {
+  const std::size_t available = AvailableMemory();
+  if (needed <= available) return std::nullopt;
+  const auto megabytes = [](std::size_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20); };
+  return CommandError{ENOMEM, "The photo list is too long for the memory there is: the cleanup needs about " +
+                                  megabytes(needed) + " MB of memory more, and " + megabytes(available) +
+                                  " MB are free. Nothing was changed. Close other programs and run the cleanup "
+                                  "again."};
 }
 
 }  // namespace shotsweep

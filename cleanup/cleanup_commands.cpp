@@ -82,16 +82,6 @@ CommandError CleanupFailure(FileSystem& fs, const ScriptOutcome& outcome, const 
 // How many JPG names make one piece of a script as it is written.
 constexpr std::size_t kNamesPerPiece = 4096;
 
-std::optional<CommandError> RefuseTooLargeForMemory(std::size_t needed) {
-  const std::size_t available = AvailableMemory();
-  if (needed <= available) return std::nullopt;
-  const auto megabytes = [](std::size_t bytes) { return std::to_string((bytes + (1 << 20) - 1) >> 20); };
-  return CommandError{ENOMEM, "The cleanup scripts for so many JPG names need about " + megabytes(needed) +
-                                  " MB of memory, and " + megabytes(available) +
-                                  " MB are free. Nothing was changed. Close other programs and run the "
-                                  "cleanup again."};
-}
-
 // A list in which no line names a JPG file pairs with nothing, and every RAW file would go: it
 // is a list of something else (base names, RAW names, another program's export).
 std::optional<CommandError> RefuseListWithoutJpg(const std::vector<std::string>& lines) {

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -206,6 +207,57 @@ TEST(OddFolders, AFolderGivenThroughALinkAndDotDotIsTheOneTheSystemFinds) {
   scene.ExpectDone();
   EXPECT_EQ(scene.RawFiles().count("D.nef"), 1u);
   EXPECT_EQ(Snapshot(scene.temp.path() / "raw"), decoy);
+}
+
+// Bytes of address space this process has mapped.
+std::size_t MappedNow() {
+  std::FILE* in = std::fopen("/proc/self/status", "re");
+  char line[256];
+  unsigned long long kilobytes = 0;
+  while (in && std::fgets(line, sizeof line, in)) {
+    if (std::sscanf(line, "VmSize: %llu kB", &kilobytes) == 1) break;
+  }
+  if (in) std::fclose(in);
+  return static_cast<std::size_t>(kilobytes) * 1024;
+}
+
+// A list too long for the memory left is refused before anything is written, never cut short
+// by an allocation that fails half way through.
+TEST(OddLists, AListTooLargeForTheMemoryThereIsIsRefusedBeforeAnythingIsWritten) {
+  Scene scene;
+  scene.Raw({"DSC_0000001.NEF", "other.NEF"});
+  scene.keep = false;
+  std::string list;
+  for (int i = 0; i < 600000; ++i) list += "DSC_" + std::to_string(1000000 + i) + ".JPG\r\n";
+  const std::filesystem::path listPath = scene.temp.Write("list.txt", list);
+  std::string().swap(list);
+  const Files before = scene.RawFiles();
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // Room to read the list, not to check it against the folder as well.
+    const rlimit limit{MappedNow() + (48u << 20), RLIM_INFINITY};
+    ::setrlimit(RLIMIT_AS, &limit);
+    std::string report = "no result";
+    try {
+      const CleanupPlan plan =
+          PlanCleanup(scene.Request(CleanupRequest::Source::PhotoList, listPath.string()), scene.settings, TestDisk());
+      report = plan.error ? plan.error->Text() : "planned";
+    } catch (const std::bad_alloc&) {
+      report = "out of memory half way";
+    }
+    (void)!::write(pipeFds[1], report.data(), report.size());
+    ::_exit(0);
+  }
+  ::close(pipeFds[1]);
+  std::string report;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(n));
+  ::close(pipeFds[0]);
+  ::waitpid(child, nullptr, 0);
+  EXPECT_THAT(report, AllOf(HasSubstr("too long for the memory there is"), HasSubstr("Nothing was changed")));
+  EXPECT_EQ(scene.RawFiles(), before);
 }
 
 TEST(OddLists, AListThatNamesNoJpgIsRefusedAndTouchesNothing) {
