@@ -31,6 +31,41 @@ std::vector<RawKind> RawKindsWith(const std::vector<std::string>& extra) {
   return kinds;
 }
 
+std::vector<RawKind> RestoreRawKinds(const std::vector<std::string>& extra) {
+  // Extensions of camera RAW files in use today, lower case. The five with a short aside
+  // extension of their own are in DefaultRawKinds.
+  static constexpr std::string_view kCameraRaw[] = {
+      "nrw", "cr3", "srf", "sr2", "rw2", "raf", "dng", "pef", "srw", "x3f", "3fr", "iiq", "erf", "mef", "mos",
+      "mrw", "kdc", "dcr", "raw", "rwl", "nwr", "rwz", "k25", "dcs", "fff", "gpr", "ari", "bay", "cap", "eip",
+      "mdc", "obm", "ptx", "pxn", "r3d"};
+  std::vector<RawKind> kinds = RawKindsWith(extra);
+  for (std::string_view extension : kCameraRaw) {
+    const std::string dotted = "." + std::string(extension);
+    const std::string aside = dotted + "bak";
+    // An extra kind of the settings may itself be named like one of these set aside.
+    const bool taken = std::any_of(kinds.begin(), kinds.end(), [&](const RawKind& k) {
+      return k.extension == dotted || k.extension == aside || k.aside == dotted;
+    });
+    if (!taken) kinds.push_back({dotted, aside});
+  }
+  return kinds;
+}
+
+bool LooksSetAside(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot == 0) return false;
+  const std::string_view extension = name.substr(dot + 1);
+  if (extension.size() < 4 || extension.size() > 11) return false;
+  const std::string_view kind = extension.substr(0, extension.size() - 3);
+  auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+  const std::string_view suffix = extension.substr(extension.size() - 3);
+  if (lower(suffix[0]) != 'b' || lower(suffix[1]) != 'a' || lower(suffix[2]) != 'k') return false;
+  std::string folded(kind);
+  for (char& c : folded) c = lower(c);
+  if (folded == "jpg" || folded == "jpeg" || folded == "jpe") return false;
+  return std::all_of(kind.begin(), kind.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
 std::optional<std::string> ExtraKindProblem(std::string_view extension, const std::vector<std::string>& accepted) {
   if (extension.empty() || extension.size() > 8 ||
       !std::all_of(extension.begin(), extension.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {

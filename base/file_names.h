@@ -27,6 +27,17 @@ const std::vector<RawKind>& DefaultRawKinds();
 // that extension followed by "bak" (".cr3bak").
 std::vector<RawKind> RawKindsWith(const std::vector<std::string>& extra);
 
+// The kinds a restore gives back: those of the settings, then every RAW extension of today's
+// cameras that is not among them, each set aside as that extension followed by "bak". A
+// folder set aside under settings that have changed since (ExtraRAW=dng dropped, another
+// computer) still gets its files back.
+std::vector<RawKind> RestoreRawKinds(const std::vector<std::string>& extra);
+
+// Whether `name` looks like a file a cleanup set aside, of any kind: its last extension is a
+// RAW extension of 1 to 8 letters or digits followed by "bak" (".nbak", ".dngbak"), compared
+// without regard to case. "notes.bak" does not.
+bool LooksSetAside(std::string_view name);
+
 // Why `extension` (as written in the settings) cannot be an extra RAW kind beside the five and
 // the kinds in `accepted`: not 1 to 8 letters or digits; JPG; one of the five or of `accepted`;
 // an aside extension of any of them, or one that would give it theirs; a file Shotsweep writes

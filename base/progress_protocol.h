@@ -7,6 +7,8 @@
 //                 names the script, the line and the file, and says why. Lines that merely
 //                 found nothing to act on (a restore line for a JPG without a RAW twin) are
 //                 not reported.
+//   "> N"         a run of several scripts (a cleanup's renaming and restoring script) began
+//                 its script N, the first being 1; so a run cut short can be told by its script.
 //   "~ TEXT"      a note: something the run did otherwise than its script line says, on
 //                 purpose and without harm (a file left alone because it was not planned),
 //                 which whoever started it should tell the user.
@@ -48,6 +50,8 @@ inline std::string ProgressLine(std::size_t done, std::size_t total) {
 inline std::string FailureLine(std::string_view text) { return "! " + EscapeControls(text) + "\n"; }
 inline std::string NoteLine(std::string_view text) { return "~ " + EscapeControls(text) + "\n"; }
 
+inline std::string ScriptBeginLine(std::size_t script) { return "> " + std::to_string(script) + "\n"; }
+
 inline std::string BlockBeginLine(std::size_t block, std::size_t line) {
   return "{ " + std::to_string(block) + " " + std::to_string(line) + "\n";
 }
@@ -75,7 +79,7 @@ inline std::string BlockEndLine(std::size_t block, std::size_t failed) {
 }
 
 struct ReportLine {
-  enum Kind { Progress, Failure, Note, BlockBegin, ProgramEnd, BlockEnd, Unknown } kind = Unknown;
+  enum Kind { Progress, Failure, Note, ScriptBegin, BlockBegin, ProgramEnd, BlockEnd, Unknown } kind = Unknown;
   long done = 0;
   long total = 0;
   std::string text;  // a failure's or a note's text; the first line a program wrote on stderr
@@ -84,6 +88,7 @@ struct ReportLine {
   long line = 0;    // the script line a block began at, or a program ran on
   long status = 0;  // a program's exit status
   long failed = 0;  // the failed lines of a block
+  long script = 0;  // the script of a run that began
 };
 
 // Reads the unsigned count at the start of `line` and steps past it: the last of the line, or
@@ -108,7 +113,9 @@ inline ReportLine ParseReportLine(std::string_view line) {
     return report;
   }
   std::string_view rest = line.substr(line.size() >= 2 && line[1] == ' ' ? 2 : 0);
-  if (line.starts_with("{ ")) {
+  if (line.starts_with("> ")) {
+    if (ReadCount(rest, report.script, true)) report.kind = ReportLine::ScriptBegin;
+  } else if (line.starts_with("{ ")) {
     if (ReadCount(rest, report.block, false) && ReadCount(rest, report.line, true)) report.kind = ReportLine::BlockBegin;
   } else if (line.starts_with("} ")) {
     if (ReadCount(rest, report.block, false) && ReadCount(rest, report.failed, true)) report.kind = ReportLine::BlockEnd;

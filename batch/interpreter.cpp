@@ -10,6 +10,7 @@
 #include "base/case_folding.h"
 #include "base/files.h"
 #include "base/progress_protocol.h"
+#include "batch/script_reader.h"
 #include "base/text.h"
 #include "batch/block_runner.h"
 #include "batch/messages.h"
@@ -74,21 +75,60 @@ int Interpreter::Run(std::string_view scriptText) {
 }
 
 int Interpreter::Run(const std::vector<ScriptText>& scripts) {
-  std::vector<std::vector<ScriptLine>> lines;
+  // Counted, not split: the lines are read one at a time as they run.
   linesTotal_ = 0;
-  for (const ScriptText& script : scripts) {
-    lines.push_back(SplitLines(script.text));
-    linesTotal_ += lines.back().size();
+  for (const ScriptText& script : scripts) linesTotal_ += CountLines(script.text);
+  linesDone_ = 0;
+  lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
+  if (options_.progressFd >= 0) ReportProgress();
+  for (std::size_t n = 0; n < scripts.size() && !exitStatus_; ++n) {
+    BeginScriptOfRun(n, scripts.size(), scripts[n].path);
+    LineReader reader(scripts[n].text);
+    RunEach([&reader](ScriptLine& line) { return reader.Next(line); }, 0);
+  }
+  return EndRun();
+}
+
+int Interpreter::Run(const std::vector<ScriptFile>& scripts) {
+  linesTotal_ = 0;
+  for (const ScriptFile& script : scripts) {
+    std::optional<CommandError> error;
+    const auto lines = CountFileLines(script.fd, error);
+    if (!lines) {
+      output_.Write(2, "shotsweep-batch: cannot read the script \"" + script.path + "\": " + std::strerror(error->number) +
+                   "; nothing was run\n");
+      output_.Flush();
+      return 1;
+    }
+    linesTotal_ += *lines;
   }
   linesDone_ = 0;
   lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
   if (options_.progressFd >= 0) ReportProgress();
-  for (std::size_t n = 0; n < scripts.size(); ++n) {
-    const ScriptText& script = scripts[n];
-    if (exitStatus_) break;
-    BeginScript(script.path);
-    RunLines(lines[n], 0, lines[n].size());
+  for (std::size_t n = 0; n < scripts.size() && !exitStatus_; ++n) {
+    BeginScriptOfRun(n, scripts.size(), scripts[n].path);
+    FileLineReader reader(scripts[n].fd);
+    RunEach([&reader](ScriptLine& line) { return reader.Next(line); }, 0);
+    // A script that could not be read to its end did not run to its end.
+    if (reader.error()) {
+      output_.Write(2, "shotsweep-batch: the script \"" + scripts[n].path + "\" could not be read to its end: " +
+                   std::strerror(reader.error()->number) + "\n");
+      if (!exitStatus_) exitStatus_ = 1;
+    }
   }
+  return EndRun();
+}
+
+void Interpreter::BeginScriptOfRun(std::size_t n, std::size_t count, const std::string& path) {
+  BeginScript(path);
+  if (options_.progressFd >= 0 && count > 1) {
+    if (const auto error = WriteAll(options_.progressFd, ScriptBeginLine(n + 1)); error && error->number != EAGAIN) {
+      options_.progressFd = -1;
+    }
+  }
+}
+
+int Interpreter::EndRun() {
   if (options_.progressFd >= 0) ReportProgress();
   output_.Flush();
   return exitStatus_.value_or(failures_ > 0 ? 1 : 0);
@@ -110,18 +150,34 @@ void Interpreter::ContinueFrom(const Interpreter& other) {
 }
 
 void Interpreter::RunLines(const std::vector<ScriptLine>& lines, size_t begin, size_t end) {
-  for (size_t i = begin; i < end && !exitStatus_; ++i) {
-    lineNumber_ = i + 1;
-    lineText_ = lines[i].text;
-    if (lines[i].refused) {
-      Unsupported(*lines[i].refused);
-    } else if (ContinuesOnNextLine(lines[i].text) && !lines[i].text.starts_with(':')) {
+  size_t i = begin;
+  RunEach(
+      [&](ScriptLine& line) {
+        if (i >= end) return false;
+        line = lines[i++];
+        return true;
+      },
+      begin);
+}
+
+template <typename NextLine>
+void Interpreter::RunEach(NextLine next, std::size_t number) {
+  ScriptLine line;
+  while (!exitStatus_ && next(line)) {
+    lineNumber_ = ++number;
+    lineText_ = line.text;
+    if (line.refused) {
+      Unsupported(line.refused);
+    } else if (ContinuesOnNextLine(line.text) && !line.text.starts_with(':')) {
       // The lines joined by carets form one command; none of its parts may run alone.
       Unsupported("a caret at the end of the line, which joins the next line to it (skipped too)");
-      while (i + 1 < end && ContinuesOnNextLine(lines[i + 1].text)) ++i;
-      if (i + 1 < end) ++i;
+      // Skipped up to and with the first line that does not go on.
+      for (ScriptLine joined; next(joined);) {
+        ++number;
+        if (!ContinuesOnNextLine(joined.text)) break;
+      }
     } else {
-      RunLine(lines[i].text);
+      RunLine(line.text);
     }
     ++linesDone_;
     const auto now = std::chrono::steady_clock::now();
@@ -378,7 +434,11 @@ int RunCleanupFiles(const std::string& renaming, const std::string& restoring, b
                     ExternalProgramRunner& runner, FileSystem& fs, int progressFd, const std::string& recordPath) {
   std::string texts[2];
   const std::string* paths[2] = {&renaming, &restoring};
-  for (int i = 0; i < 2; ++i) {
+  // Read as they run where the file system can open them: a restoring script may be larger
+  // than the memory there is.
+  UniqueFd fds[2];
+  const bool streamed = !fs.OpenForReading(renaming, fds[0]) && !fs.OpenForReading(restoring, fds[1]);
+  for (int i = 0; i < 2 && !streamed; ++i) {
     if (const auto error = fs.ReadFile(*paths[i], texts[i])) {
       output.Write(2, "shotsweep-batch: cannot read the script \"" + *paths[i] + "\": " +
                           std::strerror(error->number) + "; nothing was run\n");
@@ -395,7 +455,8 @@ int RunCleanupFiles(const std::string& renaming, const std::string& restoring, b
   options.exactNames = true;
   options.trash = trash;
   Interpreter interpreter(std::move(options), output, runner, fs);
-  const int status = interpreter.Run({ScriptText{renaming, texts[0]}, ScriptText{restoring, texts[1]}});
+  const int status = streamed ? interpreter.Run({ScriptFile{renaming, fds[0].get()}, ScriptFile{restoring, fds[1].get()}})
+                              : interpreter.Run({ScriptText{renaming, texts[0]}, ScriptText{restoring, texts[1]}});
   return recorded ? LeaveRecord(fs, recordPath, interpreter, status, output, progressFd) : status;
 }
 

@@ -75,6 +75,12 @@ struct ScriptText {
   std::string_view text;
 };
 
+// The same, read from an open file as it runs.
+struct ScriptFile {
+  std::string path;
+  int fd = -1;
+};
+
 class Interpreter {
  public:
   Interpreter(InterpreterOptions options, Output& output, ExternalProgramRunner& runner, FileSystem& fileSystem);
@@ -87,6 +93,9 @@ class Interpreter {
   // Runs the scripts one after the other, each from the working folder on, as one run: one
   // progress count, one exit status.
   int Run(const std::vector<ScriptText>& scripts);
+  // The same, the lines read from the files as they run. A file that cannot be read to its end
+  // fails the run.
+  int Run(const std::vector<ScriptFile>& scripts);
 
   const std::string& workingDir() const { return cwd_; }
 
@@ -95,6 +104,16 @@ class Interpreter {
   // script; ContinueFrom takes on the folder, echo and code page that another's lines left.
   void BeginScript(const std::string& path);
   void RunLines(const std::vector<ScriptLine>& lines, std::size_t begin, std::size_t end);
+ private:
+  // Runs the lines `next` gives (bool(ScriptLine&), false after the last), the first of them
+  // numbered `number` + 1.
+  template <typename NextLine>
+  void RunEach(NextLine next, std::size_t number);
+  // Before the lines of script `n` of a run of `count`.
+  void BeginScriptOfRun(std::size_t n, std::size_t count, const std::string& path);
+  int EndRun();
+
+ public:
   void ContinueFrom(const Interpreter& other);
   // Another interpreter may have changed the folders since this one last read them.
   void ForgetChangedFolders() { cache_.KeepUnchanged(); }

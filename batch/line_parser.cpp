@@ -1,27 +1,45 @@
 #include "batch/line_parser.h"
 #include "base/text.h"
 
+#include <algorithm>
+
 namespace shotsweep::batch {
 
-std::vector<ScriptLine> SplitLines(std::string_view text) {
-  text = WithoutByteOrderMark(text);
-  std::vector<ScriptLine> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    const size_t next = end == std::string_view::npos ? text.size() : end + 1;
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    ScriptLine entry{line, std::nullopt};
-    if (line.find('\r') != std::string_view::npos) {
-      entry.refused = "a carriage return inside the line";
-    } else if (line.find('\0') != std::string_view::npos) {
-      entry.refused = "a NUL character inside the line";
-    }
-    lines.push_back(entry);
-    start = next;
+LineReader::LineReader(std::string_view text) : text_(WithoutByteOrderMark(text)) {}
+
+ScriptLine MakeScriptLine(std::string_view line) {
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  ScriptLine entry{line};
+  if (line.find('\r') != std::string_view::npos) {
+    entry.refused = "a carriage return inside the line";
+  } else if (line.find('\0') != std::string_view::npos) {
+    entry.refused = "a NUL character inside the line";
   }
+  return entry;
+}
+
+bool LineReader::Next(ScriptLine& entry) {
+  if (start_ >= text_.size()) return false;
+  size_t end = text_.find('\n', start_);
+  const size_t next = end == std::string_view::npos ? text_.size() : end + 1;
+  if (end == std::string_view::npos) end = text_.size();
+  entry = MakeScriptLine(text_.substr(start_, end - start_));
+  start_ = next;
+  return true;
+}
+
+std::size_t CountLines(std::string_view text) {
+  text = WithoutByteOrderMark(text);
+  const auto ends = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  return ends + (!text.empty() && text.back() != '\n' ? 1 : 0);
+}
+
+std::vector<ScriptLine> SplitLines(std::string_view text) {
+  std::vector<ScriptLine> lines;
+  // Counted first, so that the lines of a long script are held once, not twice while growing.
+  lines.reserve(CountLines(text));
+  LineReader reader(text);
+  for (ScriptLine line; reader.Next(line);) lines.push_back(line);
   return lines;
 }
 

@@ -12,14 +12,33 @@ namespace shotsweep::batch {
 
 struct ScriptLine {
   std::string_view text;
-  // Why the line must not run as written (a carriage return inside it, a NUL byte).
-  std::optional<std::string> refused;
+  // Why the line must not run as written (a carriage return inside it, a NUL byte); null when
+  // it may. A fixed text, not a string of its own: a restoring script has millions of lines.
+  const char* refused = nullptr;
 };
 
 // Lines end at LF or CR LF; carriage returns before the line end are dropped. A carriage return
 // anywhere else would make the line name something other than what it shows, so such a line is
 // refused. A UTF-8 byte-order mark at the very start is dropped.
 std::vector<ScriptLine> SplitLines(std::string_view text);
+
+// One line, its line feed already cut off.
+ScriptLine MakeScriptLine(std::string_view text);
+
+// The same lines one after another, none of them held: a restoring script has millions.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text);
+  // The next line; false after the last.
+  bool Next(ScriptLine& line);
+
+ private:
+  std::string_view text_;
+  std::size_t start_ = 0;
+};
+
+// How many lines SplitLines gives.
+std::size_t CountLines(std::string_view text);
 
 // Whether the line ends in a caret that escapes its line end, joining the next line to it.
 bool ContinuesOnNextLine(std::string_view line);

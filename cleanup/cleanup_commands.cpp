@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "cleanup/cleanup_scripts.h"
+#include "base/case_folding.h"
+#include "base/cleanup_record.h"
 #include "base/file_names.h"
+#include "base/memory.h"
 #include "base/script_names.h"
+#include "base/text.h"
 #include "cleanup/raw_folder_check.h"
 #include "settings/settings.h"
 
@@ -37,7 +42,7 @@ std::vector<std::string> FileNames(const RawFolderListing& listing) {
 // What the user must know after a cleanup that did not go as planned: what failed, and what
 // the RAW folder now holds set aside, read afresh.
 CommandError CleanupFailure(FileSystem& fs, const ScriptOutcome& outcome, const std::string& rawFolder,
-                            bool deleting, const std::vector<RawKind>& kinds) {
+                            bool deleting, const std::vector<RawKind>& kinds, bool restoring = false) {
   std::string text;
   if (outcome.error) {
     text = outcome.error->description + ".\n";
@@ -55,7 +60,9 @@ CommandError CleanupFailure(FileSystem& fs, const ScriptOutcome& outcome, const 
   } else {
     std::vector<std::string> aside;
     for (const DirEntry& entry : entries) {
-      if (!entry.isDir && IsSetAsideName(entry.name, kinds)) aside.push_back(entry.name);
+      if (!entry.isDir && (IsSetAsideName(entry.name, kinds) || (restoring && LooksSetAside(entry.name)))) {
+        aside.push_back(EscapeControls(entry.name));
+      }
     }
     std::sort(aside.begin(), aside.end());
     if (aside.empty()) {
@@ -82,17 +89,84 @@ RecordReading ReadRecord(FileSystem& fs, const std::string& path, CleanupRecord&
   return ParseCleanupRecord(text, record) ? RecordReading::Unreadable : RecordReading::Read;
 }
 
+// How many JPG names make one piece of a script as it is written.
+constexpr std::size_t kNamesPerPiece = 4096;
+
+// A list in which no line names a JPG file pairs with nothing, and every RAW file would go: it
+// is a list of something else (base names, RAW names, another program's export).
+std::optional<CommandError> RefuseListWithoutJpg(const std::vector<std::string>& lines) {
+  const bool anyJpg = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    const std::string folded = FoldCase(line.substr(0, line.find_last_not_of(" \t") + 1));
+    return folded.ends_with(".jpg") || folded.ends_with(".jpeg") || folded.ends_with(".jpe");
+  });
+  if (anyJpg) return std::nullopt;
+  return CommandError{EINVAL, "The photo list names no JPG file: not one of its " + std::to_string(lines.size()) +
+                                  " line(s) ends in .jpg, .jpeg or .jpe, so no RAW file could be matched to its "
+                                  "JPG and every one would be deleted or set aside. Nothing was changed."};
+}
+
+// A line of a photo list ends at CR or LF, so a RAW file whose name holds one can never be
+// listed: the renaming script would set it aside and no restore line could give it back.
+std::optional<CommandError> RefuseUnlistable(const RawFolderListing& listing, const std::vector<RawKind>& kinds) {
+  std::vector<std::string> unlistable;
+  for (const FolderEntry& entry : listing.entries) {
+    if (!entry.isFolder && entry.name.find_first_of("\r\n") != std::string::npos &&
+        IsRawOrSetAsideName(entry.name, kinds)) {
+      unlistable.push_back(EscapeControls(entry.name));
+    }
+  }
+  if (unlistable.empty()) return std::nullopt;
+  std::sort(unlistable.begin(), unlistable.end());
+  std::string text = "These RAW files have a line break in their name, so no photo list can name them and the "
+                     "cleanup would remove them: ";
+  for (std::size_t i = 0; i < unlistable.size() && i < 10; ++i) text += (i > 0 ? "; " : "") + unlistable[i];
+  if (unlistable.size() > 10) text += "; and " + std::to_string(unlistable.size() - 10) + " more";
+  return CommandError{EINVAL, text + ". Rename or move them, then run the cleanup again."};
+}
+
+// A restore that ran without a failed line may still leave files that look set aside: a kind
+// no table knows (".xyzbak"), or a file that arrived while it ran. Saying "done" then would
+// hide RAW files the user believes restored.
+std::optional<CommandError> LeftSetAside(FileSystem& fs, const std::string& rawFolder) {
+  std::vector<DirEntry> entries;
+  if (auto error = fs.List(rawFolder, entries)) {
+    return CommandError{error->number, "The RAW folder cannot be read now to tell whether every set-aside file was "
+                                       "restored: " + error->description};
+  }
+  std::vector<std::string> left;
+  for (const DirEntry& entry : entries) {
+    if (entry.kind != EntryKind::Folder && !entry.isDir && LooksSetAside(entry.name)) left.push_back(entry.name);
+  }
+  if (left.empty()) return std::nullopt;
+  std::sort(left.begin(), left.end());
+  std::string text = std::to_string(left.size()) + " file(s) in the RAW folder still look set aside and were not "
+                                                    "restored: ";
+  for (std::size_t i = 0; i < left.size() && i < 10; ++i) text += (i > 0 ? ", " : "") + EscapeControls(left[i]);
+  if (left.size() > 10) text += ", ...";
+  text += ". Their RAW kind is unknown, or their RAW name is taken; rename them by hand.";
+  return CommandError{EEXIST, text};
+}
+
 void AddNotes(CommandResult& result, const ScriptOutcome& outcome) {
   for (const std::string& note : outcome.notes) result.notes.push_back({note, {}});
 }
 
 }  // namespace
 
+CleanupRequest Resolved(const CleanupRequest& request, FileSystem& fs) {
+  CleanupRequest resolved = request;
+  resolved.rawFolder = ResolvedOrAsGiven(fs, request.rawFolder);
+  if (!request.jpgFolder.empty()) resolved.jpgFolder = ResolvedOrAsGiven(fs, request.jpgFolder);
+  if (!request.photoList.empty()) resolved.photoList = ResolvedOrAsGiven(fs, request.photoList);
+  return resolved;
+}
+
 // Both scripts run in one interpreter process that finishes the cleanup even if this program
 // dies; restoring starts only after renaming has finished, no deletion follows a restore line
 // that failed, and the scripts are deleted only after restoring has finished.
-CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::string>& names,
+CommandResult RunCleanup(const CleanupRequest& given, const std::vector<std::string>& names,
                          const Settings& settings, ScriptRunner& runner, FileSystem& fs, const CleanupRecord* plan) {
+  const CleanupRequest request = Resolved(given, fs);
   const bool fromList = request.source == CleanupRequest::Source::PhotoList;
   const std::string& rawPath = request.rawFolder;
   const DescribeName describe = fromList ? DescribeName([](std::size_t index) {
@@ -102,23 +176,36 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
   if (auto refusal = RefuseUnwritable({rawPath}, [](std::size_t) { return "The RAW folder"; }, kInto)) {
     return CommandResult::Failed(*refusal);
   }
+  if (fromList) {
+    if (auto refusal = RefuseListWithoutJpg(names)) return CommandResult::Failed(*refusal);
+  }
   if (auto refusal = RefuseUnwritable(names, describe, kInto)) return CommandResult::Failed(*refusal);
   RawFolderListing listing;
   if (auto refusal = ReadRawFolder(fs, rawPath, listing)) return CommandResult::Failed(*refusal);
+  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
+  if (fromList) {
+    if (auto refusal = RefuseUnlistable(listing, kinds)) return CommandResult::Failed(*refusal);
+  }
   // A RAW file kept for a JPG named after its first dot is restored by its own name, which
   // must be as writable as a listed name: a restore line broken by it would set the file aside
   // for good, and the delete lines would then remove it.
-  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
   const std::vector<std::string> stems =
       StemsPairedByFirstDot(FileNames(listing), names, kNativeSeparator, fromList, kinds);
   if (auto refusal = RefuseUnwritable(stems, [](std::size_t) { return "The RAW file name"; }, kInto)) {
     return CommandResult::Failed(*refusal);
   }
-  std::vector<std::string> keptBases = stems;
-  for (const std::string& name : names) {
-    for (std::string& base : RestoredBases(name, kNativeSeparator, fromList)) keptBases.push_back(std::move(base));
+  // What the checks below hold beside the names: their bases, about as much again. The scripts
+  // themselves are written and read a piece at a time.
+  std::size_t namesSize = 0;
+  for (const std::string& name : names) namesSize += sizeof(std::string) + name.size();
+  if (auto refusal = RefuseTooLargeForMemory(2 * namesSize)) return CommandResult::Failed(*refusal);
+  {
+    std::vector<std::string> keptBases = stems;
+    for (const std::string& name : names) {
+      for (std::string& base : RestoredBases(name, kNativeSeparator, fromList)) keptBases.push_back(std::move(base));
+    }
+    if (auto refusal = CheckRawFolder(listing, keptBases, kinds)) return CommandResult::Failed(*refusal);
   }
-  if (auto refusal = CheckRawFolder(listing, keptBases, kinds)) return CommandResult::Failed(*refusal);
   // A plan the interpreter would refuse is refused here, before a file is written.
   if (plan) {
     if (auto problem = CleanupRecordProblem(*plan)) {
@@ -129,29 +216,58 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
   const CommandFolders folders = FoldersOfRun(rawPath, request.jpgFolder, settings);
   const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.codePage, kNativeSeparator,
                                     kinds};
-  std::string restoring = ScriptHeader(script);
-  std::string pairing;
-  for (const std::string& name : names) {
-    restoring += RestoreLines(script, name, fromList);
-    pairing += PairingRecordLine(name, folders.jpg + name, FileBaseName(name));
-  }
-  for (const std::string& stem : stems) {
-    restoring += RestoreLinesForBase(script, stem);
-  }
   const bool deleting = !request.keep;
-  if (deleting) restoring += DeleteLines(script);
+  // A list of millions of names gives a restoring script of hundreds of megabytes: it is made
+  // and written a piece at a time, never held whole.
+  std::size_t next = 0, stage = 0;
+  const FileSystem::NextPiece restoring = [&](std::string& piece) {
+    switch (stage) {
+      case 0:
+        piece = ScriptHeader(script);
+        ++stage;
+        return true;
+      case 1:
+        for (const std::size_t end = std::min(names.size(), next + kNamesPerPiece); next < end; ++next) {
+          piece += RestoreLines(script, names[next], fromList);
+        }
+        if (next == names.size()) ++stage;
+        return true;
+      case 2:
+        for (const std::string& stem : stems) piece += RestoreLinesForBase(script, stem);
+        if (deleting) piece += DeleteLines(script);
+        ++stage;
+        return true;
+      default:
+        return false;
+    }
+  };
+  std::size_t paired = 0;
+  const FileSystem::NextPiece pairing = [&](std::string& piece) {
+    if (paired == names.size()) return false;
+    for (const std::size_t end = std::min(names.size(), paired + kNamesPerPiece); paired < end; ++paired) {
+      piece += PairingRecordLine(names[paired], folders.jpg + names[paired], FileBaseName(names[paired]));
+    }
+    return true;
+  };
 
   const std::string renamingPath = folders.raw + std::string(kRenamingScriptName);
   const std::string pairingPath = folders.raw + std::string(kPairingRecordName);
   const std::string restoringPath = folders.raw + std::string(kRestoringScriptName);
   const std::string recordPath = folders.raw + std::string(kCleanupRecordName);
+  const std::string renaming = RenamingScript(script);
+  const std::string record = plan ? FormatCleanupRecord(*plan) : "";
+  bool renamingGiven = false;
+  bool recordGiven = false;
+  const auto whole = [](const std::string& text, bool& given) {
+    return [&text, &given](std::string& piece) { return !std::exchange(given, true) && (piece = text, true); };
+  };
   // The record last: once it is there, the scripts it is the plan of are there too.
-  const std::pair<const std::string*, std::string> files[] = {{&renamingPath, RenamingScript(script)},
-                                                              {&pairingPath, pairing},
-                                                              {&restoringPath, restoring},
-                                                              {&recordPath, plan ? FormatCleanupRecord(*plan) : ""}};
+  const std::pair<const std::string*, FileSystem::NextPiece> files[] = {{&renamingPath, whole(renaming, renamingGiven)},
+                                                                        {&pairingPath, pairing},
+                                                                        {&restoringPath, restoring},
+                                                                        {&recordPath, whole(record, recordGiven)}};
   for (std::size_t i = 0; i < std::size(files) - (plan ? 0 : 1); ++i) {
-    if (auto failure = fs.WriteFile(*files[i].first, files[i].second)) {
+    if (auto failure = fs.WriteFileInPieces(*files[i].first, files[i].second)) {
       for (std::size_t k = 0; k < i; ++k) DeleteOwnFile(fs, *files[k].first);
       return CommandResult::Failed(*failure);
     }
@@ -180,14 +296,14 @@ CommandResult RunCleanup(const CleanupRequest& request, const std::vector<std::s
 
 CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& settings, ScriptRunner& runner,
                               FileSystem& fs) {
-  const std::string& rawPath = request.rawFolder;
+  const std::string rawPath = ResolvedOrAsGiven(fs, request.rawFolder);
   if (auto refusal = RefuseUnwritable({rawPath}, [](std::size_t) { return "The RAW folder"; }, kInto)) {
     return CommandResult::Failed(*refusal);
   }
   RawFolderListing listing;
   if (auto refusal = ReadRawFolder(fs, rawPath, listing)) return CommandResult::Failed(*refusal);
 
-  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
+  const std::vector<RawKind> kinds = RestoreRawKinds(settings.extraRawKinds);
   const CommandFolders folders = FoldersOfRun(rawPath, rawPath, settings);
   const CleanupScriptContext script{folders.quote, folders.raw, rawPath, settings.codePage, kNativeSeparator,
                                     kinds};
@@ -211,7 +327,9 @@ CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& set
   const ScriptOutcome outcome = runner.Run(run);
   AddNotes(result, outcome);
   if (!outcome.WentAsPlanned()) {
-    result.errors.push_back(CleanupFailure(fs, outcome, rawPath, false, kinds));
+    result.errors.push_back(CleanupFailure(fs, outcome, rawPath, false, kinds, true));
+  } else if (auto left = LeftSetAside(fs, rawPath)) {
+    result.errors.push_back(std::move(*left));
   } else {
     result.MarkDone();
     if (settings.deleteScripts) {
@@ -240,7 +358,7 @@ bool LooksInterrupted(FileSystem& fs, const std::string& folder, const Settings&
 
   RawFolderListing listing;
   if (ReadRawFolder(fs, folder, listing)) return false;
-  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
+  const std::vector<RawKind> kinds = RestoreRawKinds(settings.extraRawKinds);
   return std::any_of(listing.entries.begin(), listing.entries.end(), [&kinds](const FolderEntry& entry) {
     return !entry.isFolder && IsSetAsideName(entry.name, kinds);
   });

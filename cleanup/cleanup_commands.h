@@ -28,6 +28,10 @@ struct CleanupRequest {
   bool keep = true;       // the set-aside box: unmatched RAW files are set aside, not deleted
 };
 
+// The request with each folder and file the user gave resolved as the system resolves it
+// (ResolvedOrAsGiven), so that every step of the command acts on the one folder.
+CleanupRequest Resolved(const CleanupRequest& request, FileSystem& fs);
+
 // Carries out the cleanup for these JPG names (the JPG folder's files, or the photo list's
 // lines as written). Every check and every file is done before the renaming script runs, so a
 // failure up to then leaves the RAW folder as it was. With a `plan` (a record still running),
@@ -44,8 +48,9 @@ struct RestoreRequest {
 // "Restore set-aside RAW files": every file in the RAW folder that carries an aside extension
 // (".nbak", and those of the extra kinds) gets its RAW extension back, through a generated
 // script run by the interpreter; a file the cleanup record names gets back the very name it
-// had. A file whose RAW name is taken stays set aside, nothing is overwritten, and the error
-// names it.
+// had. Every kind of today's cameras is given back, whatever the settings say. A file whose RAW
+// name is taken stays set aside, nothing is overwritten, and the error names it, as it names
+// anything else left that looks set aside.
 CommandResult RestoreSetAside(const RestoreRequest& request, const Settings& settings, ScriptRunner& runner,
                               FileSystem& fs);
 

@@ -23,12 +23,11 @@ using Run = std::function<CommandResult(ScriptRunner& runner, FileSystem& fs)>;
 
 // Runs `run` over a file system in memory laid over `fs`, and tells what it did to the RAW
 // files of `rawPath`; `files` are the folder's file names before it ran.
-RunPlan RunInMemory(const std::string& rawPath, const Settings& settings, FileSystem& fs, const Run& run,
+RunPlan RunInMemory(const std::string& rawPath, const std::vector<RawKind>& kinds, FileSystem& fs, const Run& run,
                     std::vector<std::string>* files = nullptr) {
   MemoryFileSystem memory(&fs);
   InMemoryScriptRunner runner(memory);
   const std::string rawFolder = batch::NormalizePath("/", rawPath);
-  const std::vector<RawKind> kinds = RawKindsWith(settings.extraRawKinds);
 
   RunPlan plan;
   std::vector<DirEntry> before;
@@ -199,7 +198,8 @@ int RunPlan::CountSidecars(PlannedFile::Action action) const {
                                         [&](const PlannedFile& f) { return f.sidecar() && f.action == action; }));
 }
 
-CleanupPlan PlanCleanup(const CleanupRequest& request, const Settings& settings, FileSystem& fs) {
+CleanupPlan PlanCleanup(const CleanupRequest& given, const Settings& settings, FileSystem& fs) {
+  const CleanupRequest request = Resolved(given, fs);
   std::vector<std::string> names;
   if (auto error = ReadJpgNames(request, fs, names)) {
     CleanupPlan plan;
@@ -209,7 +209,7 @@ CleanupPlan PlanCleanup(const CleanupRequest& request, const Settings& settings,
   }
   std::vector<std::string> files;
   CleanupPlan plan{RunInMemory(
-      request.rawFolder, settings, fs,
+      request.rawFolder, RawKindsWith(settings.extraRawKinds), fs,
       [&](ScriptRunner& runner, FileSystem& memory) { return RunCleanup(request, names, settings, runner, memory); },
       &files)};
   plan.request = request;
@@ -226,8 +226,10 @@ CommandResult CarryOutCleanup(const CleanupPlan& plan, const Settings& settings,
   return RunCleanup(plan.request, plan.jpgNames, settings, runner, fs, &plan.record);
 }
 
-RunPlan PlanRestore(const RestoreRequest& request, const Settings& settings, FileSystem& fs) {
-  RunPlan plan = RunInMemory(request.rawFolder, settings, fs, [&](ScriptRunner& runner, FileSystem& memory) {
+RunPlan PlanRestore(const RestoreRequest& given, const Settings& settings, FileSystem& fs) {
+  const RestoreRequest request{ResolvedOrAsGiven(fs, given.rawFolder)};
+  RunPlan plan = RunInMemory(request.rawFolder, RestoreRawKinds(settings.extraRawKinds), fs,
+                             [&](ScriptRunner& runner, FileSystem& memory) {
     return RestoreSetAside(request, settings, runner, memory);
   });
   // Seen from a cleanup, a file that ends under its RAW name is kept; what a restore touches

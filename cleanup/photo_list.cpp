@@ -1,5 +1,8 @@
 #include "cleanup/photo_list.h"
 
+#include <algorithm>
+
+#include "base/memory.h"
 #include "base/text.h"
 
 namespace shotsweep {
@@ -26,7 +29,12 @@ PhotoListContent ReadPhotoList(FileSystem& fs, const std::string& path) {
   std::string bytes;
   // A list read only in part would delete the RAW twins of the names not read: give up.
   result.error = fs.ReadFile(path, bytes);
-  if (!result.error) result.lines = SplitPhotoList(bytes);
+  if (result.error) return result;
+  // Split, the list's names are held as strings of their own, and checked against the RAW
+  // folder with as much again: a list that would not fit is refused while nothing is changed.
+  const auto lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+  if ((result.error = RefuseTooLargeForMemory(3 * (bytes.size() + lines * sizeof(std::string))))) return result;
+  result.lines = SplitPhotoList(bytes);
   return result;
 }
 

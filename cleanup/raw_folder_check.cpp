@@ -166,12 +166,27 @@ std::optional<CommandError> CheckRawFolder(const RawFolderListing& listing, cons
 std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& rawNames,
                                                const std::vector<std::string>& jpgNames, char sep,
                                                bool trimLeadingBlanks, const std::vector<RawKind>& kinds) {
+  // Only RAW files with more than one dot can be paired so; the sets below hold only what
+  // concerns them, not every one of a list's millions of names.
+  std::set<std::string> candidateStems, candidateBases;
+  for (const std::string& raw : rawNames) {
+    const auto match = RawExtension(FoldCase(raw), kinds);
+    if (!match) continue;
+    const std::string stem = raw.substr(0, raw.size() - match->length);
+    const std::string base = FileBaseName(raw);
+    if (base.size() >= stem.size()) continue;
+    candidateStems.insert(FoldCase(stem));
+    candidateBases.insert(FoldCase(base));
+  }
+  if (candidateStems.empty()) return {};
   // Folded base names of the single-dot JPG names, and every folded name a restore line for
   // the listed names already covers.
   std::set<std::string> singleDotBases;
   std::set<std::string> covered;
   for (const std::string& listed : jpgNames) {
-    for (const std::string& base : RestoredBases(listed, sep, trimLeadingBlanks)) covered.insert(FoldCase(base));
+    for (const std::string& base : RestoredBases(listed, sep, trimLeadingBlanks)) {
+      if (std::string folded = FoldCase(base); candidateStems.count(folded)) covered.insert(std::move(folded));
+    }
     std::string_view name = LastPathComponent(listed);
     for (int pass = 0; pass < (trimLeadingBlanks ? 2 : 1); ++pass) {
       if (pass == 1) {
@@ -180,7 +195,9 @@ std::vector<std::string> StemsPairedByFirstDot(const std::vector<std::string>& r
         name.remove_prefix(first);
       }
       const std::string base = FileBaseName(name);
-      if (!base.empty() && name.rfind('.') == base.size()) singleDotBases.insert(FoldCase(base));
+      if (!base.empty() && name.rfind('.') == base.size()) {
+        if (std::string folded = FoldCase(base); candidateBases.count(folded)) singleDotBases.insert(std::move(folded));
+      }
     }
   }
   std::vector<std::string> stems;

@@ -29,8 +29,10 @@ namespace fs = std::filesystem;
 void Write(int fd, std::string_view text) { WriteAll(fd, text); }
 
 // A folder or file named on the command line as the window would hold it: absolute, without
-// "." and "..", no separator at the end but at the root.
-std::string AsTheWindowHoldsIt(const std::string& given) {
+// "." and "..", no separator at the end but at the root. Resolved as the system resolves it:
+// "link/../raw" is the folder the system finds there, not the one the text suggests.
+std::string AsTheWindowHoldsIt(FileSystem& disk, const std::string& given) {
+  if (auto resolved = disk.ResolvePath((fs::current_path() / given).string())) return *resolved;
   std::string path = (fs::current_path() / given).lexically_normal().string();
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return path;
@@ -106,8 +108,8 @@ int RunCli(const std::vector<std::string>& args, FileSystem& disk, int out, int 
   }
   if (request.trash) settings.trash = true;
 
-  const std::string raw = AsTheWindowHoldsIt(request.rawDir);
-  const std::string second = request.second.empty() ? std::string() : AsTheWindowHoldsIt(request.second);
+  const std::string raw = AsTheWindowHoldsIt(disk, request.rawDir);
+  const std::string second = request.second.empty() ? std::string() : AsTheWindowHoldsIt(disk, request.second);
   if (auto problem = OperandProblem(request, disk, raw, second)) return Fail(err, *problem);
   CleanupRequest cleanup{CleanupRequest::Source::JpgFolder, raw, second, {}, request.keep};
   if (request.kind == CliRequest::ByList) {

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <random>
 #include <sstream>
@@ -61,13 +62,21 @@ class DiskFileSystem final : public FileSystem {
   bool SameFile(const std::string& a, const std::string& b) override;
   std::optional<CommandError> OpenForOutput(const std::string& path, bool append, UniqueFd& fd) override;
   std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) override;
+  std::optional<CommandError> OpenForReading(const std::string& path, UniqueFd& fd) override;
   std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) override;
+  std::optional<CommandError> WriteFileTaking(const std::string& path, std::string&& content) override {
+    auto error = WriteFile(path, content);
+    std::string().swap(content);
+    return error;
+  }
+  std::optional<CommandError> WriteFileInPieces(const std::string& path, const NextPiece& next) override;
   std::optional<CommandError> MakeFolder(const std::string& path) override;
   std::optional<CommandError> RemoveFolder(const std::string& path) override;
   std::optional<EntryStatus> Status(const std::string& path) override;
   bool IsFile(const std::string& path) override;
   std::optional<CommandError> CheckAccess(const std::string& path, Access access) override;
   std::size_t NameMax(const std::string& dir) override;
+  std::optional<std::string> ResolvePath(const std::string& path) override;
 
  private:
   ExclusiveRename renameExclusive_;
@@ -293,6 +302,21 @@ std::optional<CommandError> DiskFileSystem::OpenForOutput(const std::string& pat
   return ErrnoError(EAGAIN, path);
 }
 
+std::optional<CommandError> DiskFileSystem::OpenForReading(const std::string& path, UniqueFd& fd) {
+  // Not blocking in open: a FIFO would otherwise wait there for a writer.
+  fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!fd) return ErrnoError(errno, path);
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return ErrnoError(errno, path);
+  if (!S_ISREG(st.st_mode)) {
+    fd.reset();
+    if (S_ISDIR(st.st_mode)) return ErrnoError(EISDIR, path);
+    return CommandError{EINVAL, "Not a regular file, so it is not read: " + path};
+  }
+  ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+  return std::nullopt;
+}
+
 std::optional<CommandError> DiskFileSystem::ReadFile(const std::string& path, std::string& bytes) {
   // Not blocking in open: a FIFO would otherwise wait there for a writer.
   const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -304,6 +328,8 @@ std::optional<CommandError> DiskFileSystem::ReadFile(const std::string& path, st
     return CommandError{EINVAL, "Not a regular file, so it is not read: " + path};
   }
   ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+  // Room for it all at once: a string that doubles as it grows holds a long script three times.
+  if (st.st_size > 0) bytes.reserve(bytes.size() + static_cast<std::size_t>(st.st_size) + 1);
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -318,6 +344,16 @@ std::optional<CommandError> DiskFileSystem::ReadFile(const std::string& path, st
 }
 
 std::optional<CommandError> DiskFileSystem::WriteFile(const std::string& path, std::string_view content) {
+  bool given = false;
+  return WriteFileInPieces(path, [&](std::string& piece) {
+    if (given) return false;
+    // One piece: a copy, and only of what WriteFile is handed, which is never large.
+    piece.assign(content);
+    return given = true;
+  });
+}
+
+std::optional<CommandError> DiskFileSystem::WriteFileInPieces(const std::string& path, const NextPiece& next) {
   struct stat st;
   if (::lstat(path.c_str(), &st) == 0) {
     if (S_ISDIR(st.st_mode)) return ErrnoError(EISDIR, path);
@@ -332,7 +368,9 @@ std::optional<CommandError> DiskFileSystem::WriteFile(const std::string& path, s
   UniqueFd fd(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
   if (!fd) return ErrnoError(errno, path);
   std::optional<CommandError> failure;
-  if (const auto error = WriteAll(fd.get(), content)) failure = ErrnoError(error->number, path);
+  for (std::string piece; !failure && next(piece); piece.clear()) {
+    if (const auto error = WriteAll(fd.get(), piece)) failure = ErrnoError(error->number, path);
+  }
   if (::close(fd.release()) != 0 && !failure) failure = ErrnoError(errno, path);
   if (!failure && ::rename(temporary.c_str(), path.c_str()) != 0) failure = ErrnoError(errno, path);
   if (failure) ::unlink(temporary.c_str());
@@ -352,7 +390,7 @@ std::optional<CommandError> DiskFileSystem::RemoveFolder(const std::string& path
 std::optional<EntryStatus> DiskFileSystem::Status(const std::string& path) {
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
-  return EntryStatus{KindOf(st.st_mode), Nanoseconds(st.st_mtim)};
+  return EntryStatus{KindOf(st.st_mode), Nanoseconds(st.st_mtim), st.st_uid, st.st_mode & 07777u};
 }
 
 bool DiskFileSystem::IsFile(const std::string& path) {
@@ -370,7 +408,20 @@ std::size_t DiskFileSystem::NameMax(const std::string& dir) {
   return nameMax > 0 ? static_cast<std::size_t>(nameMax) : 255;
 }
 
+std::optional<std::string> DiskFileSystem::ResolvePath(const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (!resolved) return std::nullopt;
+  std::string result(resolved);
+  std::free(resolved);
+  return result;
+}
+
 }  // namespace
+
+std::string ResolvedOrAsGiven(FileSystem& fs, const std::string& path) {
+  return fs.ResolvePath(path).value_or(path);
+}
 
 std::unique_ptr<FileSystem> MakeDiskFileSystem(ExclusiveRename renameExclusive) {
   return std::make_unique<DiskFileSystem>(renameExclusive ? renameExclusive : RenameExclusive);

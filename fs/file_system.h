@@ -6,7 +6,9 @@
 // and in a dry run. Paths are absolute and normalized.
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -33,6 +35,8 @@ struct DirEntry {
 struct EntryStatus {
   EntryKind kind = EntryKind::File;
   long long modifiedNs = 0;  // when its content last changed
+  unsigned owner = 0;        // the user it belongs to
+  unsigned mode = 0;         // its permission bits, the sticky bit (01000) among them
 };
 
 // When a listing may stop early: after `budget` entries, or once `cancelled` is set. A listing
@@ -93,11 +97,31 @@ class FileSystem {
   // never end, so it is refused without waiting. On a failure part way, what was read before it
   // stays appended and the error is returned.
   virtual std::optional<CommandError> ReadFile(const std::string& path, std::string& bytes) = 0;
+  // Opens the regular file at `path` (a link to one counts) to be read, as ReadFile reads it.
+  // ENOTSUP where there is no file to open: then ReadFile it.
+  virtual std::optional<CommandError> OpenForReading(const std::string& path, UniqueFd& /*fd*/) {
+    return CommandError{ENOTSUP, "cannot be opened here, only read whole: " + path};
+  }
   // Creates or replaces `path` with `content`. The content goes to a fresh file beside it that
   // then takes its name, so a link or a special file planted under that name is replaced, never
   // written through, and a file that could not be written whole is never left under the name,
   // where it could be run. An existing regular file the user may not write keeps its content.
   virtual std::optional<CommandError> WriteFile(const std::string& path, std::string_view content) = 0;
+  // The same for content the caller is done with, which a file system in memory then keeps
+  // instead of a copy: a cleanup's restoring script may run to hundreds of megabytes.
+  virtual std::optional<CommandError> WriteFileTaking(const std::string& path, std::string&& content) {
+    auto error = WriteFile(path, content);
+    std::string().swap(content);
+    return error;
+  }
+  // WriteFile for content made a piece at a time and never held whole: `next` fills the piece
+  // it is given (empty) and returns false once there is nothing left.
+  using NextPiece = std::function<bool(std::string& piece)>;
+  virtual std::optional<CommandError> WriteFileInPieces(const std::string& path, const NextPiece& next) {
+    std::string content;
+    for (std::string piece; next(piece); piece.clear()) content += piece;
+    return WriteFileTaking(path, std::move(content));
+  }
   // Makes the one folder `path` (its parent must be there).
   virtual std::optional<CommandError> MakeFolder(const std::string& path) = 0;
   // Removes the one empty folder `path`; a folder that still holds anything stays.
@@ -111,7 +135,15 @@ class FileSystem {
   virtual std::optional<CommandError> CheckAccess(const std::string& path, Access access) = 0;
   // The longest file name, in bytes, that the folder's file system takes.
   virtual std::size_t NameMax(const std::string& dir) = 0;
+  // `path` as the system resolves it: absolute, every link followed, no "." or "..", so
+  // "link/../raw" is the "raw" beside the link's target, not the one beside the link. nullopt
+  // when some part of it is not there or cannot be looked up.
+  virtual std::optional<std::string> ResolvePath(const std::string& path) = 0;
 };
+
+// The path a command works on for a folder or file the user gave: resolved once, as the
+// system resolves it; as given when it cannot be, so that what follows says why.
+std::string ResolvedOrAsGiven(FileSystem& fs, const std::string& path);
 
 // The disk. `renameExclusive` stands in for the system's rename that refuses to replace (0 or
 // an errno): a test gives one that is not supported, as on some network and FAT mounts, to

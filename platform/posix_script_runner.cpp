@@ -49,7 +49,8 @@ void ReadAvailable(UniqueFd& fd, std::string& into) {
 }  // namespace
 
 ScriptProcess::ScriptProcess(const std::string& interpreter, const ScriptRequest& request)
-    : interpreter_(interpreter), scriptPath_(request.scriptPath) {
+    : interpreter_(interpreter), scriptPath_(request.scriptPath), thenScriptPath_(request.thenScriptPath),
+      watched_(request.style == WindowStyle::NormalWithFocus) {
   finished_ = true;  // until a process is really running
   if (interpreter.empty()) {
     startError_ = CommandError{ENOENT, std::string("The command interpreter ") + kInterpreterName +
@@ -105,7 +106,10 @@ ScriptProcess::~ScriptProcess() {
   }
 }
 
-void ScriptProcess::ReadOutput() { ReadAvailable(outputFd_, output_); }
+void ScriptProcess::ReadOutput() {
+  ReadAvailable(outputFd_, output_);
+  if (!watched_) KeepHeadAndTail(output_);
+}
 
 void ScriptProcess::ReadProgress() {
   ReadAvailable(progressFd_, progressBuffer_);
@@ -119,6 +123,8 @@ void ScriptProcess::ReadProgress() {
       failures_.push_back(report.text);
     } else if (report.kind == ReportLine::Note) {
       notes_.push_back(report.text);
+    } else if (report.kind == ReportLine::ScriptBegin) {
+      script_ = static_cast<int>(report.script);
     } else if (report.kind == ReportLine::BlockBegin) {
       blocks_.push_back({static_cast<std::size_t>(report.block), static_cast<std::size_t>(report.line)});
     } else if (report.kind == ReportLine::ProgramEnd && !blocks_.empty()) {
@@ -198,7 +204,8 @@ ScriptOutcome ScriptProcess::Outcome() const {
     outcome.exitStatus = 128 + signal;
     outcome.error = CommandError{
         EINTR, std::string(kInterpreterName) + " was ended by signal " + std::to_string(signal) +
-                   " (" + ::strsignal(signal) + ") before it had run " + scriptPath_ + " to its end"};
+                   " (" + ::strsignal(signal) + ") before it had run " +
+                   (script_ == 2 && !thenScriptPath_.empty() ? thenScriptPath_ : scriptPath_) + " to its end"};
   }
   return outcome;
 }

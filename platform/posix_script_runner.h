@@ -59,6 +59,9 @@ class ScriptProcess {
 
   std::string interpreter_;
   std::string scriptPath_;
+  std::string thenScriptPath_;
+  bool watched_ = false;  // shown in a window, which takes the output as it comes
+  int script_ = 1;  // which of the two is running, as the interpreter last told
   std::optional<CommandError> startError_;
   pid_t pid_ = -1;
   UniqueFd outputFd_;

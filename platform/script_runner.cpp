@@ -11,6 +11,13 @@ std::string ListFailures(const std::vector<std::string>& failures, std::size_t s
   return text;
 }
 
+void KeepHeadAndTail(std::string& output, std::size_t kept) {
+  // Trimmed only well past the mark, so that a run pays for the cut once per `kept` bytes.
+  if (output.size() <= 3 * kept) return;
+  static constexpr std::string_view kMark = "\n[... output left out ...]\n";
+  output.replace(kept, output.size() - 2 * kept, kMark);
+}
+
 std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script) {
   if (outcome.error) return outcome.error;
   if (outcome.exitStatus == 0) return std::nullopt;

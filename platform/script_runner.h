@@ -91,6 +91,13 @@ class ScriptRunner {
 // with status 0 only when it read its script to the end and no line failed on a file.
 std::optional<CommandError> ScriptFailure(const ScriptOutcome& outcome, const std::string& script);
 
+// Output kept of a run nobody watches: its beginning and its end, this many bytes each. A
+// cleanup of a long photo list echoes every one of its millions of lines.
+inline constexpr std::size_t kOutputKeptEachEnd = 1 << 20;
+// Cuts the middle out of `output` once it is longer than twice `kept` (kept from its start
+// onwards, kept again at its end), and says there how much was left out.
+void KeepHeadAndTail(std::string& output, std::size_t kept = kOutputKeptEachEnd);
+
 // The first `shown` failures, one a line, and how many more there were.
 std::string ListFailures(const std::vector<std::string>& failures, std::size_t shown = 10);
 

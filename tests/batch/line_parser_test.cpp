@@ -1,8 +1,15 @@
 #include "batch/line_parser.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <map>
+#include <random>
+
+#include "base/files.h"
+#include "base/unique_fd.h"
+#include "batch/script_reader.h"
 
 namespace shotsweep::batch {
 namespace {
@@ -23,6 +30,38 @@ TEST(LineSplitting, LinesEndAtLfOrCrLfAndAStrayCrRefusesItsLine) {
   // Old Mac line ends would run the lines together into one command: refused, not guessed.
   EXPECT_EQ(Texts("del a.nbak\rdel b.nbak\r\nren x y"), (std::vector<std::string>{"<refused>", "ren x y"}));
   EXPECT_EQ(Texts(std::string("del a\0b\n", 8)), std::vector<std::string>{"<refused>"});
+}
+
+// A script read from a file a piece at a time is the script split whole: the same lines, the
+// same refusals, the same count, also for lines longer than a piece and a mark at the start.
+TEST(LineSplitting, AFileReadAsItRunsGivesTheLinesOfTheWholeText) {
+  std::mt19937 random(21);
+  const std::vector<std::string> parts = {"ren a b", "\r\n", "\n", "\r", std::string(1, '\0'), "x",
+                                          std::string(3 << 20, 'L'), "\xEF\xBB\xBF"};
+  for (int round = 0; round < 40; ++round) {
+    std::string text = round % 3 == 0 ? "\xEF\xBB\xBF" : "";
+    const int count = std::uniform_int_distribution<int>(0, 12)(random);
+    for (int i = 0; i < count; ++i) {
+      const std::size_t pick = std::uniform_int_distribution<std::size_t>(0, parts.size() - 1)(random);
+      if (pick == 6 && round % 4 != 0) continue;  // the long line now and then
+      text += parts[pick];
+    }
+    SCOPED_TRACE(round);
+    const UniqueFd fd(::memfd_create("script", MFD_CLOEXEC));
+    ASSERT_FALSE(WriteAll(fd.get(), text));
+    std::optional<CommandError> error;
+    EXPECT_EQ(CountFileLines(fd.get(), error), CountLines(text));
+    const std::vector<ScriptLine> whole = SplitLines(text);
+    FileLineReader reader(fd.get());
+    std::size_t n = 0;
+    for (ScriptLine line; reader.Next(line); ++n) {
+      ASSERT_LT(n, whole.size());
+      EXPECT_EQ(line.text, whole[n].text);
+      EXPECT_EQ(line.refused == nullptr, whole[n].refused == nullptr);
+    }
+    EXPECT_EQ(n, whole.size());
+    EXPECT_FALSE(reader.error());
+  }
 }
 
 std::string Expand(std::string_view line) {

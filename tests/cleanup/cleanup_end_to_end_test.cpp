@@ -50,12 +50,13 @@ TEST(CleanupEndToEnd, NoJpgNamesLeaveNoRawFile) {
   byFolder.ExpectDone();
   EXPECT_EQ(byFolder.RawFiles(), Scene::Expect({{"c.cr3", "c.cr3"}}));
 
+  // An empty photo list is no list of survivors but a mistake: it is refused, not obeyed.
   Scene byList;
   byList.Raw({"a.nef", "b.ORF"});
   byList.Jpg({"a.jpg"});  // the JPG folder plays no part in a cleanup by list
   byList.ByList("");
-  byList.ExpectDone();
-  EXPECT_EQ(byList.RawFiles(), Scene::Expect({{"a.nbak", "a.nef"}, {"b.obak", "b.ORF"}}));
+  EXPECT_THAT(byList.OnlyError(), HasSubstr("names no JPG file"));
+  EXPECT_EQ(byList.RawFiles(), Scene::Expect({{"a.nef", "a.nef"}, {"b.ORF", "b.ORF"}}));
 }
 
 TEST(CleanupEndToEnd, RawAndJpgInTheSameFolder) {

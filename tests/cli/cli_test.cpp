@@ -258,6 +258,25 @@ TEST_F(CliTest, ACleanupThatWouldDeleteEveryRawFileNeedsAll) {
   EXPECT_EQ(Cli({"restore", "raw", "--all"}, temp.path()).status, 2);
 }
 
+// A folder given through a link and "..", and a restore where the settings know no ".dng": the
+// folder the system finds is the one cleaned, and every set-aside kind comes back or is named.
+TEST_F(CliTest, AFolderIsTheOneTheSystemFindsAndRestoreKnowsEveryCameraKind) {
+  temp.Write("real/raw/DSC_1.NEF", "real");
+  temp.Write("real/raw/B.dngbak", "B.dng");
+  temp.Write("real/raw/C.xyzbak", "C");
+  temp.MakeDir("real/inner");
+  fs::create_symlink(temp.path() / "real" / "inner", temp.path() / "link");
+  const auto decoy = Snapshot(temp.path() / "raw");
+  const Ran dry = Cli({"by-folder", "link/../raw", "jpg", "--dry-run"}, temp.path());
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_EQ(dry.out, "keep\tDSC_1.NEF\tDSC_1.NEF\n# 1 kept, 0 deleted, 0 set aside\n");
+  const Ran restore = Cli({"restore", "link/../raw"}, temp.path());
+  EXPECT_EQ(restore.status, 1);
+  EXPECT_THAT(restore.err, HasSubstr("C.xyzbak"));
+  EXPECT_EQ(ReadFile(temp.path() / "real" / "raw" / "B.dng"), "B.dng");
+  EXPECT_EQ(Snapshot(temp.path() / "raw"), decoy);
+}
+
 TEST(CliArguments, OptionsGoAnywhereAfterTheCommandAndDoubleDashEndsThem) {
   const auto parsed = ParseArguments({"by-list", "--dry-run", "r", "--", "--odd name"});
   ASSERT_TRUE(parsed.request);

@@ -85,6 +85,43 @@ TEST(MemoryFileSystemTest, OverTheDiskReadsBelowUntilChangedAndNeverWritesThere)
             (std::map<std::string, std::string>{{"raw/a.nef", "a"}, {"raw/list.txt", "one\r\ntwo\r\n"}}));
 }
 
+TEST(MemoryFileSystemTest, LinksAreEntriesOfTheirOwnAndNeverACrash) {
+  TempFolder folder;
+  const auto disk = MakeDiskFileSystem();
+  folder.Write("raw/a.nef", "a");
+  std::filesystem::create_symlink("/nonexistent/x", folder.path() / "raw" / "dangling.nef");
+  std::filesystem::create_symlink("/nonexistent/y", folder.path() / "raw" / "gone");
+  const std::string raw = folder.str() + "/raw";
+  MemoryFileSystem memory(disk.get());
+  // A scene asking for a folder where a dangling link stands gets the folder.
+  memory.AddFile(raw + "/gone/inner.nef", "inner");
+  EXPECT_EQ(memory.Content(raw + "/gone/inner.nef"), "inner");
+  memory.AddLink(raw + "/made.nef", "/nowhere");
+  memory.AddLink(raw + "/to-a.nef", raw + "/a.nef");
+  std::vector<DirEntry> entries;
+  ASSERT_EQ(memory.List(raw, entries), std::nullopt);
+  std::map<std::string, DirEntry> byName;
+  for (const DirEntry& e : entries) byName[e.name] = e;
+  for (const char* link : {"dangling.nef", "made.nef", "to-a.nef"}) {
+    EXPECT_EQ(byName[link].kind, EntryKind::Link) << link;
+    EXPECT_EQ(memory.Status(raw + "/" + link)->kind, EntryKind::Link) << link;
+  }
+  EXPECT_FALSE(byName["made.nef"].isFile);
+  EXPECT_TRUE(byName["to-a.nef"].isFile);
+  std::string bytes;
+  EXPECT_EQ(memory.ReadFile(raw + "/made.nef", bytes)->number, ENOENT);
+  EXPECT_EQ(memory.ReadFile(raw + "/dangling.nef", bytes)->number, ENOENT);
+  // Renamed and deleted as themselves; appending through one is refused, ">" replaces it.
+  EXPECT_EQ(memory.RenameNoReplace(raw + "/dangling.nef", raw + "/dangling.nbak"), std::nullopt);
+  EXPECT_EQ(memory.Unlink(raw + "/made.nef"), std::nullopt);
+  UniqueFd fd;
+  EXPECT_EQ(memory.OpenForOutput(raw + "/to-a.nef", true, fd)->number, ELOOP);
+  EXPECT_EQ(memory.OpenForOutput(raw + "/to-a.nef", false, fd), std::nullopt);
+  EXPECT_EQ(memory.Status(raw + "/to-a.nef")->kind, EntryKind::File);
+  EXPECT_EQ(memory.Content(raw + "/a.nef"), "a");
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path() / "raw" / "dangling.nef"));
+}
+
 TEST(MemoryFileSystemTest, RefusesAsADiskWould) {
   MemoryFileSystem memory;
   memory.AddFile("/raw/list.txt", "x");

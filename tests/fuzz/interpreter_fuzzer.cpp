@@ -36,7 +36,14 @@ const std::vector<std::string> kFiles{
     "/photos/raw/y.CRW",       "/photos/raw/z.arw",     "/photos/raw/w.orf",         "/photos/raw/c.nbak",
     "/photos/raw/é.nef",       "/photos/raw/notes.txt", "/photos/raw/exiv2",         "/photos/raw/sub/d.nef",
     "/photos/jpg/a.jpg",       "/photos/jpg/b.jpg",     "/photos/jpg/list.txt",      kUnreachable + "/a.nef",
-    kUnreachable + "/sub/b.nef"};
+    kUnreachable + "/sub/b.nef", "/photos/raw/line\nbreak.nef", "/photos/raw/bad\xFF.nef"};
+
+// Links in the RAW folder, which are entries of their own: one that dangles, one to a file the
+// scripts cannot name, one to a folder.
+const std::vector<std::pair<std::string, std::string>> kLinks{
+    {"/photos/raw/dangling.nef", "/nowhere/x.nef"},
+    {"/photos/raw/outside.nef", kUnreachable + "/a.nef"},
+    {"/photos/raw/folder.nef", "/photos/jpg"}};
 
 // Checks, at each deletion, that a guarded run has not failed yet: in a cleanup, what is still
 // set aside after a failed line may be a twin whose restore line failed.
@@ -131,6 +138,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   GuardedFileSystem fs(progress.get(), guarded);
   for (const std::string& file : kFiles) fs.AddFile(file, "content of " + file);
   fs.AddFolder("/photos/empty");
+  for (const auto& [link, target] : kLinks) fs.AddLink(link, target);
 
   int status = 0;
   {
@@ -168,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& file : kFiles) contents.insert("content of " + file);
   for (const MemoryFileSystem::Fate& fate : fs.Touched()) {
     FUZZ_CHECK(!fate.origin.empty());
-    if (fate.now.empty()) continue;
+    if (fate.now.empty() || fate.origin == kLinks[0].first) continue;  // a dangling link has nothing to read
     const auto content = fs.Content(fate.now);
     FUZZ_CHECK(content.has_value());
     FUZZ_CHECK(contents.count(*content));
