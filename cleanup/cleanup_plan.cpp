@@ -221,8 +221,11 @@ CleanupPlan PlanCleanup(const CleanupRequest& given, const Settings& settings, F
 
 CommandResult CarryOutCleanup(const CleanupPlan& plan, const Settings& settings, ScriptRunner& runner,
                               FileSystem& fs) {
-  // Without its names a plan always holds why.
-  if (!plan.namesRead) return CommandResult::Failed(*plan.error);
+  // Without its names a plan always holds why. A plan whose scripts ran into an error is not
+  // started either: the run is held to what the plan got through, so it would stop where the
+  // plan stopped and call a cleanup done that was not, or leave the folder half done. A plan
+  // that stopped at a check before its scripts is checked again, against the folder as it is.
+  if (!plan.namesRead || (plan.error && plan.ran)) return CommandResult::Failed(*plan.error);
   return RunCleanup(plan.request, plan.jpgNames, settings, runner, fs, &plan.record);
 }
 

@@ -18,6 +18,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "base/cleanup_record.h"
 #include "base/case_folding.h"
 #include "cleanup/cleanup_commands.h"
 #include "cleanup/cleanup_plan.h"
@@ -113,6 +114,11 @@ Files ExpectedRawFolder(const Files& before, const std::vector<std::string>& lis
   for (const auto& [name, content] : before) {
     const KindOf kind = Classify(name);
     if (kind.kind == nullptr) {
+      after[name] = content;
+      continue;
+    }
+    // A name the plan cannot hold (a line break in it) is left out of it, and so left as it is.
+    if (!IsRecordableName(name)) {
       after[name] = content;
       continue;
     }
@@ -589,9 +595,9 @@ TEST(InterruptedCleanup, ARestoreAfterAKillGivesEveryFileItsExactName) {
     CarryOutCleanup(PlanCleanup(request, settings, testing::TestDisk()), settings, interrupting, testing::TestDisk());
     if (!interrupting.killed) continue;
     ++killed;
+    const Files cut = Snapshot(raw);
     EXPECT_TRUE(LooksInterrupted(testing::TestDisk(), raw, settings) ||
-                std::none_of(Snapshot(raw).begin(), Snapshot(raw).end(),
-                             [](const auto& f) { return Classify(f.first).aside; }));
+                std::none_of(cut.begin(), cut.end(), [](const auto& f) { return Classify(f.first).aside; }));
 
     PosixScriptRunner runner;
     const CommandResult restored = RestoreSetAside({raw}, settings, runner, testing::TestDisk());
