@@ -9,6 +9,7 @@
 #include "cli/arguments.h"
 #include "cli/cli.h"
 #include "fs/memory_file_system.h"
+#include "tests/cli/cli_ran.h"
 #include "tests/support/temp_folder.h"
 
 extern char** environ;
@@ -23,18 +24,8 @@ using testing::ReadFile;
 using testing::Snapshot;
 using testing::TempFolder;
 
-struct Ran {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string ReadBack(int fd) {
-  std::string text;
-  ::lseek(fd, 0, SEEK_SET);
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-  return text;
-}
+using testing::ReadBack;
+using testing::Ran;
 
 // Runs shotsweep-cli ARGUMENTS in `cwd`, its start folder, with `environment` added to ours.
 Ran Cli(const std::vector<std::string>& arguments, const fs::path& cwd, const std::vector<std::string>& environment = {}) {

@@ -12,6 +12,7 @@
 #include "base/unique_fd.h"
 #include "cli/cli.h"
 #include "extraction/jpeg_size.h"
+#include "tests/cli/cli_ran.h"
 #include "tests/support/disk.h"
 #include "tests/support/raw_like_file.h"
 #include "tests/support/temp_folder.h"
@@ -24,18 +25,8 @@ using testing::ReadFile;
 using testing::Snapshot;
 using testing::TempFolder;
 
-struct Ran {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string ReadBack(int fd) {
-  std::string text;
-  ::lseek(fd, 0, SEEK_SET);
-  char buffer[4096];
-  for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) text.append(buffer, static_cast<std::size_t>(n));
-  return text;
-}
+using testing::ReadBack;
+using testing::Ran;
 
 // A shoot whose start folder lets the RAW list take DNG and RAF files too.
 struct Shoot {
