@@ -33,6 +33,10 @@ void CheckReportLine(std::string_view line) {
     const std::string written = ProgressLine(report.done, report.total);
     const ReportLine again = ParseReportLine(std::string_view(written).substr(0, written.size() - 1));
     FUZZ_CHECK(again.kind == ReportLine::Progress && again.done == report.done && again.total == report.total);
+  } else if (report.kind == ReportLine::ScriptBegin) {
+    const std::string written = ScriptBeginLine(static_cast<std::size_t>(report.script));
+    const ReportLine again = ParseReportLine(std::string_view(written).substr(0, written.size() - 1));
+    FUZZ_CHECK(again.kind == ReportLine::ScriptBegin && again.script == report.script);
   } else if (report.kind == ReportLine::BlockBegin || report.kind == ReportLine::BlockEnd ||
              report.kind == ReportLine::ProgramEnd) {
     const std::size_t block = static_cast<std::size_t>(report.block);
