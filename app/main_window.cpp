@@ -459,9 +459,9 @@ void MainWindow::RestoreSetAsideFiles() {
     // was. A folder that cannot be read is left to the command, which says why.
     std::vector<DirEntry> entries;
     if (!RawFolder().empty() && !fs_.List(RawFolder(), entries)) {
-      const std::vector<RawKind> kinds = RawKindsWith(settings_.extraRawKinds);
+      // As the restore itself sees it: every camera kind, whatever ExtraRAW says.
       if (std::none_of(entries.begin(), entries.end(),
-                       [&](const DirEntry& e) { return !e.isDir && IsSetAsideName(e.name, kinds); })) {
+                       [](const DirEntry& e) { return !e.isDir && LooksSetAside(e.name); })) {
         dialogs_->MessageBox("No RAW file in " + RawFolder() + " is set aside: there is nothing to restore.",
                              "Restore set-aside RAW files", MessageIcon::Information);
         return;

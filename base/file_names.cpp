@@ -60,9 +60,7 @@ bool LooksSetAside(std::string_view name) {
   auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
   const std::string_view suffix = extension.substr(extension.size() - 3);
   if (lower(suffix[0]) != 'b' || lower(suffix[1]) != 'a' || lower(suffix[2]) != 'k') return false;
-  std::string folded(kind);
-  for (char& c : folded) c = lower(c);
-  if (folded == "jpg" || folded == "jpeg" || folded == "jpe") return false;
+  if (IsJpgExtension(kind)) return false;
   return std::all_of(kind.begin(), kind.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
 }
 
@@ -73,7 +71,7 @@ std::optional<std::string> ExtraKindProblem(std::string_view extension, const st
   }
   std::string folded(extension);
   std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) { return std::tolower(static_cast<unsigned char>(c)); });
-  if (folded == "jpg" || folded == "jpeg" || folded == "jpe") return "JPG files are never touched by a cleanup";
+  if (IsJpgExtension(folded)) return "JPG files are never touched by a cleanup";
   // The cleanup's own scripts and record, which a kind of that name would set aside.
   if (folded == "bat" || folded == "txt") return "Shotsweep writes files of that kind itself";
   for (const RawKind& kind : RawKindsWith(accepted)) {
@@ -93,13 +91,17 @@ std::string RawListPattern(const std::vector<std::string>& extra) {
   return pattern;
 }
 
+bool IsJpgExtension(std::string_view extension) {
+  return std::any_of(kJpgExtensions.begin(), kJpgExtensions.end(), [&](std::string_view jpg) {
+    return extension.size() == jpg.size() &&
+           std::equal(jpg.begin(), jpg.end(), extension.begin(),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+  });
+}
+
 bool IsJpgName(std::string_view name) {
   const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return false;
-  std::string extension(name.substr(dot + 1));
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-  return extension == "jpg" || extension == "jpeg" || extension == "jpe";
+  return dot != std::string_view::npos && IsJpgExtension(name.substr(dot + 1));
 }
 
 }  // namespace shotsweep

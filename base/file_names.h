@@ -1,6 +1,7 @@
 #pragma once
 // Splitting a file name into base name and extension, and the table of RAW kinds.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,6 +49,12 @@ std::optional<std::string> ExtraKindProblem(std::string_view extension, const st
 // spelling a camera or an editor gives a JPG file keeps its RAW twin.
 std::string RawListPattern(const std::vector<std::string>& extra = {});
 inline constexpr std::string_view kJpgListPattern = "*.jpg;*.jpeg;*.jpe";
+
+// Every spelling a camera or an editor gives a JPG file, lower case, without the dot.
+inline constexpr std::array<std::string_view, 3> kJpgExtensions = {"jpg", "jpeg", "jpe"};
+
+// Whether `extension` (without the dot) is one of them, in any case.
+bool IsJpgExtension(std::string_view extension);
 
 // Whether `name` ends in .jpg, .jpeg or .jpe, in any case.
 bool IsJpgName(std::string_view name);

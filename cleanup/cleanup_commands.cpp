@@ -96,8 +96,7 @@ constexpr std::size_t kNamesPerPiece = 4096;
 // is a list of something else (base names, RAW names, another program's export).
 std::optional<CommandError> RefuseListWithoutJpg(const std::vector<std::string>& lines) {
   const bool anyJpg = std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
-    const std::string folded = FoldCase(line.substr(0, line.find_last_not_of(" \t") + 1));
-    return folded.ends_with(".jpg") || folded.ends_with(".jpeg") || folded.ends_with(".jpe");
+    return IsJpgName(std::string_view(line).substr(0, line.find_last_not_of(" \t") + 1));
   });
   if (anyJpg) return std::nullopt;
   return CommandError{EINVAL, "The photo list names no JPG file: not one of its " + std::to_string(lines.size()) +

@@ -19,8 +19,8 @@ std::vector<ExtractionTarget> PlanExtraction(const std::vector<std::string>& raw
   for (const std::string& raw : rawNames) {
     ExtractionTarget file{raw};
     const std::string base = FoldCase(FileBaseName(raw));
-    for (const char* extension : {".jpg", ".jpeg", ".jpe"}) {
-      const auto found = jpgs.find(base + extension);
+    for (const std::string_view extension : kJpgExtensions) {
+      const auto found = jpgs.find(base + "." + std::string(extension));
       if (found == jpgs.end()) continue;
       file.other = found->second->name;
       // A folder, a pipe or a device there is no JPG; but the copy must not land on it either.

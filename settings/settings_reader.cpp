@@ -160,7 +160,7 @@ std::optional<std::string> SidecarKindProblem(std::string_view kind, const std::
     if (!std::isalnum(static_cast<unsigned char>(c))) return "a sidecar extension has 1 to 8 letters or digits";
   }
   const std::string lower = ToLowerAscii(kind);
-  if (lower == "jpg" || lower == "jpeg" || lower == "jpe") return "JPG files are never touched by a cleanup";
+  if (IsJpgExtension(lower)) return "JPG files are never touched by a cleanup";
   for (const RawKind& raw : RawKindsWith(extraRawKinds)) {
     if ("." + lower == raw.extension || "." + lower == raw.aside) return "it is a RAW kind, or a set-aside one";
   }

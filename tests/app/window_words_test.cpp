@@ -47,9 +47,10 @@ TEST_F(WindowWords, ARestoreWithNothingSetAsideSaysSoAndRunsNothing) {
   EXPECT_EQ(dialogs.messages[0].text, "No RAW file in " + Start() + " is set aside: there is nothing to restore.");
   EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
 
-  // With one set aside, the restore runs as before (the script's rename done by hand here).
-  scratch.Write("start/c.nbak");
-  runner.duringNextRun = [&] { std::filesystem::rename(scratch.path() / "start/c.nbak", scratch.path() / "start/c.nef"); };
+  // With one set aside, even of a kind the settings do not name, the restore runs as before
+  // (the script's rename done by hand here).
+  scratch.Write("start/c.dngbak");
+  runner.duringNextRun = [&] { std::filesystem::rename(scratch.path() / "start/c.dngbak", scratch.path() / "start/c.dng"); };
   Control<QAction>("restoreAction")->trigger();
   EXPECT_EQ(runner.calls.size(), 1u);
   EXPECT_EQ(dialogs.messages.back().text, "Operation done");

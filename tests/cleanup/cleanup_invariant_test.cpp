@@ -416,7 +416,9 @@ TEST_F(RandomCases, EveryListedTwinSurvivesAndNothingElseIsTouched) {
       const bool ownerKept = std::any_of(after.begin(), after.end(), [&](const auto& file) {
         return Classify(file.first).kind && !Classify(file.first).aside && sidecar.starts_with(file.first + ".");
       });
-      if (ownerKept || bak != 0) EXPECT_EQ(after.count(sidecar), 1u) << sidecar;
+      if (ownerKept || bak != 0) {
+        EXPECT_EQ(after.count(sidecar), 1u) << sidecar;
+      }
     }
     // A folder in another spelling of a RAW name keeps the file from coming back: the
     // interpreter takes the two names for one.

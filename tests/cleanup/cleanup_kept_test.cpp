@@ -59,7 +59,9 @@ TEST(ExactNames, AKeptRawFileKeepsItsNameByteForByteInEveryMode) {
                                     {"P5.Arw", "P5.Arw"}});
     if (scene.keep) expected["GONE.nbak"] = "GONE.NEF";
     EXPECT_EQ(scene.RawFiles(), expected);
-    if (scene.settings.trash) EXPECT_EQ(scene.Trashed(), Scene::Expect({{"GONE.NEF", "GONE.NEF"}}));
+    if (scene.settings.trash) {
+      EXPECT_EQ(scene.Trashed(), Scene::Expect({{"GONE.NEF", "GONE.NEF"}}));
+    }
   }
 }
 
