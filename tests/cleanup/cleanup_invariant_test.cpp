@@ -12,6 +12,7 @@
 #include <random>
 #include <set>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -457,6 +458,9 @@ class KillAfterEvents {
   ~KillAfterEvents() { Stop(); ::close(fd_); }
 
   void Arm(pid_t pid) {
+    // At the lowest priority the script waits for the watcher on a busy machine, so the kill
+    // lands near the event it was meant for rather than after the run has ended.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid), 19);
     thread_ = std::thread([this, pid] {
       alignas(inotify_event) char buffer[65536];
       int seen = 0;
