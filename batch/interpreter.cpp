@@ -78,9 +78,7 @@ int Interpreter::Run(const std::vector<ScriptText>& scripts) {
   // Counted, not split: the lines are read one at a time as they run.
   linesTotal_ = 0;
   for (const ScriptText& script : scripts) linesTotal_ += CountLines(script.text);
-  linesDone_ = 0;
-  lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
-  if (options_.progressFd >= 0) ReportProgress();
+  StartRun();
   for (std::size_t n = 0; n < scripts.size() && !exitStatus_; ++n) {
     BeginScriptOfRun(n, scripts.size(), scripts[n].path);
     LineReader reader(scripts[n].text);
@@ -102,9 +100,7 @@ int Interpreter::Run(const std::vector<ScriptFile>& scripts) {
     }
     linesTotal_ += *lines;
   }
-  linesDone_ = 0;
-  lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
-  if (options_.progressFd >= 0) ReportProgress();
+  StartRun();
   for (std::size_t n = 0; n < scripts.size() && !exitStatus_; ++n) {
     BeginScriptOfRun(n, scripts.size(), scripts[n].path);
     FileLineReader reader(scripts[n].fd);
@@ -117,6 +113,12 @@ int Interpreter::Run(const std::vector<ScriptFile>& scripts) {
     }
   }
   return EndRun();
+}
+
+void Interpreter::StartRun() {
+  linesDone_ = 0;
+  lastReport_ = lastFlush_ = std::chrono::steady_clock::now();
+  if (options_.progressFd >= 0) ReportProgress();
 }
 
 void Interpreter::BeginScriptOfRun(std::size_t n, std::size_t count, const std::string& path) {

@@ -110,6 +110,8 @@ class Interpreter {
   template <typename NextLine>
   void RunEach(NextLine next, std::size_t number);
   // Before the lines of script `n` of a run of `count`.
+  // Once linesTotal_ is counted: the progress starts from nothing done.
+  void StartRun();
   void BeginScriptOfRun(std::size_t n, std::size_t count, const std::string& path);
   int EndRun();
 
