@@ -109,9 +109,9 @@ class Interpreter {
   // numbered `number` + 1.
   template <typename NextLine>
   void RunEach(NextLine next, std::size_t number);
-  // Before the lines of script `n` of a run of `count`.
   // Once linesTotal_ is counted: the progress starts from nothing done.
   void StartRun();
+  // Before the lines of script `n` of a run of `count`.
   void BeginScriptOfRun(std::size_t n, std::size_t count, const std::string& path);
   int EndRun();
 
